@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+
+#include "image/DeviceTypes.h"
+#include "image/ProgramImage.h"
+#include "image/RecentFiles.h"
+#include "ui/status/StatusSink.h"
+
+namespace nembra {
+
+// What a Load reads and changes.
+struct LoadContext {
+    ProgramImage& image;
+    DeviceType& deviceType;     // the current device type, set from the selection
+    int selectedDevice;         // the device list's selection
+    RecentFiles& recentFiles;
+    StatusSink& status;
+};
+
+// True when a file-system entry exists at the path; its last path component
+// is the stored name. The path is taken literally (no wildcards).
+bool FindFileEntry(const std::string& path, std::string& storedName);
+
+// The pod file name from a file name: ".OUT" (any case) dropped, cut to 8.
+std::string PodFileNameFrom(const std::string& fileName);
+
+bool LoadCoffFile(LoadContext& ctx, const std::string& path, bool remember);
+
+// The Load button: trims the File Path text and loads it.
+void RunLoadCommand(LoadContext& ctx, const std::string& filePathText);
+
+// White space removed from both ends.
+std::string Trim(const std::string& text);
+
+}  // namespace nembra

@@ -1,0 +1,82 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/DeviceTypes.h"
+
+namespace nembra {
+
+inline constexpr uint32_t kImageStoreBytes = 0x800000;
+
+// One kept section. Sizes and addresses count 16-bit words.
+struct ImageSection {
+    std::string name;
+    uint32_t wordCount = 0;
+    uint32_t address = 0;
+    // Byte offset in the data stream the pod stores; for F281x flash sections
+    // rewritten to the offset among the flash sections only.
+    uint32_t dataOffset = 0;
+    // Byte offset of the section's words in the image store (its data view);
+    // never rewritten.
+    uint32_t storeOffset = 0;
+    bool inFlash = false;
+    uint16_t sectorMask = 0;
+};
+
+struct FlashSummary {
+    bool hasFlashSection = false;
+    uint16_t flashSectorMask = 0;
+    uint16_t flashSectionCount = 0;
+    int32_t flashSectionEnd = 0;
+    uint32_t flashBytes = 0;
+    uint16_t nonFlashSectionCount = 0;
+    uint32_t nonFlashBytes = 0;
+};
+
+// The loaded program: its kept sections and their words in one 8 MiB store
+// reserved once for the run. Memory that no section wrote reads 0xFFFF.
+class ProgramImage {
+public:
+    ProgramImage();
+    ProgramImage(const ProgramImage&) = delete;
+    ProgramImage& operator=(const ProgramImage&) = delete;
+
+    std::vector<ImageSection> sections;
+    uint32_t totalBytes = 0;
+    std::string podFileName;
+    bool imageLoaded = false;
+    FlashSummary flashSummary;
+
+    int32_t sectionCount() const { return static_cast<int32_t>(sections.size()); }
+
+    // Word i of a section, read from the store (two bytes, low byte first).
+    uint16_t DataWord(const ImageSection& section, uint32_t index) const;
+
+    uint8_t* store() { return store_.get(); }
+    const uint8_t* store() const { return store_.get(); }
+
+private:
+    std::unique_ptr<uint8_t[]> store_;
+};
+
+// Empties the image: store refilled with 0xFF, counts zeroed, the flash
+// summary zeroed for the F281x family, sections destroyed.
+void ClearImage(ProgramImage& image, DeviceType deviceType);
+
+struct SectorHit {
+    uint16_t maskBit;
+    int index;
+};
+// The F281x flash sector holding a word address, if any.
+bool FindFlashSector(uint32_t address, SectorHit& hit);
+// Letter of a sector index: 0 -> 'A' .. 9 -> 'J'.
+char SectorLetter(int index);
+
+// Sets inFlash and sectorMask for the given F281x device type.
+void MarkFlashRegion(ImageSection& section, DeviceType deviceType);
+// Fills the flash summary and the flash data offsets (F281x only).
+void ComputeFlashSummary(ProgramImage& image, DeviceType deviceType);
+
+}  // namespace nembra

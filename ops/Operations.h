@@ -1,0 +1,41 @@
+#pragma once
+#include <string>
+
+#include "ops/OperatorPanel.h"
+#include "ops/OpsClock.h"
+#include "ops/Session.h"
+#include "pod/TargetSequences.h"
+#include "ui/status/StatusSink.h"
+
+namespace nembra {
+
+// Everything an operation reads and changes.
+struct OperationContext {
+    Session& session;
+    OperatorPanel& panel;
+    StatusSink& status;
+    OpsClock& clock;
+};
+
+bool ConnectPod(OperationContext& ctx);
+void RunTargetReset(OperationContext& ctx);
+void RunPodInfo(OperationContext& ctx);
+void RunLoad(OperationContext& ctx);  // the Load button
+void RunTargetWrite(OperationContext& ctx);
+void RunPodWrite(OperationContext& ctx);
+void RunPodVerify(OperationContext& ctx);
+
+// Fills session.csmKeyTable from the key fields; false for an all-zero password.
+bool ReadCsmKeys(OperationContext& ctx);
+// A key field's text read as the consumers read it: trimmed, empty -> 0xFFFF,
+// otherwise hexadecimal with optional sign and 0x prefix, low 16 bits.
+uint16_t ParseKeyText(const std::string& text);
+// "%.2f sec" of the unsigned difference; empty when a clock read failed.
+std::string ElapsedText(bool startOk, uint32_t startMs, bool endOk, uint32_t endMs);
+// The final line for a sequence result.
+const char* TargetWriteMessage(TargetWriteResult result);
+
+inline constexpr int kPodMaxSections = 70;
+inline constexpr uint32_t kPodMaxBytes = 0x80000;
+
+}  // namespace nembra

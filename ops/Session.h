@@ -1,0 +1,26 @@
+#pragma once
+#include <string>
+
+#include "image/DeviceTypes.h"
+#include "image/ProgramImage.h"
+#include "image/RecentFiles.h"
+#include "pod/PodLink.h"
+#include "pod/PodRecords.h"
+
+namespace nembra {
+
+// The program-wide values of one run: what the window owns in the original
+// design, without any widget.
+struct Session {
+    Session(DriverLoader& loader, LinkClock& clock) : link(loader, clock) {}
+
+    DeviceType deviceType = kDefaultDeviceType;
+    CsmKeyTable csmKeyTable = kNoPassword;
+    ProgramImage image;
+    PodLink link;
+    RecentFiles recentFiles;
+    std::string eepFileName;
+    PodFileRecord podFileRecord;
+};
+
+}  // namespace nembra

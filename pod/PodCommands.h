@@ -1,0 +1,71 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "pod/PodLink.h"
+#include "pod/PodRecords.h"
+
+namespace nembra {
+
+inline constexpr uint8_t STX = 0x02;
+inline constexpr uint8_t ETX = 0x03;
+inline constexpr size_t kBatchThreshold = 350;
+
+// Every command clears the start of rxBuffer, writes its frame (200 ms) and,
+// when it has a reply, reads it; success only on a first byte of '!'.
+bool IdentifyPod(PodLink& link);
+bool QueryPodVersion(PodLink& link);                      // sets link.firmwareVersion
+bool ReadPodInfo(PodLink& link, PodFileRecord& record);
+bool ResetTarget(PodLink& link);                          // purges after an accepted reset
+bool StartBootLf240x(PodLink& link, uint8_t deviceCode);  // "M", 10000 ms
+bool StartBootF281x(PodLink& link, uint8_t deviceCode);   // "N", 3000 ms
+bool SendCsmKeys(PodLink& link, bool unlock, const CsmKeyTable& keys);  // "K", 10000 ms
+
+enum class FlashOp : uint8_t { InitFlash = 0x00, EraseSectors = 0x01, ProgramBlock = 0x02 };
+bool InitFlash(PodLink& link, uint32_t timeoutMs);
+bool EraseSectors(PodLink& link, uint16_t sectorMask, uint32_t timeoutMs);
+bool ProgramBlock(PodLink& link, uint32_t wordAddress, uint16_t wordCount, uint32_t timeoutMs);
+
+// 'U', 'X' go out at once; 'S' is batched; 'Y', 'Z' flush the batch and wait for '!'.
+bool SendStreamWord(PodLink& link, char letter, uint16_t value, uint32_t timeoutMs);
+bool SendStreamLong(PodLink& link, uint32_t value, uint32_t timeoutMs);
+// An "S" frame with the word's bytes exchanged; written when flush or the batch is full.
+bool SendFlashWord(PodLink& link, uint16_t word, bool flush);
+
+// Serial-flash access.
+bool BeginSerialFlashAccess(PodLink& link);   // "G", no reply
+bool EndSerialFlashAccess(PodLink& link);     // "H", no reply
+void AbortSerialFlashAccess(PodLink& link);   // "i", result ignored
+bool SendSectionRecord(PodLink& link, uint8_t sequence, uint32_t address, uint32_t wordCount,
+                       uint32_t dataOffset);
+bool WriteSerialFlashPage(PodLink& link, uint16_t page, uint16_t byteCount);
+bool SendPasswordRecord(PodLink& link, const CsmKeyTable& keys);
+bool SendTagRecord(PodLink& link, const TagRecord& tag);
+bool SendImageRecord(PodLink& link, uint8_t deviceCode, uint8_t csmOption, uint16_t sectorMask,
+                     uint8_t sectionCount);
+bool ReadImageRecord(PodLink& link, ImageRecordReply& reply);
+bool ReadPasswordRecord(PodLink& link, CsmKeyTable& keys);
+bool ReadSectionRecord(PodLink& link, uint8_t sequence, SectionRecordReply& reply);
+bool VerifySerialFlashPage(PodLink& link, uint16_t page, uint16_t byteCount);
+
+// A batch of "S" frames written together once 350 characters are pending.
+// The pod acknowledges no data word, so any received byte waiting after a
+// batch write is a failure.
+class FrameBatch {
+public:
+    explicit FrameBatch(std::string& text) : text_(text) {}
+    void Clear() { text_.clear(); }
+    void AppendDataWord(uint16_t value);
+    bool Full() const { return text_.size() >= kBatchThreshold; }
+    bool Empty() const { return text_.empty(); }
+    // Writes (2000 ms) and empties the batch; checks no reply byte is waiting.
+    bool Flush(PodLink& link);
+
+private:
+    std::string& text_;
+};
+
+// The 32 upper-case hex digits of the keys, KEY0 first; all F when unlock is off.
+std::string CsmKeyText(bool unlock, const CsmKeyTable& keys);
+
+}  // namespace nembra
