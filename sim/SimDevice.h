@@ -1,0 +1,105 @@
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "pod/FtdiDriver.h"
+#include "sim/SimPeer.h"
+#include "sim/VirtualClock.h"
+
+namespace nembra {
+
+// An in-process FTDI device list behind the D2XX calls: each device has a
+// description and, optionally, a peer (the simulated pod) at the other end of
+// a byte pipe. Reads wait on the virtual clock: a reply byte due within the
+// driver read time-out moves the clock to its arrival; none moves it by the
+// whole time-out. Any call can be made to fail for tests.
+class SimDevice : public FtdiDriver {
+public:
+    enum class Call {
+        ListDevices, OpenEx, ResetDevice, GetLatencyTimer, SetLatencyTimer, SetBaudRate,
+        SetDataCharacteristics, SetFlowControl, SetTimeouts, Purge, Write, GetStatus, Read,
+        GetQueueStatus, Close,
+    };
+
+    explicit SimDevice(VirtualClock& clock);
+    ~SimDevice() override;
+
+    // Devices are enumerated in the order they are added. Returns the index.
+    int AddDevice(const std::string& description, SimPeer* peer = nullptr);
+    // Still listed, but opening it fails (with the given cause).
+    void SetUnplugged(int index, bool unplugged);
+    void SetOpenRefused(int index, OpenFailureCause cause);  // None: not refused
+
+    // The call fails (status FT_IO_ERROR) after `after` more successful calls,
+    // `times` times in a row (-1: for ever).
+    void FailCall(Call call, int after = 0, int times = 1);
+    void ClearFailures();
+    int CallCount(Call call) const;
+
+    // Every byte the host wrote, in order, and the latency timer's value.
+    const std::vector<uint8_t>& written() const { return written_; }
+    uint8_t latencyTimer() const { return latency_; }
+    uint32_t baudRate() const { return baud_; }
+    bool open() const { return openIndex_ >= 0; }
+    // Received bytes the host has not read yet (due or not).
+    size_t PendingReplyBytes() const { return rx_.size(); }
+    // Queues bytes for the host as if the pod had sent them, due at the given time.
+    void InjectReply(const std::vector<uint8_t>& bytes, uint32_t availableAtMs);
+
+    // FtdiDriver
+    FT_STATUS FT_ListDevices(void* pArg1, void* pArg2, DWORD Flags) override;
+    FT_STATUS FT_OpenEx(void* pArg1, DWORD Flags, FT_HANDLE* pHandle) override;
+    FT_STATUS FT_ResetDevice(FT_HANDLE ftHandle) override;
+    FT_STATUS FT_GetLatencyTimer(FT_HANDLE ftHandle, UCHAR* pucTimer) override;
+    FT_STATUS FT_SetLatencyTimer(FT_HANDLE ftHandle, UCHAR ucTimer) override;
+    FT_STATUS FT_SetBaudRate(FT_HANDLE ftHandle, ULONG BaudRate) override;
+    FT_STATUS FT_SetDataCharacteristics(FT_HANDLE ftHandle, UCHAR WordLength, UCHAR StopBits,
+                                        UCHAR Parity) override;
+    FT_STATUS FT_SetFlowControl(FT_HANDLE ftHandle, USHORT FlowControl, UCHAR XonChar, UCHAR XoffChar) override;
+    FT_STATUS FT_SetTimeouts(FT_HANDLE ftHandle, ULONG ReadTimeout, ULONG WriteTimeout) override;
+    FT_STATUS FT_Purge(FT_HANDLE ftHandle, ULONG Mask) override;
+    FT_STATUS FT_Write(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToWrite, DWORD* lpdwBytesWritten) override;
+    FT_STATUS FT_GetStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes, DWORD* dwTxBytes, DWORD* dwEventDWord) override;
+    FT_STATUS FT_Read(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToRead, DWORD* lpdwBytesReturned) override;
+    FT_STATUS FT_GetQueueStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes) override;
+    FT_STATUS FT_Close(FT_HANDLE ftHandle) override;
+    OpenFailureCause LastOpenFailureCause() const override { return lastOpenFailure_; }
+    std::string BackendName() const override { return "simulated"; }
+
+private:
+    struct Entry {
+        std::string description;
+        SimPeer* peer;
+        bool unplugged = false;
+        OpenFailureCause refused = OpenFailureCause::None;
+    };
+    struct Failure {
+        int after;
+        int times;
+    };
+    struct Pending {
+        uint8_t byte;
+        uint32_t availableAtMs;
+    };
+    class Queue;
+
+    bool Fails(Call call);
+    bool HandleValid(FT_HANDLE handle) const;
+
+    VirtualClock& clock_;
+    std::vector<Entry> devices_;
+    std::map<Call, Failure> failures_;
+    std::map<Call, int> counts_;
+    std::vector<uint8_t> written_;
+    std::deque<Pending> rx_;
+    int openIndex_ = -1;
+    uint8_t latency_ = 16;
+    uint32_t baud_ = 9600;
+    uint32_t readTimeoutMs_ = 0;   // 0: the driver's default, wait for ever
+    OpenFailureCause lastOpenFailure_ = OpenFailureCause::None;
+};
+
+}  // namespace nembra

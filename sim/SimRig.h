@@ -1,0 +1,24 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "sim/SimDevice.h"
+#include "sim/SimDriverLoader.h"
+#include "sim/SimPod.h"
+#include "sim/VirtualClock.h"
+
+namespace nembra {
+
+// A simulated pod plugged into a simulated USB bus on a virtual clock: what
+// the window and the command-line tool use instead of USB, and what the
+// end-to-end tests run against.
+struct SimRig {
+    explicit SimRig(SimPodOptions options = {}, bool paced = false);
+
+    VirtualClock clock;
+    SimPod pod;
+    SimDevice device;
+    SimDriverLoader loader;
+};
+
+}  // namespace nembra
