@@ -22,3 +22,12 @@ struct SimRig {
 };
 
 }  // namespace nembra
+
+namespace nembra {
+
+// Where a simulated pod keeps its serial flash between runs:
+// $XDG_STATE_HOME/nembra/sim-pod.store, else ~/.local/state/nembra/sim-pod.store.
+// Empty when neither variable is set.
+std::string DefaultSimStatePath();
+
+}  // namespace nembra
