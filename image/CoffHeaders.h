@@ -1,0 +1,60 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "image/CoffReader.h"
+#include "image/DeviceTypes.h"
+
+namespace nembra {
+
+// TI's three COFF header layouts.
+enum class CoffLayout { Coff0, Coff1, Coff2 };
+
+inline constexpr size_t kFileHeaderBytes = 22;
+inline constexpr size_t kCoff0FileHeaderBytes = 20;
+// Whatever size the file header states, the optional header is this long.
+inline constexpr size_t kOptionalHeaderBytes = 28;
+inline constexpr size_t kLargestSectionHeaderBytes = 48;
+inline constexpr uint32_t kSymbolEntryBytes = 18;
+
+inline constexpr uint16_t kTargetIdLf240xA = 0x0092;
+inline constexpr uint16_t kTargetIdF281x = 0x009D;
+inline constexpr uint16_t kVersionCoff1 = 0x00C1;
+inline constexpr uint16_t kVersionCoff2 = 0x00C2;
+
+struct CoffFileHeader {
+    CoffLayout layout = CoffLayout::Coff2;
+    uint16_t sectionCount = 0;
+    uint32_t symbolTableOffset = 0;
+    uint32_t symbolCount = 0;
+    uint16_t optionalHeaderSize = 0;
+    // Where the optional header (or the section headers) begin.
+    uint32_t headerEnd = 0;
+};
+
+// Checks the version and target id against the device family.
+CoffResult ParseFileHeader(const std::array<uint8_t, kFileHeaderBytes>& bytes, DeviceType deviceType,
+                           CoffFileHeader& header);
+
+struct CoffSectionHeader {
+    std::array<uint8_t, 8> nameField{};
+    uint32_t virtualAddress = 0;
+    uint32_t wordCount = 0;
+    uint32_t rawDataOffset = 0;
+    uint32_t flags = 0;
+    uint16_t page = 0;
+};
+
+size_t SectionHeaderBytes(CoffLayout layout);
+CoffSectionHeader ParseSectionHeader(const uint8_t* bytes, CoffLayout layout);
+
+// The inline name when the field's first four bytes are not all zero.
+bool HasInlineName(const CoffSectionHeader& section);
+std::string InlineName(const CoffSectionHeader& section);
+uint32_t StringTableNameOffset(const CoffSectionHeader& section);
+
+uint16_t ReadLe16(const uint8_t* bytes);
+uint32_t ReadLe32(const uint8_t* bytes);
+
+}  // namespace nembra

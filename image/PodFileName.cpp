@@ -1,0 +1,30 @@
+#include <cctype>
+
+#include "image/LoadCoffFile.h"
+
+namespace nembra {
+namespace {
+
+constexpr size_t kPodFileNameBytes = 8;
+
+bool EndsWithOutExtension(const std::string& name) {
+    static constexpr char kExtension[] = ".OUT";
+    if (name.size() <= 4) return false;
+    const size_t start = name.size() - 4;
+    for (size_t i = 0; i < 4; ++i) {
+        const auto c = static_cast<unsigned char>(name[start + i]);
+        if (std::toupper(c) != kExtension[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string PodFileNameFrom(const std::string& fileName) {
+    std::string name = fileName;
+    if (EndsWithOutExtension(name)) name.resize(name.size() - 4);
+    if (name.size() > kPodFileNameBytes) name.resize(kPodFileNameBytes);
+    return name;
+}
+
+}  // namespace nembra
