@@ -55,6 +55,13 @@ public:
 
 private:
     OpenResult FailOpen(OpenResult code);
+    bool ConfigurePort();
+    bool IdentifyAnswered();
+    void ClearDescription();
+    bool DescriptionIsPod() const;
+    bool TransmitQueueDrained(uint32_t timeoutMs);
+    bool ReadReplyBytes(uint8_t* buffer, size_t expected, size_t& received, uint32_t firstByteTimeoutMs);
+    void Event(const std::string& text);
 
     DriverLoader& loader_;
     LinkClock& clock_;

@@ -48,6 +48,12 @@ public:
     size_t PendingReplyBytes() const { return rx_.size(); }
     // Queues bytes for the host as if the pod had sent them, due at the given time.
     void InjectReply(const std::vector<uint8_t>& bytes, uint32_t availableAtMs);
+    // Written bytes stay in the transmit queue for this many virtual
+    // milliseconds (0: gone when FT_Write returns, like a healthy link); each
+    // FT_GetStatus that still finds them there takes 1 ms.
+    void SetTransmitDelay(uint32_t ms) { txDelayMs_ = ms; }
+    // Read time-out last set with FT_SetTimeouts (0: wait for the next byte).
+    uint32_t readTimeoutMs() const { return readTimeoutMs_; }
 
     // FtdiDriver
     FT_STATUS FT_ListDevices(void* pArg1, void* pArg2, DWORD Flags) override;
@@ -88,6 +94,10 @@ private:
 
     bool Fails(Call call);
     bool HandleValid(FT_HANDLE handle) const;
+    size_t DueCount() const;
+    bool WaitForByte(uint32_t startMs);
+    int FindOpenable(const std::string& description) const;
+    void QueueReply(uint8_t byte, uint32_t availableAtMs);
 
     VirtualClock& clock_;
     std::vector<Entry> devices_;
@@ -100,6 +110,10 @@ private:
     uint32_t baud_ = 9600;
     uint32_t readTimeoutMs_ = 0;   // 0: the driver's default, wait for ever
     OpenFailureCause lastOpenFailure_ = OpenFailureCause::None;
+    uintptr_t handleToken_ = 0;    // changes with every open, so stale handles fail
+    uint32_t txDelayMs_ = 0;
+    uint32_t txWrittenAtMs_ = 0;
+    DWORD txPending_ = 0;
 };
 
 }  // namespace nembra

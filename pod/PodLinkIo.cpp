@@ -1,0 +1,132 @@
+#include "pod/PodLink.h"
+
+namespace nembra {
+
+namespace {
+
+// Silence tracking of one ReadReply call. Silence is measured from the end
+// of the first empty read and tested at the end of each later one.
+struct ReplyState {
+    uint32_t limitMs;
+    uint32_t silenceStart = 0;
+    uint32_t lastSeen = 0;
+    bool silent = false;
+    bool lastSeenSet = false;  // a later empty read has come since the silence began
+};
+
+void NoteByte(ReplyState& s) {
+    s.silent = false;
+    s.lastSeenSet = false;
+    s.limitMs = kInterByteTimeoutMs;
+}
+
+void NoteEmptyRead(ReplyState& s, uint32_t now) {
+    if (!s.silent) {
+        s.silent = true;
+        s.silenceStart = now;
+    } else {
+        s.lastSeen = now;
+        s.lastSeenSet = true;
+    }
+}
+
+// Compared as a difference, so that a wrap of the 32-bit clock is harmless.
+bool SilenceOver(const ReplyState& s) {
+    return s.lastSeenSet && s.lastSeen - s.silenceStart >= s.limitMs;
+}
+
+}  // namespace
+
+bool PodLink::WriteFrame(const uint8_t* buffer, size_t length, uint32_t timeoutMs) {
+    if (observer_ != nullptr) {
+        observer_->OnWrite(buffer, length);
+    }
+    if (driverLibrary == nullptr || deviceHandle == nullptr || length > UINT32_MAX) {
+        return false;
+    }
+    DWORD written = 0;
+    if (driverLibrary->FT_Write(deviceHandle, const_cast<uint8_t*>(buffer), static_cast<DWORD>(length), &written) !=
+        FT_OK) {
+        return false;
+    }
+    return TransmitQueueDrained(timeoutMs);
+}
+
+// Polls without pausing: a frame is short and should be on its way at once.
+// Elapsed time is taken as a difference so that a wrap of the clock is harmless.
+bool PodLink::TransmitQueueDrained(uint32_t timeoutMs) {
+    DWORD rx = 0;
+    DWORD tx = 0;
+    DWORD events = 0;
+    if (driverLibrary->FT_GetStatus(deviceHandle, &rx, &tx, &events) != FT_OK) {
+        return false;
+    }
+    const uint32_t start = clock_.NowMs();
+    while (tx > 0 && clock_.NowMs() - start < timeoutMs) {
+        if (driverLibrary->FT_GetStatus(deviceHandle, &rx, &tx, &events) != FT_OK) {
+            return false;
+        }
+    }
+    return tx == 0;
+}
+
+bool PodLink::ReadReply(uint8_t* buffer, size_t expected, uint32_t firstByteTimeoutMs) {
+    size_t received = 0;
+    const bool ok = ReadReplyBytes(buffer, expected, received, firstByteTimeoutMs);
+    if (observer_ != nullptr) {
+        observer_->OnRead(buffer, received);
+    }
+    return ok;
+}
+
+// One byte per driver call, so that the read stops exactly at the expected
+// count and leaves anything after it queued. The caller's time-out bounds the
+// wait for the first byte; once bytes flow, 100 ms of silence ends the read.
+bool PodLink::ReadReplyBytes(uint8_t* buffer, size_t expected, size_t& received, uint32_t firstByteTimeoutMs) {
+    if (expected == 0) {
+        return true;  // nothing to wait for, and no byte to take from the queue
+    }
+    if (driverLibrary == nullptr || deviceHandle == nullptr) {
+        return false;
+    }
+    ReplyState s{.limitMs = firstByteTimeoutMs};
+    for (;;) {
+        DWORD got = 0;
+        if (driverLibrary->FT_Read(deviceHandle, buffer + received, 1, &got) != FT_OK) {
+            return false;
+        }
+        if (got == 1) {
+            ++received;
+            NoteByte(s);
+        } else {
+            NoteEmptyRead(s, clock_.NowMs());
+            clock_.SleepMs(1);
+        }
+        DWORD waiting = 0;
+        if (driverLibrary->FT_GetQueueStatus(deviceHandle, &waiting) != FT_OK) {
+            return false;
+        }
+        const bool complete = received >= expected;
+        if (waiting == 0 && SilenceOver(s)) {
+            return complete;
+        }
+        if (complete) {
+            return true;
+        }
+    }
+}
+
+bool PodLink::WaitingBytes(uint32_t& count) {
+    count = 0;
+    if (driverLibrary == nullptr || deviceHandle == nullptr) {
+        return false;
+    }
+    DWORD waiting = 0;
+    if (driverLibrary->FT_GetQueueStatus(deviceHandle, &waiting) != FT_OK) {
+        return false;
+    }
+    count = waiting;
+    return true;
+}
+
+}  // namespace nembra
