@@ -1,0 +1,52 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "pod/PodLink.h"
+
+namespace nembra {
+
+// Appends value as upper-case hex, zero-padded to width (0: as many digits
+// as it needs); false, appending nothing, when it does not fit.
+bool AppendHex(std::string& text, uint32_t value, int width);
+
+// Builds one frame: STX, the letter, upper-case hex fields, ETX. A value too
+// wide for its field marks the frame bad instead of being cut, so a caller
+// never sends a different number than it was given.
+class FrameText {
+public:
+    explicit FrameText(char letter);
+    // width 0: as many digits as the value needs ("%X").
+    FrameText& Hex(uint32_t value, int width);
+    FrameText& Text(std::string_view text);
+    bool ok() const { return ok_; }
+    std::string Finish() const;
+
+private:
+    std::string body_;
+    bool ok_ = true;
+};
+
+inline constexpr uint32_t kFrameWriteTimeoutMs = 200;
+inline constexpr uint32_t kBatchWriteTimeoutMs = 2000;
+
+// The generic single command: clear the reply area, copy the frame into
+// txBuffer, write it, read the reply; true only on a first byte of '!'.
+// replyBytes 0: no reply is read.
+bool ExchangeFrame(PodLink& link, const std::string& frame, size_t replyBytes, uint32_t timeoutMs,
+                   size_t clearBytes = 1);
+
+// Writes text through txBuffer in pieces that fit it, each with the batch
+// write time-out.
+bool WriteBatchText(PodLink& link, const std::string& text);
+
+// Writes and empties a batch of data frames; the pod acknowledges none of
+// them, so any received byte waiting afterwards is a failure.
+bool FlushBatch(PodLink& link, std::string& batch);
+
+// The "S" frame of one data word, value as given.
+std::string DataWordFrame(uint16_t value);
+
+}  // namespace nembra
