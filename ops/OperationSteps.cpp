@@ -1,0 +1,76 @@
+#include "ops/OperationSteps.h"
+
+#include <cstdio>
+
+#include "image/LoadCoffFile.h"
+
+namespace nembra::op_steps {
+
+bool EnsureImageLoaded(OperationContext& ctx, const char* emptyPathMessage) {
+    if (ctx.session.image.imageLoaded) return true;
+    const std::string path = Trim(ctx.panel.FilePathText());
+    if (path.empty()) {
+        ctx.status.ShowMessage(emptyPathMessage, true);
+        return false;
+    }
+    LoadContext load{ctx.session.image, ctx.session.deviceType, ctx.panel.SelectedDevice(),
+                     ctx.session.recentFiles, ctx.status};
+    return LoadCoffFile(load, path, true);
+}
+
+bool HasSectionData(OperationContext& ctx) {
+    const ProgramImage& image = ctx.session.image;
+    if (image.sectionCount() > 0 && image.totalBytes != 0) return true;
+    ctx.status.ShowMessage("The selected COFF file don't have valid section data", true);
+    return false;
+}
+
+bool WithinPodLimits(OperationContext& ctx) {
+    const ProgramImage& image = ctx.session.image;
+    const bool f281x = IsF281x(ctx.session.deviceType);
+    const int64_t sections = f281x ? image.flashSummary.flashSectionCount : image.sectionCount();
+    const uint32_t bytes = f281x ? image.flashSummary.flashBytes : image.totalBytes;
+    if (sections > kPodMaxSections) {
+        char text[64];
+        std::snprintf(text, sizeof text, "The supported section count is to %d", kPodMaxSections);
+        ctx.status.ShowMessage(text, true);
+        return false;
+    }
+    if (bytes > kPodMaxBytes) {
+        ctx.status.ShowMessage("The data size is bigger than serial flash size in KVL47Q POD", true);
+        return false;
+    }
+    return true;
+}
+
+bool HasFlashSectionForPod(OperationContext& ctx) {
+    if (!IsF281x(ctx.session.deviceType) || ctx.session.image.flashSummary.hasFlashSection) return true;
+    ctx.status.ShowMessage("There is no valid section for flash region", true);
+    return false;
+}
+
+SequenceContext MakeSequenceContext(OperationContext& ctx) {
+    return SequenceContext{ctx.session.link, ctx.session.image, ctx.session.deviceType, ctx.session.csmKeyTable,
+                           ctx.status};
+}
+
+SequenceFrame::SequenceFrame(OperationContext& ctx) : ctx_(ctx) {
+    ctx_.panel.LockCommandButtons(true);
+    ctx_.panel.SetBusyCursor(true);
+    startOk_ = ctx_.clock.ReadMs(startMs_);
+}
+
+SequenceFrame::~SequenceFrame() {
+    ctx_.session.link.ClosePod();
+    ctx_.status.SetPos(0);
+    ctx_.panel.SetBusyCursor(false);
+    ctx_.panel.LockCommandButtons(false);
+}
+
+std::string SequenceFrame::Elapsed() {
+    uint32_t endMs = 0;
+    const bool endOk = ctx_.clock.ReadMs(endMs);
+    return ElapsedText(startOk_, startMs_, endOk, endMs);
+}
+
+}  // namespace nembra::op_steps

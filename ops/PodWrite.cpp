@@ -1,0 +1,55 @@
+#include "image/LoadCoffFile.h"
+#include "ops/OperationSteps.h"
+#include "ops/Operations.h"
+#include "pod/SerialFlashStore.h"
+
+namespace nembra {
+
+using namespace op_steps;
+
+namespace {
+
+constexpr size_t kPodFileNameBytes = 8;
+
+// The name the pod stores: the field's text, else the loaded file's name,
+// cut to 8 bytes; kept and shown before the pod is contacted.
+std::string TakePodFileName(OperationContext& ctx) {
+    std::string name = Trim(ctx.panel.PodFileNameText());
+    if (name.empty()) name = ctx.session.image.podFileName;
+    if (name.size() > kPodFileNameBytes) name.resize(kPodFileNameBytes);
+    ctx.session.eepFileName = name;
+    ctx.panel.SetPodFileNameText(name);
+    return name;
+}
+
+bool ReadStoreOptions(OperationContext& ctx, bool& eraseAll, bool& unlock) {
+    if (!IsF281x(ctx.session.deviceType)) return true;
+    if (!HasFlashSectionForPod(ctx)) return false;
+    eraseAll = ctx.panel.EraseAllSelected();
+    unlock = ctx.panel.UnlockCsmChecked();
+    if (unlock && !ReadCsmKeys(ctx)) {
+        ctx.status.ShowMessage("CSM Password input is wrong", true);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void RunPodWrite(OperationContext& ctx) {
+    ctx.session.csmKeyTable = kNoPassword;
+    bool eraseAll = false;
+    bool unlock = false;
+    if (!EnsureImageLoaded(ctx, "Please, specify COFF file to write serial flash in KVL47Q POD")) return;
+    if (!HasSectionData(ctx) || !WithinPodLimits(ctx)) return;
+    if (!ReadStoreOptions(ctx, eraseAll, unlock)) return;
+    const std::string name = TakePodFileName(ctx);
+    if (!ConnectPod(ctx)) return;
+    SequenceFrame frame(ctx);
+    SequenceContext seq = MakeSequenceContext(ctx);
+    const bool stored = StoreInSerialFlash(seq, eraseAll, unlock, name, ctx.clock.LocalNow());
+    const std::string elapsed = frame.Elapsed();
+    if (stored) ctx.status.ShowMessage("EEPROM Write Completed - " + elapsed, false);
+}
+
+}  // namespace nembra

@@ -1,0 +1,29 @@
+#pragma once
+#include <cstdint>
+
+#include "image/ProgramImage.h"
+#include "pod/TargetSequences.h"
+
+namespace nembra::sequence_steps {
+
+inline constexpr uint32_t kBootBlockWords = 200;
+inline constexpr uint32_t kFlashBlockWords = 40;
+
+inline constexpr uint32_t kBootLf240xTimeoutMs = 10000;
+inline constexpr uint32_t kBootF281xTimeoutMs = 3000;
+inline constexpr uint32_t kStreamWordTimeoutMs = 3000;
+inline constexpr uint32_t kBlockEndTimeoutMs = 4000;
+inline constexpr uint32_t kInitFlashTimeoutMs = 5000;
+inline constexpr uint32_t kEraseSectorTimeoutMs = 20000;
+inline constexpr uint32_t kProgramBlockTimeoutMs = 5000;
+
+// Range 0..words, step 1, position 0: the bar counts data words.
+void StartProgress(StatusSink& status, uint32_t words);
+
+// Sends n words of a section from word `first` on: all but the last as
+// batched "S" frames, the last with `lastLetter`, which flushes the batch and
+// waits for the pod's '!'. The bar steps once per word.
+bool SendBlockWords(SequenceContext& ctx, const ImageSection& section, uint32_t first, uint32_t n,
+                    char lastLetter);
+
+}  // namespace nembra::sequence_steps
