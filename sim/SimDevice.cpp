@@ -169,7 +169,7 @@ FT_STATUS SimDevice::FT_OpenEx(void* pArg1, DWORD Flags, FT_HANDLE* pHandle) {
     ++handleToken_;
     rx_.clear();
     txPending_ = 0;
-    latency_ = 16;
+    // The latency timer lives in the chip and keeps its value across opens.
     *pHandle = reinterpret_cast<FT_HANDLE>(handleToken_);
     lastOpenFailure_ = OpenFailureCause::None;
     if (entry.peer != nullptr) {
