@@ -1,0 +1,15 @@
+#include "cli/AccessHint.h"
+
+namespace nembra::cli {
+
+std::string AccessHint(OpenFailureCause cause) {
+    const char* why = nullptr;
+    if (cause == OpenFailureCause::PermissionDenied) why = "this user may not open the KVL47Q POD's USB device";
+    if (cause == OpenFailureCause::HeldByKernelDriver) why = "the kernel's serial driver (ftdi_sio) holds the KVL47Q POD";
+    if (why == nullptr) return {};
+    return std::string("hint: ") + why +
+           ". Install the udev rule packaging/60-kvl47q-pod.rules and re-plug the pod;"
+           " see the README section \"Pod access (udev)\".";
+}
+
+}  // namespace nembra::cli

@@ -1,0 +1,62 @@
+#include "cli/CliMain.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "cli/CliParser.h"
+#include "cli/FileCommands.h"
+#include "cli/OutcomeOutput.h"
+#include "cli/PodBackend.h"
+#include "cli/PodCommandRunner.h"
+
+namespace nembra::cli {
+namespace {
+
+// The simulated pod's store lives in a folder that may not exist yet.
+bool PrepareSimState(const std::string& path, std::string& error) {
+    if (path.empty()) return true;
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (parent.empty()) return true;
+    std::error_code ec;
+    std::filesystem::create_directories(parent, ec);
+    if (!ec) return true;
+    error = "Cannot create the simulated pod's state folder " + parent.string() + ": " + ec.message();
+    return false;
+}
+
+CommandOutcome RunPodCommandOn(const CliOptions& options, const ConsoleEnvironment& console) {
+    if (!options.sim) {
+        auto backend = MakeUsbBackend();
+        return RunPodCommand(options, *backend, console);
+    }
+    CommandOutcome failed;
+    if (!PrepareSimState(options.simStatePath, failed.message)) return failed;
+    auto backend = MakeSimBackend(options.simStatePath);
+    return RunPodCommand(options, *backend, console);
+}
+
+}  // namespace
+
+ExitStatus RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  const CliEnvironment& environment) {
+    const ParseResult parsed = ParseCommandLine(args, environment.defaultSimState);
+    if (parsed.status == ParseStatus::Printed) {
+        out << parsed.text;
+        return ExitStatus::Success;
+    }
+    if (parsed.status == ParseStatus::UsageError) {
+        const bool json = std::find(args.begin(), args.end(), "--json") != args.end();
+        PrintUsageError(parsed.text, json, out, err);
+        return ExitStatus::Usage;
+    }
+    const CliOptions& options = parsed.options;
+    // JSON output goes to scripts, which want no progress drawn around it.
+    const ConsoleEnvironment console{err, environment.stderrIsTerminal && !options.json, environment.columns};
+    const CommandOutcome outcome =
+        UsesPod(options.command) ? RunPodCommandOn(options, console) : RunFileCommand(options, console);
+    PrintOutcome(options, outcome, out, err);
+    return outcome.ok ? ExitStatus::Success : ExitStatus::Failed;
+}
+
+}  // namespace nembra::cli

@@ -1,0 +1,20 @@
+#include "cli/CliOptions.h"
+
+namespace nembra::cli {
+
+const char* CommandName(Command command) {
+    switch (command) {
+        case Command::Inspect: return "inspect";
+        case Command::Export: return "export";
+        case Command::Write: return "write";
+        case Command::Reset: return "reset";
+        case Command::Info: return "info";
+        case Command::PodWrite: return "pod-write";
+        case Command::PodVerify: return "pod-verify";
+    }
+    return "info";
+}
+
+bool UsesPod(Command command) { return command != Command::Inspect && command != Command::Export; }
+
+}  // namespace nembra::cli

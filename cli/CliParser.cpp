@@ -1,0 +1,141 @@
+#include "cli/CliParser.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <memory>
+
+#include "cli/ArgumentChecks.h"
+#include "cli/HelpText.h"
+#include "cli/ManFormatter.h"
+
+namespace nembra::cli {
+namespace {
+
+// What CLI11 fills in before the texts are checked.
+struct RawArguments {
+    std::string device = "f2812";
+    std::string sim;
+    std::string trace;
+    std::string simTargetHex;
+    bool json = false;
+    std::string file;
+    std::string output;
+    bool eraseAll = false;
+    std::string unlockKeys;
+    std::string name;
+};
+
+struct Parser {
+    CLI::App app{HelpPageFor("").summary, kToolName};
+    RawArguments raw;
+    CLI::Option* simOption = nullptr;
+    CLI::Option* unlockOptions[2] = {nullptr, nullptr};
+    std::vector<std::pair<CLI::App*, Command>> commands;
+};
+
+CLI::App* AddCommand(Parser& p, Command command) {
+    CLI::App* sub = p.app.add_subcommand(CommandName(command), HelpPageFor(CommandName(command)).summary);
+    sub->fallthrough();
+    p.commands.emplace_back(sub, command);
+    return sub;
+}
+
+void AddFileArgument(CLI::App* sub, RawArguments& raw) {
+    sub->add_option("FILE", raw.file, "the TI COFF program file (.out)")->required();
+}
+
+void AddWriteOptions(Parser& p, CLI::App* sub, int slot) {
+    sub->add_flag("--erase-all", p.raw.eraseAll, "F281x: erase all flash sectors, not only those the program touches");
+    p.unlockOptions[slot] = sub->add_option(
+        "--unlock", p.raw.unlockKeys,
+        "F281x: tick \"Unlock CSM\" with KEYS, eight comma-separated hex keys KEY0..KEY7 (empty: FFFF)");
+}
+
+void DefineGlobalOptions(Parser& p) {
+    p.app.formatter(std::make_shared<ManFormatter>());
+    p.app.set_version_flag("--version", kVersionText, "print the version and exit");
+    p.app.set_help_flag("-h,--help", "print this help and exit");
+    p.app.require_subcommand(1);
+    p.app.add_option("--device", p.raw.device, "target device: " + DeviceNameList() + "; default f2812");
+    p.simOption = p.app.add_flag("--sim{}", p.raw.sim,
+                                 "use the simulated pod; its serial flash persists in STATE (--sim=STATE)");
+    p.app.add_option("--trace", p.raw.trace, "write the protocol trace to FILE");
+    p.app.add_flag("--json", p.raw.json, "print one JSON object instead of the final line");
+    p.app.add_option("--sim-target-hex", p.raw.simTargetHex,
+                     "with --sim: write the simulated target's memory to OUT as Intel HEX afterwards");
+}
+
+void DefineCommands(Parser& p) {
+    AddFileArgument(AddCommand(p, Command::Inspect), p.raw);
+    CLI::App* exportCommand = AddCommand(p, Command::Export);
+    AddFileArgument(exportCommand, p.raw);
+    exportCommand->add_option("-o,--output", p.raw.output, "the Intel HEX file to write")->required();
+    CLI::App* write = AddCommand(p, Command::Write);
+    AddFileArgument(write, p.raw);
+    AddWriteOptions(p, write, 0);
+    AddCommand(p, Command::Reset);
+    AddCommand(p, Command::Info);
+    CLI::App* podWrite = AddCommand(p, Command::PodWrite);
+    AddFileArgument(podWrite, p.raw);
+    podWrite->add_option("--name", p.raw.name, "the POD File Name (at most 8 characters)");
+    AddWriteOptions(p, podWrite, 1);
+    AddFileArgument(AddCommand(p, Command::PodVerify), p.raw);
+}
+
+ParseResult Usage(const std::string& reason) {
+    return {ParseStatus::UsageError, {}, reason};
+}
+
+bool UnlockGiven(const Parser& p) {
+    return std::any_of(std::begin(p.unlockOptions), std::end(p.unlockOptions),
+                       [](const CLI::Option* o) { return o != nullptr && o->count() > 0; });
+}
+
+ParseResult CheckArguments(const Parser& p, const std::string& defaultSimState) {
+    CliOptions o;
+    for (const auto& [sub, command] : p.commands)
+        if (sub->parsed()) o.command = command;
+    if (!ParseDeviceName(p.raw.device, o.device))
+        return Usage("unknown device \"" + p.raw.device + "\"; use " + DeviceNameList());
+    o.json = p.raw.json;
+    o.sim = p.simOption->count() > 0;
+    o.simStatePath = p.raw.sim.empty() ? defaultSimState : p.raw.sim;
+    o.tracePath = p.raw.trace;
+    o.simTargetHexPath = p.raw.simTargetHex;
+    if (!o.simTargetHexPath.empty() && !o.sim) return Usage("--sim-target-hex needs --sim");
+    const bool podCommand = UsesPod(o.command);
+    if (!podCommand && (!o.tracePath.empty() || !o.simTargetHexPath.empty()))
+        return Usage(std::string("--trace and --sim-target-hex apply to the commands that use the pod, not ") +
+                     CommandName(o.command));
+    o.file = p.raw.file;
+    o.outputPath = p.raw.output;
+    o.eraseAll = p.raw.eraseAll;
+    o.unlock = UnlockGiven(p);
+    std::string error;
+    if (o.unlock && !ParseKeyList(p.raw.unlockKeys, o.keys, error)) return Usage(error);
+    if (!CheckPodName(p.raw.name, error)) return Usage(error);
+    o.podName = p.raw.name;
+    return {ParseStatus::Run, o, ""};
+}
+
+}  // namespace
+
+ParseResult ParseCommandLine(const std::vector<std::string>& args, const std::string& defaultSimState) {
+    Parser p;
+    DefineGlobalOptions(p);
+    DefineCommands(p);
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    if (!reversed.empty()) reversed.pop_back();  // the program name
+    try {
+        p.app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        return {ParseStatus::Printed, {}, p.app.help()};
+    } catch (const CLI::CallForVersion& e) {
+        return {ParseStatus::Printed, {}, std::string(e.what()) + "\n"};
+    } catch (const CLI::ParseError& e) {
+        return Usage(e.what());
+    }
+    return CheckArguments(p, defaultSimState);
+}
+
+}  // namespace nembra::cli

@@ -1,0 +1,52 @@
+#pragma once
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "cli/ProgressLine.h"
+#include "ops/OpsClock.h"
+#include "ui/status/ProgressModel.h"
+#include "ui/status/StatusSink.h"
+
+namespace nembra::cli {
+
+// The command-line tool's message line and progress bar. It remembers the
+// last line shown (the operation's final line). On a terminal it also keeps
+// one redrawn line on the progress stream with the current text, the bar, its
+// percentage and the elapsed time, written only when what it shows changes.
+class ConsoleStatus : public StatusSink {
+public:
+    ConsoleStatus(std::ostream& progressOut, bool interactive, OpsClock& clock, int columns);
+
+    void ShowMessage(const std::string& text, bool isError) override;
+    void SetRange(int32_t lower, int32_t upper) override;
+    void SetStep(int32_t step) override { model_.SetStep(step); }
+    int32_t SetPos(int32_t pos) override;
+    int32_t StepIt() override;
+
+    // Wipes the progress line so that the final line starts on a clean line.
+    void Finish();
+
+    bool hasLine() const { return hasLine_; }
+    const std::string& lastText() const { return lastText_; }
+    bool lastIsError() const { return lastIsError_; }
+    int redraws() const { return redraws_; }
+
+private:
+    std::optional<uint32_t> ElapsedMs();
+    void Refresh();
+
+    std::ostream& out_;
+    bool interactive_;
+    OpsClock& clock_;
+    int columns_;
+    std::optional<uint32_t> startMs_;
+    ProgressModel model_;
+    std::string lastText_;
+    bool lastIsError_ = false;
+    bool hasLine_ = false;
+    std::optional<ProgressState> drawn_;
+    int redraws_ = 0;
+};
+
+}  // namespace nembra::cli

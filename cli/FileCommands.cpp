@@ -1,0 +1,61 @@
+#include "cli/FileCommands.h"
+
+#include <sstream>
+
+#include "cli/ConsoleStatus.h"
+#include "cli/HexExport.h"
+#include "cli/ImageReport.h"
+#include "image/LoadCoffFile.h"
+
+namespace nembra::cli {
+namespace {
+
+CommandOutcome Inspect(const CliOptions& options, const ProgramImage& image, DeviceType deviceType,
+                       const std::string& loadLine) {
+    CommandOutcome outcome;
+    outcome.ok = true;
+    outcome.messageIsError = false;
+    outcome.message = loadLine;
+    std::ostringstream report;
+    WriteImageReport(report, options.file, image, deviceType);
+    outcome.report = report.str();
+    outcome.data = ImageJson(options.file, image, deviceType);
+    return outcome;
+}
+
+CommandOutcome Export(const CliOptions& options, const ProgramImage& image) {
+    CommandOutcome outcome;
+    const WordMap words = ImageWords(image);
+    std::string error;
+    if (!WriteHexFile(options.outputPath, words, error)) {
+        outcome.message = error;
+        return outcome;
+    }
+    outcome.ok = true;
+    outcome.messageIsError = false;
+    outcome.message = "Intel HEX written to " + options.outputPath + " (" + std::to_string(words.size()) + " words)";
+    outcome.data = {{"file", options.file}, {"output", options.outputPath}, {"wordCount", words.size()}};
+    return outcome;
+}
+
+}  // namespace
+
+CommandOutcome RunFileCommand(const CliOptions& options, const ConsoleEnvironment& console) {
+    SystemOpsClock clock;
+    ConsoleStatus status(console.progressOut, console.interactive, clock, console.columns);
+    ProgramImage image;
+    DeviceType deviceType = options.device;
+    ClearImage(image, deviceType);
+    RecentFiles recentFiles;
+    LoadContext load{image, deviceType, options.device, recentFiles, status};
+    RunLoadCommand(load, options.file);
+    status.Finish();
+    if (!image.imageLoaded) {
+        CommandOutcome failed;
+        failed.message = status.hasLine() ? status.lastText() : "The file was not read";
+        return failed;
+    }
+    return options.command == Command::Inspect ? Inspect(options, image, deviceType, status.lastText()) : Export(options, image);
+}
+
+}  // namespace nembra::cli

@@ -1,0 +1,112 @@
+#include "cli/HelpText.h"
+
+#include <map>
+
+namespace nembra::cli {
+namespace {
+
+const char* kGlobalSynopsis = "nembra-cli [--device DEV] [--sim[=STATE]] [--trace FILE] [--json] ";
+
+std::map<std::string, HelpPage> MakePages() {
+    std::map<std::string, HelpPage> pages;
+    pages[""] = {
+        "program TI LF240xA and F281x DSPs through the KVL47Q USB pod",
+        std::string(kGlobalSynopsis) + "COMMAND [ARGS]",
+        "Runs one operation of the Nembra programming tool, exactly as the window's\n"
+        "button would, and ends with the operation's final line: on standard output\n"
+        "when it is information, on standard error when it is an error. On a terminal\n"
+        "the progress texts and a progress bar with percentage and elapsed time are\n"
+        "drawn on standard error while the operation runs.\n"
+        "\n"
+        "Each command reads its COFF FILE for the device DEV (default f2812). Without\n"
+        "--sim the pod is reached over USB through libftd2xx or libftdi1; with --sim a\n"
+        "simulated pod is used whose serial flash persists in the file STATE (default\n"
+        "$XDG_STATE_HOME/nembra/sim-pod.store, else ~/.local/state/nembra/sim-pod.store).\n"
+        "\n"
+        "DEV is one of lf240xa-30, lf240xa-40, f2810, f2811, f2812 (any case) or its\n"
+        "index 0-4. Run 'nembra-cli COMMAND --help' for a command's own page.",
+        "  nembra-cli inspect app.out\n"
+        "  nembra-cli --device f2810 write app.out --erase-all\n"
+        "  nembra-cli --json info\n"
+        "  nembra-cli --sim=/tmp/pod.store pod-write app.out --name APP\n"
+        "  nembra-cli --sim --sim-target-hex target.hex write app.out",
+    };
+    pages["inspect"] = {
+        "show what a COFF file holds for a device and how it would be programmed",
+        std::string(kGlobalSynopsis) + "inspect FILE",
+        "Loads FILE for DEV and prints every kept section (name, word address, words,\n"
+        "data offset, whether it starts in flash, its sector mask), the totals, the\n"
+        "flash summary and the pod file name; then the plan a Target Write would\n"
+        "follow: the sectors an intelligent erase and an erase-all would erase, the\n"
+        "words that go to flash and to RAM, and whether POD Write would accept the\n"
+        "image. The pod is not contacted. With --json one JSON object is printed.",
+        "  nembra-cli inspect app.out\n"
+        "  nembra-cli --device lf240xa-40 --json inspect motor.out",
+    };
+    pages["export"] = {
+        "write a COFF file's words as Intel HEX",
+        std::string(kGlobalSynopsis) + "export FILE -o OUT",
+        "Loads FILE for DEV and writes every word of every kept section to OUT as\n"
+        "Intel HEX in the layout of TI's hex converter for a 16-bit ROM width:\n"
+        "record addresses are word addresses, each word high byte first, type 04\n"
+        "records for the upper address bits and a type 01 record at the end.",
+        "  nembra-cli export app.out -o app.hex",
+    };
+    pages["write"] = {
+        "program FILE into the target board (Target Write)",
+        std::string(kGlobalSynopsis) + "write FILE [--erase-all] [--unlock KEYS]",
+        "Boots the target through the pod and programs FILE into it. For the F281x\n"
+        "devices only the sectors the program touches are erased unless --erase-all\n"
+        "is given; a program wholly outside flash is downloaded into RAM instead.\n"
+        "--unlock ticks \"Unlock CSM\" with the eight keys KEY0..KEY7 of KEYS.\n"
+        "The LF240xA devices ignore --erase-all and --unlock.",
+        "  nembra-cli write app.out\n"
+        "  nembra-cli write app.out --erase-all --unlock 1234,ffff,,,,,,",
+    };
+    pages["reset"] = {
+        "reset the target board through the pod (Target Reset)",
+        std::string(kGlobalSynopsis) + "reset",
+        "Asks the pod to reset the target board.",
+        "  nembra-cli reset",
+    };
+    pages["info"] = {
+        "show the pod's firmware version and stored program (POD Info)",
+        std::string(kGlobalSynopsis) + "info",
+        "Reads the pod's firmware version and the name and date of the program\n"
+        "held in its serial flash.",
+        "  nembra-cli info\n"
+        "  nembra-cli --json info",
+    };
+    pages["pod-write"] = {
+        "store FILE in the pod's serial flash (POD Write)",
+        std::string(kGlobalSynopsis) + "pod-write FILE [--name NAME] [--erase-all] [--unlock KEYS]",
+        "Stores FILE in the pod's serial flash with the device, the erase and CSM\n"
+        "choices, the keys, the name NAME (at most 8 characters; default: the file's\n"
+        "name without .out, cut to 8) and the date. The pod holds at most 70 sections\n"
+        "and 0x80000 bytes; an F281x program needs a section in flash.",
+        "  nembra-cli pod-write app.out --name APP_V2",
+    };
+    pages["pod-verify"] = {
+        "compare the pod's stored program with FILE (POD Verify)",
+        std::string(kGlobalSynopsis) + "pod-verify FILE",
+        "Compares what the pod's serial flash holds with FILE.",
+        "  nembra-cli pod-verify app.out",
+    };
+    return pages;
+}
+
+}  // namespace
+
+const HelpPage& HelpPageFor(const std::string& commandName) {
+    static const std::map<std::string, HelpPage> pages = MakePages();
+    const auto found = pages.find(commandName);
+    return found == pages.end() ? pages.at("") : found->second;
+}
+
+const char* ExitStatusText() {
+    return "  0  the operation succeeded (its final line is information)\n"
+           "  1  the operation failed; its final line says why\n"
+           "  2  usage error: unknown command, device or option, or a missing argument";
+}
+
+}  // namespace nembra::cli

@@ -1,0 +1,66 @@
+#include "cli/ManFormatter.h"
+
+#include <sstream>
+
+#include "cli/HelpText.h"
+
+namespace nembra::cli {
+namespace {
+
+std::string Indented(const std::string& text) {
+    std::istringstream lines(text);
+    std::string line;
+    std::string out;
+    while (std::getline(lines, line)) out += line.empty() ? "\n" : "  " + line + "\n";
+    return out;
+}
+
+std::string Section(const std::string& title, const std::string& body) {
+    return title + "\n" + body + (body.empty() || body.back() == '\n' ? "" : "\n");
+}
+
+std::string CommandList(const CLI::App* app, size_t width) {
+    const auto commands = app->get_subcommands({});
+    if (commands.empty()) return {};
+    std::ostringstream out;
+    out << "\nCOMMANDS\n";
+    for (const CLI::App* command : commands)
+        CLI::detail::format_help(out, command->get_name(), command->get_description(), width);
+    return out.str();
+}
+
+}  // namespace
+
+ManFormatter::ManFormatter() {
+    label("Positionals", "ARGUMENTS");
+    label("REQUIRED", "(required)");
+    column_width(26);
+}
+
+std::string ManFormatter::make_group(std::string group, bool isPositional,
+                                     std::vector<const CLI::Option*> opts) const {
+    std::string out = "\n" + group + "\n";
+    for (const CLI::Option* opt : opts) out += make_option(opt, isPositional);
+    return out;
+}
+
+std::string ManFormatter::make_help(const CLI::App* app, std::string name, CLI::AppFormatMode mode) const {
+    if (mode == CLI::AppFormatMode::Sub) return make_expanded(app);
+    const bool isTool = app->get_parent() == nullptr;
+    const HelpPage& page = HelpPageFor(isTool ? "" : app->get_name());
+    const std::string title = isTool ? kToolName : std::string(kToolName) + " " + app->get_name();
+    std::string out;
+    out += Section("NAME", "  " + title + " - " + page.summary);
+    out += "\n" + Section("SYNOPSIS", "  " + page.synopsis);
+    out += "\n" + Section("DESCRIPTION", Indented(page.description));
+    out += make_positionals(app);
+    out += make_groups(app, mode);
+    out += CommandList(app, get_column_width());
+    if (!isTool) out += "\n  The global options (--device, --sim, --trace, --json, ...) are in 'nembra-cli --help'.\n";
+    out += "\n" + Section("EXIT STATUS", ExitStatusText());
+    out += "\n" + Section("EXAMPLES", page.examples);
+    (void)name;
+    return out;
+}
+
+}  // namespace nembra::cli

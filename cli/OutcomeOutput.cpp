@@ -1,0 +1,45 @@
+#include "cli/OutcomeOutput.h"
+
+#include <nlohmann/json.hpp>
+
+#include "cli/HelpText.h"
+
+namespace nembra::cli {
+namespace {
+
+nlohmann::json OutcomeJson(const CliOptions& options, const CommandOutcome& outcome) {
+    nlohmann::json json = {{"ok", outcome.ok},
+                           {"message", outcome.message},
+                           {"command", CommandName(options.command)},
+                           {"device", DeviceInfo(options.device).cliName}};
+    if (!outcome.followUp.empty()) json["error"] = outcome.followUp;
+    if (!outcome.hint.empty()) json["hint"] = outcome.hint;
+    json.update(outcome.data);
+    return json;
+}
+
+}  // namespace
+
+void PrintOutcome(const CliOptions& options, const CommandOutcome& outcome, std::ostream& out, std::ostream& err) {
+    if (options.json) {
+        out << OutcomeJson(options, outcome).dump(2) << "\n";
+    } else {
+        out << outcome.report;
+        (outcome.messageIsError ? err : out) << outcome.message << "\n";
+    }
+    if (!outcome.followUp.empty() && !options.json) err << outcome.followUp << "\n";
+    if (!outcome.hint.empty()) err << outcome.hint << "\n";
+    out.flush();
+    err.flush();
+}
+
+void PrintUsageError(const std::string& reason, bool json, std::ostream& out, std::ostream& err) {
+    if (json) {
+        out << nlohmann::json{{"ok", false}, {"message", reason}, {"usageError", true}}.dump(2) << "\n";
+        return;
+    }
+    err << kToolName << ": " << reason << "\n"
+        << "Run '" << kToolName << " --help' for more information.\n";
+}
+
+}  // namespace nembra::cli

@@ -1,0 +1,47 @@
+#include "cli/PodBackend.h"
+
+namespace nembra::cli {
+namespace {
+
+class UsbBackend : public PodBackend {
+public:
+    UsbBackend() : loader_(MakeSystemDriverLoader()) {}
+    DriverLoader& loader() override { return *loader_; }
+    LinkClock& linkClock() override { return linkClock_; }
+    OpsClock& opsClock() override { return opsClock_; }
+
+private:
+    std::unique_ptr<DriverLoader> loader_;
+    SystemLinkClock linkClock_;
+    SystemOpsClock opsClock_;
+};
+
+SimPodOptions RealisticOptions(const std::string& statePath) {
+    SimPodOptions options;
+    options.storePath = statePath;
+    return options;
+}
+
+class SimBackend : public PodBackend {
+public:
+    explicit SimBackend(const std::string& statePath)
+        : rig_(RealisticOptions(statePath), false), opsClock_(rig_.clock) {}
+    DriverLoader& loader() override { return rig_.loader; }
+    LinkClock& linkClock() override { return rig_.clock; }
+    OpsClock& opsClock() override { return opsClock_; }
+    SimPod* simPod() override { return &rig_.pod; }
+
+private:
+    SimRig rig_;
+    LinkOpsClock opsClock_;
+};
+
+}  // namespace
+
+std::unique_ptr<PodBackend> MakeUsbBackend() { return std::make_unique<UsbBackend>(); }
+
+std::unique_ptr<PodBackend> MakeSimBackend(const std::string& statePath) {
+    return std::make_unique<SimBackend>(statePath);
+}
+
+}  // namespace nembra::cli

@@ -1,0 +1,29 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "ops/OpsClock.h"
+#include "pod/DriverLoader.h"
+#include "pod/LinkClock.h"
+#include "sim/SimRig.h"
+
+namespace nembra::cli {
+
+// Where the pod is reached: USB through the system's driver library with the
+// system clocks, or the simulated pod on its virtual clock.
+class PodBackend {
+public:
+    virtual ~PodBackend() = default;
+    virtual DriverLoader& loader() = 0;
+    virtual LinkClock& linkClock() = 0;
+    virtual OpsClock& opsClock() = 0;
+    // The simulated pod, or null on USB.
+    virtual SimPod* simPod() { return nullptr; }
+};
+
+std::unique_ptr<PodBackend> MakeUsbBackend();
+// The simulated pod runs unpaced with realistic timing, so that elapsed times
+// read as a real pod's would while the run itself is fast.
+std::unique_ptr<PodBackend> MakeSimBackend(const std::string& statePath);
+
+}  // namespace nembra::cli
