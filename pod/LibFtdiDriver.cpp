@@ -1,0 +1,258 @@
+#include "pod/LibFtdiDriver.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace nembra {
+
+namespace {
+
+constexpr int kFetchBytes = 512;
+
+int ClampToInt(ULONG value) { return value > static_cast<ULONG>(INT_MAX) ? INT_MAX : static_cast<int>(value); }
+
+FT_STATUS StatusOf(int rc) { return rc < 0 ? FT_IO_ERROR : FT_OK; }
+
+}  // namespace
+
+LibFtdiDriver::LibFtdiDriver(LibFtdiApi api, ProductLister listProducts)
+    : api_(std::move(api)), listProducts_(std::move(listProducts)) {}
+
+LibFtdiDriver::~LibFtdiDriver() {
+    for (auto& port : ports_) {
+        api_.usbClose(port->ctx);
+        api_.freeContext(port->ctx);
+    }
+}
+
+LibFtdiDriver::Port* LibFtdiDriver::Find(FT_HANDLE handle) const {
+    for (const auto& port : ports_) {
+        if (port.get() == handle) {
+            return port.get();
+        }
+    }
+    return nullptr;
+}
+
+FT_STATUS LibFtdiDriver::FT_ResetDevice(FT_HANDLE ftHandle) {
+    Port* port = Find(ftHandle);
+    if (port == nullptr) {
+        return FT_INVALID_HANDLE;
+    }
+    port->received.clear();
+    return StatusOf(api_.usbReset(port->ctx));
+}
+
+FT_STATUS LibFtdiDriver::FT_GetLatencyTimer(FT_HANDLE ftHandle, UCHAR* pucTimer) {
+    Port* port = Find(ftHandle);
+    if (port == nullptr) {
+        return FT_INVALID_HANDLE;
+    }
+    return pucTimer == nullptr ? FT_INVALID_PARAMETER : StatusOf(api_.getLatencyTimer(port->ctx, pucTimer));
+}
+
+FT_STATUS LibFtdiDriver::FT_SetLatencyTimer(FT_HANDLE ftHandle, UCHAR ucTimer) {
+    Port* port = Find(ftHandle);
+    return port == nullptr ? FT_INVALID_HANDLE : StatusOf(api_.setLatencyTimer(port->ctx, ucTimer));
+}
+
+FT_STATUS LibFtdiDriver::FT_SetBaudRate(FT_HANDLE ftHandle, ULONG BaudRate) {
+    Port* port = Find(ftHandle);
+    return port == nullptr ? FT_INVALID_HANDLE : StatusOf(api_.setBaudrate(port->ctx, ClampToInt(BaudRate)));
+}
+
+FT_STATUS LibFtdiDriver::FT_SetDataCharacteristics(FT_HANDLE ftHandle, UCHAR WordLength, UCHAR StopBits,
+                                                   UCHAR Parity) {
+    Port* port = Find(ftHandle);
+    if (port == nullptr) {
+        return FT_INVALID_HANDLE;
+    }
+    // D2XX codes: stop bits 0 = one, 2 = two; parity 0..4 = none, odd, even, mark, space.
+    if ((WordLength != 7 && WordLength != 8) || (StopBits != 0 && StopBits != 2) || Parity > 4) {
+        return FT_INVALID_PARAMETER;
+    }
+    const auto bits = WordLength == 8 ? BITS_8 : BITS_7;
+    const auto stop = StopBits == 0 ? STOP_BIT_1 : STOP_BIT_2;
+    return StatusOf(api_.setLineProperty(port->ctx, bits, stop, static_cast<ftdi_parity_type>(Parity)));
+}
+
+FT_STATUS LibFtdiDriver::FT_SetFlowControl(FT_HANDLE ftHandle, USHORT FlowControl, UCHAR XonChar, UCHAR XoffChar) {
+    Port* port = Find(ftHandle);
+    if (port == nullptr) {
+        return FT_INVALID_HANDLE;
+    }
+    // D2XX's flow-control codes are the chip's own request values.
+    switch (FlowControl) {
+        case SIO_DISABLE_FLOW_CTRL:
+        case SIO_RTS_CTS_HS:
+        case SIO_DTR_DSR_HS:
+            return StatusOf(api_.setFlowCtrl(port->ctx, FlowControl));
+        case SIO_XON_XOFF_HS:
+            return StatusOf(api_.setFlowCtrlXonXoff(port->ctx, XonChar, XoffChar));
+        default:
+            return FT_INVALID_PARAMETER;
+    }
+}
+
+FT_STATUS LibFtdiDriver::FT_SetTimeouts(FT_HANDLE ftHandle, ULONG ReadTimeout, ULONG WriteTimeout) {
+    Port* port = Find(ftHandle);
+    if (port == nullptr) {
+        return FT_INVALID_HANDLE;
+    }
+    port->readTimeoutMs = ReadTimeout;
+    api_.setUsbTimeouts(port->ctx, ClampToInt(ReadTimeout), ClampToInt(WriteTimeout));
+    return FT_OK;
+}
+
+FT_STATUS LibFtdiDriver::FT_Purge(FT_HANDLE ftHandle, ULONG Mask) {
+    Port* port = Find(ftHandle);
+    if (port == nullptr) {
+        return FT_INVALID_HANDLE;
+    }
+    const bool rx = (Mask & FT_PURGE_RX) != 0;
+    const bool tx = (Mask & FT_PURGE_TX) != 0;
+    if (rx) {
+        port->received.clear();
+    }
+    if (rx && tx) {
+        return StatusOf(api_.tcioflush(port->ctx));
+    }
+    if (rx) {
+        return StatusOf(api_.tciflush(port->ctx));
+    }
+    return tx ? StatusOf(api_.tcoflush(port->ctx)) : FT_OK;
+}
+
+// ftdi_write_data returns once the bytes are on the bus, so nothing stays
+// queued on the host. A short write is a failure: the pod would see half a frame.
+FT_STATUS LibFtdiDriver::FT_Write(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToWrite, DWORD* lpdwBytesWritten) {
+    Port* port = Find(ftHandle);
+    if (port == nullptr) {
+        return FT_INVALID_HANDLE;
+    }
+    if ((lpBuffer == nullptr && dwBytesToWrite > 0) || dwBytesToWrite > static_cast<DWORD>(INT_MAX)) {
+        return FT_INVALID_PARAMETER;
+    }
+    const int rc = api_.writeData(port->ctx, static_cast<const unsigned char*>(lpBuffer), static_cast<int>(dwBytesToWrite));
+    if (lpdwBytesWritten != nullptr) {
+        *lpdwBytesWritten = rc < 0 ? 0 : static_cast<DWORD>(rc);
+    }
+    return rc == static_cast<int>(dwBytesToWrite) ? FT_OK : FT_IO_ERROR;
+}
+
+// Moves what libftdi already holds into our queue, without USB traffic.
+bool LibFtdiDriver::DrainBuffered(Port& port) {
+    const unsigned held = api_.bufferedBytes(port.ctx);
+    if (held == 0) {
+        return true;
+    }
+    std::vector<unsigned char> bytes(held);
+    const int rc = api_.readData(port.ctx, bytes.data(), static_cast<int>(held));
+    if (rc < 0) {
+        return false;
+    }
+    port.received.insert(port.received.end(), bytes.begin(), bytes.begin() + rc);
+    return true;
+}
+
+// One USB read: whatever the chip has, or nothing after one latency period.
+bool LibFtdiDriver::FetchOnce(Port& port) {
+    unsigned char bytes[kFetchBytes];
+    const int rc = api_.readData(port.ctx, bytes, kFetchBytes);
+    if (rc < 0) {
+        return false;
+    }
+    port.received.insert(port.received.end(), bytes, bytes + rc);
+    return true;
+}
+
+FT_STATUS LibFtdiDriver::FT_GetStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes, DWORD* dwTxBytes, DWORD* dwEventDWord) {
+    Port* port = Find(ftHandle);
+    if (port == nullptr) {
+        return FT_INVALID_HANDLE;
+    }
+    if (!DrainBuffered(*port)) {
+        return FT_IO_ERROR;
+    }
+    if (dwRxBytes != nullptr) {
+        *dwRxBytes = static_cast<DWORD>(port->received.size());
+    }
+    if (dwTxBytes != nullptr) {
+        *dwTxBytes = 0;
+    }
+    if (dwEventDWord != nullptr) {
+        *dwEventDWord = 0;
+    }
+    return FT_OK;
+}
+
+// 1: a byte; 0: none within the read time-out; -1: the USB read failed.
+// ftdi_read_data itself waits about one latency period when the chip has
+// nothing, so the loop needs no pause and returns as soon as a byte is there.
+int LibFtdiDriver::ReadByte(Port& port, uint8_t& byte, uint64_t startMs) {
+    if (!port.received.empty()) {
+        byte = port.received.front();
+        port.received.pop_front();
+        return 1;
+    }
+    for (;;) {
+        const int rc = api_.readData(port.ctx, &byte, 1);
+        if (rc != 0) {
+            return rc < 0 ? -1 : 1;
+        }
+        if (port.readTimeoutMs != 0 && api_.nowMs() - startMs >= port.readTimeoutMs) {
+            return 0;
+        }
+    }
+}
+
+FT_STATUS LibFtdiDriver::FT_Read(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToRead, DWORD* lpdwBytesReturned) {
+    Port* port = Find(ftHandle);
+    if (port == nullptr) {
+        return FT_INVALID_HANDLE;
+    }
+    if ((lpBuffer == nullptr && dwBytesToRead > 0) || lpdwBytesReturned == nullptr) {
+        return FT_INVALID_PARAMETER;
+    }
+    auto* out = static_cast<uint8_t*>(lpBuffer);
+    const uint64_t start = api_.nowMs();
+    DWORD got = 0;
+    int rc = 1;
+    while (got < dwBytesToRead && (rc = ReadByte(*port, out[got], start)) == 1) {
+        ++got;
+    }
+    *lpdwBytesReturned = got;
+    return rc < 0 ? FT_IO_ERROR : FT_OK;
+}
+
+// D2XX counts what its driver has already fetched; libftdi fetches only when
+// asked, so an empty queue is topped up with one USB read.
+FT_STATUS LibFtdiDriver::FT_GetQueueStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes) {
+    Port* port = Find(ftHandle);
+    if (port == nullptr) {
+        return FT_INVALID_HANDLE;
+    }
+    if (dwRxBytes == nullptr) {
+        return FT_INVALID_PARAMETER;
+    }
+    if (!DrainBuffered(*port) || (port->received.empty() && !FetchOnce(*port))) {
+        return FT_IO_ERROR;
+    }
+    *dwRxBytes = static_cast<DWORD>(port->received.size());
+    return FT_OK;
+}
+
+// libftdi releases the device even when releasing the interface reports an
+// error, so the handle is gone either way.
+FT_STATUS LibFtdiDriver::FT_Close(FT_HANDLE ftHandle) {
+    Port* port = Find(ftHandle);
+    if (port == nullptr) {
+        return FT_INVALID_HANDLE;
+    }
+    api_.usbClose(port->ctx);
+    api_.freeContext(port->ctx);
+    ports_.erase(std::find_if(ports_.begin(), ports_.end(), [&](const auto& p) { return p.get() == port; }));
+    return FT_OK;
+}
+
+}  // namespace nembra

@@ -1,0 +1,64 @@
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "pod/LibFtdiDriver.h"
+
+namespace nembra {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadLine(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    // Only the line end goes: "KVL47Q POD " with its blank is another device.
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return line;
+}
+
+std::string DeviceNode(const std::string& devRoot, const fs::path& device) {
+    const std::string bus = ReadLine(device / "busnum");
+    const std::string dev = ReadLine(device / "devnum");
+    if (bus.empty() || dev.empty()) {
+        return {};
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "/%03d/%03d", std::atoi(bus.c_str()), std::atoi(dev.c_str()));
+    return devRoot + name;
+}
+
+}  // namespace
+
+// Product strings under sysfs are world-readable, so a pod can be told apart
+// from no pod even when its device node is closed to this user.
+std::vector<UsbProduct> ListFtdiUsbProducts(const std::string& sysfsRoot, const std::string& devRoot) {
+    std::error_code ec;
+    std::vector<fs::path> devices;
+    for (const auto& entry : fs::directory_iterator(sysfsRoot, ec)) {
+        if (ReadLine(entry.path() / "idVendor") == "0403") {
+            devices.push_back(entry.path());
+        }
+    }
+    std::sort(devices.begin(), devices.end());
+    std::vector<UsbProduct> out;
+    for (const fs::path& device : devices) {
+        UsbProduct p;
+        p.product = ReadLine(device / "product");
+        p.productId = static_cast<uint16_t>(std::strtoul(ReadLine(device / "idProduct").c_str(), nullptr, 16));
+        const std::string node = DeviceNode(devRoot, device);
+        p.accessible = !node.empty() && access(node.c_str(), R_OK | W_OK) == 0;
+        out.push_back(p);
+    }
+    return out;
+}
+
+}  // namespace nembra
