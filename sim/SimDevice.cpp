@@ -280,6 +280,9 @@ FT_STATUS SimDevice::FT_Write(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesT
     if (lpBuffer == nullptr && dwBytesToWrite > 0) {
         return FT_INVALID_PARAMETER;
     }
+    if (writeLimit_ != 0 && dwBytesToWrite > writeLimit_) {
+        dwBytesToWrite = writeLimit_;
+    }
     const auto* bytes = static_cast<const uint8_t*>(lpBuffer);
     written_.insert(written_.end(), bytes, bytes + dwBytesToWrite);
     if (txDelayMs_ > 0) {

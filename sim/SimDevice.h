@@ -52,6 +52,9 @@ public:
     // milliseconds (0: gone when FT_Write returns, like a healthy link); each
     // FT_GetStatus that still finds them there takes 1 ms.
     void SetTransmitDelay(uint32_t ms) { txDelayMs_ = ms; }
+    // FT_Write takes at most this many bytes and still reports success, as
+    // D2XX does when its write time-out expires (0: no limit).
+    void SetWriteLimit(DWORD maxBytes) { writeLimit_ = maxBytes; }
     // Read time-out last set with FT_SetTimeouts (0: wait for the next byte).
     uint32_t readTimeoutMs() const { return readTimeoutMs_; }
 
@@ -114,6 +117,7 @@ private:
     uint32_t txDelayMs_ = 0;
     uint32_t txWrittenAtMs_ = 0;
     DWORD txPending_ = 0;
+    DWORD writeLimit_ = 0;
 };
 
 }  // namespace nembra

@@ -19,6 +19,8 @@ struct SimTiming {
     uint32_t sectorEraseMs = 600;
     uint32_t blockProgramMs = 3;   // per 40-word block
     uint32_t pageWriteMs = 4;      // per 264-byte serial-flash page
+    uint32_t flashInitMs = 20;     // "O" 00
+    uint32_t resetMs = 20;         // "R"
 };
 
 struct SimPodOptions {
