@@ -49,6 +49,11 @@ bool PodLink::WriteFrame(const uint8_t* buffer, size_t length, uint32_t timeoutM
         FT_OK) {
         return false;
     }
+    // D2XX reports a write cut short by its time-out as success; the pod
+    // would then see half a frame, so a short count is a failed write.
+    if (written != length) {
+        return false;
+    }
     return TransmitQueueDrained(timeoutMs);
 }
 

@@ -118,6 +118,14 @@ TEST_P(LinkIoTest, WriteDriverFailuresFailTheWrite) {
     EXPECT_FALSE(link.WriteFrame(link.txBuffer.data(), 3, 200));
 }
 
+TEST_P(LinkIoTest, ShortWriteReportedAsSuccessIsAFailure) {
+    device.SetWriteLimit(2);
+    const uint8_t frame[] = {0x02, 'I', 0x03};
+    EXPECT_FALSE(link.WriteFrame(frame, 3, 200));
+    device.SetWriteLimit(0);
+    EXPECT_TRUE(link.WriteFrame(frame, 3, 200));
+}
+
 TEST_P(LinkIoTest, ObserverSeesEachReadEvenWhenEmpty) {
     RecordingObserver seen;
     link.SetObserver(&seen);
