@@ -1,0 +1,102 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "ops/Operations.h"
+#include "sim/SimRig.h"
+#include "tests/support/CoffBuilder.h"
+#include "tests/support/FakePanel.h"
+#include "tests/support/RecordingStatus.h"
+
+namespace nembra::testing {
+
+// Elapsed time from the rig's virtual clock (or scripted readings), and a
+// fixed local date and time for the tag record.
+class TestOpsClock : public OpsClock {
+public:
+    explicit TestOpsClock(LinkClock& clock) : clock_(clock) {}
+    bool ReadMs(uint32_t& ms) override {
+        if (scripted.empty()) {
+            ms = clock_.NowMs();
+            return true;
+        }
+        const auto [ok, value] = scripted.front();
+        scripted.pop_front();
+        ms = value;
+        return ok;
+    }
+    LocalDateTime LocalNow() override { return now; }
+
+    std::deque<std::pair<bool, uint32_t>> scripted;
+    LocalDateTime now{2007, 3, 2, 14, 5};
+
+private:
+    LinkClock& clock_;
+};
+
+inline SimPodOptions ZeroLatency() {
+    SimPodOptions options;
+    options.timing.zeroLatency = true;
+    return options;
+}
+
+// A simulated pod on the USB bus, a session that has loaded the driver
+// library, and a panel and status sink to drive the operations with.
+class OpsFixture : public ::testing::Test {
+protected:
+    OpsFixture() : rig(ZeroLatency()), session(rig.loader, rig.clock), clock(rig.clock) {
+        session.link.LoadDriverLibrary();
+    }
+
+    OperationContext Ctx() { return OperationContext{session, panel, status, clock}; }
+
+    // Writes a COFF file and points the File Path box and the device list at it.
+    std::string UseCoff(const std::string& name, const CoffFileSpec& spec, int device) {
+        const std::string path = dir.Write(name, BuildCoff(spec));
+        panel.filePath = path;
+        panel.selectedDevice = device;
+        return path;
+    }
+
+    static CoffSectionSpec Section(const std::string& name, uint32_t address, size_t words, uint16_t seed) {
+        CoffSectionSpec section;
+        section.name = name;
+        section.address = address;
+        section.words = Pattern(words, seed);
+        return section;
+    }
+
+    static CoffFileSpec Coff(std::vector<CoffSectionSpec> sections, bool f281x) {
+        CoffFileSpec spec;
+        spec.targetId = f281x ? 0x009D : 0x0092;
+        spec.sections = std::move(sections);
+        return spec;
+    }
+
+    // The state every long operation leaves behind, whatever its outcome.
+    void ExpectCleanedUp() {
+        EXPECT_FALSE(session.link.connected);
+        EXPECT_FALSE(rig.device.open());
+        EXPECT_FALSE(panel.buttonsLocked);
+        EXPECT_FALSE(panel.cursorBusy);
+        EXPECT_EQ(status.progress.pos(), 0);
+    }
+
+    void ExpectNoProtocolErrors() {
+        for (const auto& error : rig.pod.protocolErrors()) ADD_FAILURE() << "pod refused: " << error;
+    }
+
+    SimRig rig;
+    int podIndex = 0;  // the rig plugs its pod in first
+    Session session;
+    FakePanel panel;
+    RecordingStatus status;
+    TestOpsClock clock;
+    TempDir dir;
+};
+
+}  // namespace nembra::testing
