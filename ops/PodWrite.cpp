@@ -11,12 +11,24 @@ namespace {
 
 constexpr size_t kPodFileNameBytes = 8;
 
+bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// Cut to 8 bytes, without leaving half of a multi-byte character at the end
+// (the pod would store, and POD Info show, a broken character).
+std::string CutToPodName(std::string name) {
+    if (name.size() <= kPodFileNameBytes) return name;
+    size_t end = kPodFileNameBytes;
+    while (end > 0 && IsUtf8Continuation(name[end])) --end;
+    name.resize(end);
+    return name;
+}
+
 // The name the pod stores: the field's text, else the loaded file's name,
 // cut to 8 bytes; kept and shown before the pod is contacted.
 std::string TakePodFileName(OperationContext& ctx) {
     std::string name = Trim(ctx.panel.PodFileNameText());
     if (name.empty()) name = ctx.session.image.podFileName;
-    if (name.size() > kPodFileNameBytes) name.resize(kPodFileNameBytes);
+    name = CutToPodName(name);
     ctx.session.eepFileName = name;
     ctx.panel.SetPodFileNameText(name);
     return name;

@@ -29,10 +29,19 @@ bool SendLf240xSection(SequenceContext& ctx, const ImageSection& section, bool& 
     return true;
 }
 
+// The boot stream carries 16-bit destinations: a section that does not lie
+// wholly below 0x10000 would wrap and land on the wrong words.
+bool FitsLf240xStream(const ProgramImage& image) {
+    for (const ImageSection& section : image.sections)
+        if (uint64_t{section.address} + section.wordCount > 0x10000) return false;
+    return true;
+}
+
 }  // namespace
 
 bool SendLf240xStream(SequenceContext& ctx) {
     ctx.link.frameBatch.clear();
+    if (!FitsLf240xStream(ctx.image)) return false;
     bool firstBlock = true;
     for (const ImageSection& section : ctx.image.sections)
         if (!SendLf240xSection(ctx, section, firstBlock)) return false;

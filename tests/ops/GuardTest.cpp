@@ -1,0 +1,51 @@
+#include "tests/ops/OpsFixture.h"
+
+namespace nembra::testing {
+namespace {
+
+// Inputs the pod's fields cannot carry are refused instead of being sent
+// truncated, and the operation reports the failure.
+class GuardTest : public OpsFixture {};
+
+TEST_F(GuardTest, Lf240xSectionPastTheSixteenBitSpaceIsNotSent) {
+    UseCoff("wrap.out", Coff({Section("text", 0x0100, 10, 1), Section("high", 0xFFF0, 0x20, 2)}, false), 0);
+    auto ctx = Ctx();
+    RunTargetWrite(ctx);
+    EXPECT_EQ(status.lastText(), "Fail to download user program");
+    EXPECT_TRUE(status.lastIsError());
+    EXPECT_TRUE(rig.pod.TargetWordsWritten().empty());
+    EXPECT_EQ(rig.pod.commandLog().find('U'), std::string::npos) << rig.pod.commandLog();
+    ExpectCleanedUp();
+}
+
+TEST_F(GuardTest, Lf240xSectionEndingAtTheTopIsSent) {
+    UseCoff("top.out", Coff({Section("high", 0xFFE0, 0x20, 2)}, false), 0);
+    auto ctx = Ctx();
+    RunTargetWrite(ctx);
+    EXPECT_EQ(status.lastText().rfind("Flash Write Completed - ", 0), 0u) << status.lastText();
+    EXPECT_EQ(rig.pod.TargetWordsWritten().size(), 0x20u);
+}
+
+TEST_F(GuardTest, SectionRecordFieldsMustFitTwentyFourBits) {
+    UseCoff("far.out", Coff({Section("text", 0x1000000, 4, 1)}, false), 0);
+    auto ctx = Ctx();
+    RunPodWrite(ctx);
+    EXPECT_EQ(status.lastText(), "Fail to write user program in serial flash");
+    EXPECT_EQ(rig.pod.commandLog().find('V'), std::string::npos) << rig.pod.commandLog();
+    EXPECT_EQ(rig.pod.commandLog().back(), 'i');
+    ExpectCleanedUp();
+}
+
+TEST_F(GuardTest, PodFileNameIsNotCutInsideACharacter) {
+    UseCoff("prog.out", Coff({Section("text", 0x0000, 4, 1)}, false), 0);
+    panel.podFileName = "abcdefg\xC3\xBC";  // the 9-byte "abcdefgü"
+    auto ctx = Ctx();
+    RunPodWrite(ctx);
+    EXPECT_EQ(session.eepFileName, "abcdefg");
+    panel.podFileName = "abcdef\xC3\xBCz";  // 9 bytes; the cut falls after the whole ü
+    RunPodWrite(ctx);
+    EXPECT_EQ(session.eepFileName, "abcdef\xC3\xBC");
+}
+
+}  // namespace
+}  // namespace nembra::testing
