@@ -64,16 +64,18 @@ bool ResetTarget(PodLink& link) {
     return true;
 }
 
+// Device codes and the CSM option go out as "%X" fields that the pod reads
+// as one digit each, so they are written with a width of 1.
 bool StartBootLf240x(PodLink& link, uint8_t deviceCode) {
-    return Send(link, FrameText('M').Hex(deviceCode, 0), 1, kBootLf240xMs);
+    return Send(link, FrameText('M').Hex(deviceCode, 1), 1, kBootLf240xMs);
 }
 
 bool StartBootF281x(PodLink& link, uint8_t deviceCode) {
-    return Send(link, FrameText('N').Hex(deviceCode, 0), 1, kBootF281xMs);
+    return Send(link, FrameText('N').Hex(deviceCode, 1), 1, kBootF281xMs);
 }
 
 bool SendCsmKeys(PodLink& link, bool unlock, const CsmKeyTable& keys) {
-    return Send(link, FrameText('K').Hex(unlock ? 1 : 0, 0).Text(CsmKeyText(unlock, keys)), 1, kAlgorithmMs);
+    return Send(link, FrameText('K').Hex(unlock ? 1 : 0, 1).Text(CsmKeyText(unlock, keys)), 1, kAlgorithmMs);
 }
 
 bool InitFlash(PodLink& link, uint32_t timeoutMs) {

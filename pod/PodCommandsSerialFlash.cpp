@@ -61,9 +61,8 @@ bool SendImageRecord(PodLink& link, uint8_t deviceCode, uint8_t csmOption, uint1
                      uint8_t sectionCount) {
     // Both "%X" fields must stay single digits, or the pod would read the
     // record shifted.
-    if (deviceCode > 0xF || csmOption > 0xF) return false;
     FrameText frame('Q');
-    frame.Hex(deviceCode, 0).Hex(csmOption, 0).Hex(sectorMask, 4).Hex(sectionCount, 2);
+    frame.Hex(deviceCode, 1).Hex(csmOption, 1).Hex(sectorMask, 4).Hex(sectionCount, 2);
     return Send(link, frame, 1, kRecordMs);
 }
 
