@@ -1,0 +1,39 @@
+#include "ui/InputDropper.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+namespace nembra {
+
+namespace {
+
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::Close:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+InputDropper::InputDropper(QWidget& window) : window_(&window) { QCoreApplication::instance()->installEventFilter(this); }
+
+InputDropper::~InputDropper() { QCoreApplication::instance()->removeEventFilter(this); }
+
+bool InputDropper::eventFilter(QObject* watched, QEvent* event) {
+    if (!IsUserInput(event->type()) || !window_) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    return widget != nullptr && (widget == window_ || window_->isAncestorOf(widget));
+}
+
+}  // namespace nembra
