@@ -36,19 +36,21 @@ struct Parser {
 CLI::App* AddCommand(Parser& p, Command command) {
     CLI::App* sub = p.app.add_subcommand(CommandName(command), HelpPageFor(CommandName(command)).summary);
     sub->fallthrough();
+    if (sub->get_help_ptr() != nullptr) sub->get_help_ptr()->group("OPTIONS");
     p.commands.emplace_back(sub, command);
     return sub;
 }
 
 void AddFileArgument(CLI::App* sub, RawArguments& raw) {
-    sub->add_option("FILE", raw.file, "the TI COFF program file (.out)")->required();
+    sub->add_option("FILE", raw.file, "the TI COFF program file (.out)")->required()->type_name("");
 }
 
 void AddWriteOptions(Parser& p, CLI::App* sub, int slot) {
     sub->add_flag("--erase-all", p.raw.eraseAll, "F281x: erase all flash sectors, not only those the program touches");
     p.unlockOptions[slot] = sub->add_option(
         "--unlock", p.raw.unlockKeys,
-        "F281x: tick \"Unlock CSM\" with KEYS, eight comma-separated hex keys KEY0..KEY7 (empty: FFFF)");
+        "F281x: tick \"Unlock CSM\" with KEYS, eight comma-separated hex keys KEY0..KEY7 (empty: FFFF)")
+        ->type_name("KEYS");
 }
 
 void DefineGlobalOptions(Parser& p) {
@@ -56,20 +58,23 @@ void DefineGlobalOptions(Parser& p) {
     p.app.set_version_flag("--version", kVersionText, "print the version and exit");
     p.app.set_help_flag("-h,--help", "print this help and exit");
     p.app.require_subcommand(1);
-    p.app.add_option("--device", p.raw.device, "target device: " + DeviceNameList() + "; default f2812");
+    p.app.option_defaults()->group("OPTIONS");
+    p.app.add_option("--device", p.raw.device, "target device: " + DeviceNameList() + "; default f2812")
+        ->type_name("DEV");
     p.simOption = p.app.add_flag("--sim{}", p.raw.sim,
                                  "use the simulated pod; its serial flash persists in STATE (--sim=STATE)");
-    p.app.add_option("--trace", p.raw.trace, "write the protocol trace to FILE");
+    p.app.add_option("--trace", p.raw.trace, "write the protocol trace to FILE")->type_name("FILE");
     p.app.add_flag("--json", p.raw.json, "print one JSON object instead of the final line");
     p.app.add_option("--sim-target-hex", p.raw.simTargetHex,
-                     "with --sim: write the simulated target's memory to OUT as Intel HEX afterwards");
+                     "with --sim: write the simulated target's memory to OUT as Intel HEX afterwards")
+        ->type_name("OUT");
 }
 
 void DefineCommands(Parser& p) {
     AddFileArgument(AddCommand(p, Command::Inspect), p.raw);
     CLI::App* exportCommand = AddCommand(p, Command::Export);
     AddFileArgument(exportCommand, p.raw);
-    exportCommand->add_option("-o,--output", p.raw.output, "the Intel HEX file to write")->required();
+    exportCommand->add_option("-o,--output", p.raw.output, "the Intel HEX file to write")->required()->type_name("OUT");
     CLI::App* write = AddCommand(p, Command::Write);
     AddFileArgument(write, p.raw);
     AddWriteOptions(p, write, 0);
@@ -77,7 +82,7 @@ void DefineCommands(Parser& p) {
     AddCommand(p, Command::Info);
     CLI::App* podWrite = AddCommand(p, Command::PodWrite);
     AddFileArgument(podWrite, p.raw);
-    podWrite->add_option("--name", p.raw.name, "the POD File Name (at most 8 characters)");
+    podWrite->add_option("--name", p.raw.name, "the POD File Name (at most 8 characters)")->type_name("NAME");
     AddWriteOptions(p, podWrite, 1);
     AddFileArgument(AddCommand(p, Command::PodVerify), p.raw);
 }

@@ -44,6 +44,19 @@ std::string ManFormatter::make_group(std::string group, bool isPositional,
     return out;
 }
 
+std::string ManFormatter::make_option_name(const CLI::Option* opt, bool isPositional) const {
+    std::string name = CLI::Formatter::make_option_name(opt, isPositional);
+    const size_t brace = name.find('{');
+    if (brace != std::string::npos) name = name.substr(0, brace) + "[=STATE]";
+    return name;
+}
+
+std::string ManFormatter::make_option_opts(const CLI::Option* opt) const {
+    // Positionals are named by themselves; "(required)" says nothing new there.
+    if (opt->get_positional()) return {};
+    return CLI::Formatter::make_option_opts(opt);
+}
+
 std::string ManFormatter::make_help(const CLI::App* app, std::string name, CLI::AppFormatMode mode) const {
     if (mode == CLI::AppFormatMode::Sub) return make_expanded(app);
     const bool isTool = app->get_parent() == nullptr;

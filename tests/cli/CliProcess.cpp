@@ -1,0 +1,57 @@
+#include "CliProcess.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace nembra::testing {
+namespace {
+
+void RedirectChild(const std::string& outPath, const std::string& errPath) {
+    const int in = ::open("/dev/null", O_RDONLY);
+    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || out < 0 || err < 0) ::_exit(127);
+    ::dup2(in, STDIN_FILENO);
+    ::dup2(out, STDOUT_FILENO);
+    ::dup2(err, STDERR_FILENO);
+}
+
+}  // namespace
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+CliRun RunTool(const std::vector<std::string>& args, const std::string& workDir) {
+    const std::string outPath = workDir + "/cli.stdout";
+    const std::string errPath = workDir + "/cli.stderr";
+    std::vector<std::string> argv{NEMBRA_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> pointers;
+    for (auto& arg : argv) pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    const std::string stateHome = workDir + "/state";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        RedirectChild(outPath, errPath);
+        ::setenv("XDG_STATE_HOME", stateHome.c_str(), 1);
+        ::execv(NEMBRA_CLI_PATH, pointers.data());
+        ::_exit(127);
+    }
+    CliRun run;
+    int status = 0;
+    if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+    run.out = ReadText(outPath);
+    run.err = ReadText(errPath);
+    return run;
+}
+
+}  // namespace nembra::testing

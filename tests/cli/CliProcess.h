@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace nembra::testing {
+
+// One run of the real nembra-cli executable.
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the tool with the arguments, standard input from /dev/null, its
+// output captured in files under workDir, and XDG_STATE_HOME pointing into
+// workDir so that no run touches the user's own state.
+CliRun RunTool(const std::vector<std::string>& args, const std::string& workDir);
+
+std::string ReadText(const std::string& path);
+
+}  // namespace nembra::testing

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/ConsoleStatus.h"
+#include "cli/ProgressLine.h"
+#include "ops/OpsClock.h"
+#include "sim/VirtualClock.h"
+
+namespace nembra::cli {
+namespace {
+
+class ConsoleStatusTest : public ::testing::Test {
+protected:
+    VirtualClock clock{1000};
+    LinkOpsClock opsClock{clock};
+    std::ostringstream out;
+};
+
+TEST_F(ConsoleStatusTest, RemembersTheLastLineAndDrawsNothingOffATerminal) {
+    ConsoleStatus status(out, false, opsClock, 80);
+    status.ShowMessage("Starting SCI Boot...", false);
+    status.SetRange(0, 10);
+    for (int i = 0; i < 10; ++i) status.StepIt();
+    status.ShowMessage("Fail to erase flash memory", true);
+    status.Finish();
+    EXPECT_TRUE(out.str().empty());
+    EXPECT_EQ(status.lastText(), "Fail to erase flash memory");
+    EXPECT_TRUE(status.lastIsError());
+}
+
+TEST_F(ConsoleStatusTest, RedrawsOnlyWhenTheLineChanges) {
+    ConsoleStatus status(out, true, opsClock, 80);
+    status.ShowMessage("Writing Flash Memory...", false);
+    status.SetRange(0, 100000);
+    status.SetStep(1);
+    status.SetPos(0);
+    const int before = status.redraws();
+    for (int i = 0; i < 100000; ++i) status.StepIt();  // the clock stands still
+    // One redraw per filled cell or percent, never one per word.
+    EXPECT_LE(status.redraws() - before, 100 + kBarCells);
+    EXPECT_GE(status.redraws() - before, 24);
+    EXPECT_NE(out.str().find("100%"), std::string::npos);
+    const int settled = status.redraws();
+    status.SetPos(100000);
+    EXPECT_EQ(status.redraws(), settled);
+    clock.Advance(1500);
+    status.StepIt();
+    EXPECT_EQ(status.redraws(), settled + 1);
+    EXPECT_NE(out.str().find("1.5 s"), std::string::npos);
+    status.Finish();
+    EXPECT_TRUE(out.str().ends_with("\r\033[K"));
+}
+
+TEST(ProgressLine, ShowsBarPercentAndElapsedTime) {
+    ProgressModel model;
+    model.SetPixelWidth(kBarCells);
+    model.SetRange(0, 200);
+    model.SetPos(50);
+    const ProgressState state = MakeProgressState("Erasing Flash Memory...", model, 12345);
+    EXPECT_EQ(FormatProgressLine(state, 120),
+              "Erasing Flash Memory... [######..................]  25%  12.3 s");
+}
+
+TEST(ProgressLine, NeverWiderThanTheTerminal) {
+    ProgressModel model;
+    model.SetPixelWidth(kBarCells);
+    model.SetRange(0, 10);
+    model.SetPos(30);  // beyond the range: the bar stays full
+    const ProgressState state = MakeProgressState(std::string(200, 'x'), model, std::nullopt);
+    const std::string line = FormatProgressLine(state, 60);
+    EXPECT_LT(line.size(), 60u);
+    EXPECT_NE(line.find("[########################] 100%"), std::string::npos);
+}
+
+TEST(ProgressLine, UndrawableRangeShowsTextAndTimeOnly) {
+    ProgressModel model;
+    model.SetPixelWidth(kBarCells);
+    model.SetRange(5, 5);
+    const ProgressState state = MakeProgressState("Starting SCI Boot...", model, 800);
+    EXPECT_EQ(FormatProgressLine(state, 80), "Starting SCI Boot...  0.8 s");
+}
+
+}  // namespace
+}  // namespace nembra::cli

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+
+#include "CliFiles.h"
+#include "CliProcess.h"
+
+namespace nembra::testing {
+namespace {
+
+class Usage : public ::testing::Test {
+protected:
+    CliFiles files;
+    CliRun Run(const std::vector<std::string>& args) { return RunTool(args, files.dir.path()); }
+};
+
+TEST_F(Usage, VersionAndHelpExitZero) {
+    const CliRun version = Run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "nembra-cli 1.5\n");
+
+    const CliRun help = Run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* section : {"NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "COMMANDS", "EXIT STATUS", "EXAMPLES"})
+        EXPECT_NE(("\n" + help.out).find(std::string("\n") + section + "\n"), std::string::npos) << section;
+    EXPECT_NE(help.out.find("pod-verify"), std::string::npos);
+}
+
+TEST_F(Usage, EachCommandHasItsOwnPage) {
+    const CliRun help = Run({"pod-write", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("nembra-cli pod-write - "), std::string::npos);
+    EXPECT_NE(help.out.find("--name"), std::string::npos);
+    EXPECT_NE(help.out.find("EXIT STATUS"), std::string::npos);
+}
+
+TEST_F(Usage, MistakesExitTwoWithAReasonAndTouchNothing) {
+    const std::vector<std::vector<std::string>> mistakes = {
+        {},
+        {"--device", "f2813", "inspect", files.f2812},
+        {"--device", "5", "info"},
+        {"inspect"},
+        {"write"},
+        {"export", files.f2812},
+        {"flash", files.f2812},
+        {"info", "extra"},
+        {"--sim-target-hex", files.Path("t.hex"), "write", files.f2812},
+        {"--sim=" + files.state, "write", files.f2812, "--unlock", "1,2,3"},
+        {"--sim=" + files.state, "write", files.f2812, "--unlock", "12G4,,,,,,,"},
+        {"--sim=" + files.state, "pod-write", files.f2812, "--name", "TOOLONGNAME"},
+        {"--trace", files.Path("t.log"), "inspect", files.f2812},
+    };
+    for (const auto& args : mistakes) {
+        const CliRun run = Run(args);
+        EXPECT_EQ(run.exitCode, 2) << ::testing::PrintToString(args);
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        EXPECT_NE(run.err.find("nembra-cli: "), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(files.state));
+    EXPECT_FALSE(std::filesystem::exists(files.Path("t.hex")));
+}
+
+TEST_F(Usage, UnknownDeviceNamesTheChoices) {
+    const CliRun run = Run({"--device", "f2813", "inspect", files.f2812});
+    EXPECT_NE(run.err.find("unknown device \"f2813\""), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("lf240xa-30"), std::string::npos);
+}
+
+TEST_F(Usage, JsonUsageErrorIsOneObject) {
+    const CliRun run = Run({"--json", "--device", "x", "info"});
+    EXPECT_EQ(run.exitCode, 2);
+    const auto json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json["ok"], false);
+    EXPECT_EQ(json["usageError"], true);
+    EXPECT_NE(json["message"].get<std::string>().find("unknown device"), std::string::npos);
+}
+
+TEST_F(Usage, GlobalOptionsMayFollowTheCommand) {
+    const CliRun run = Run({"inspect", files.f2812, "--device", "F2810", "--json"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(nlohmann::json::parse(run.out)["deviceType"], 2);
+}
+
+}  // namespace
+}  // namespace nembra::testing
