@@ -61,10 +61,10 @@ std::string SimSerialFlash::WhyIncomplete() const {
 SimReply SimSerialFlash::End() {
     if (!inAccess_) return SimReply::Refuse("'H' outside a serial-flash access");
     inAccess_ = false;
+    const std::string why = writing_ ? WhyIncomplete() : std::string();
     pageBuffer_.clear();
     if (!writing_) return SimReply::Accept();
     writing_ = false;
-    const std::string why = WhyIncomplete();
     if (!why.empty()) return SimReply::Refuse("serial-flash access ended with an incomplete store (" + why + "); nothing kept");
     pending_.hasProgram = true;
     Keep(pending_);
