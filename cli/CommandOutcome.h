@@ -15,7 +15,7 @@ struct CommandOutcome {
     std::string report;   // inspect: the human-readable image report
     std::string hint;     // a line of advice after a failure, for stderr
     std::string followUp; // an error after the operation's own final line
-    nlohmann::json data = nlohmann::json::object();
+    nlohmann::ordered_json data = nlohmann::ordered_json::object();
 };
 
 // Where a command draws its progress.

@@ -86,13 +86,13 @@ void WriteImageReport(std::ostream& out, const std::string& file, const ProgramI
     WritePlanText(out, MakeWritePlan(image, deviceType));
 }
 
-nlohmann::json ImageJson(const std::string& file, const ProgramImage& image, DeviceType deviceType) {
-    nlohmann::json sections = nlohmann::json::array();
+nlohmann::ordered_json ImageJson(const std::string& file, const ProgramImage& image, DeviceType deviceType) {
+    nlohmann::ordered_json sections = nlohmann::ordered_json::array();
     for (const ImageSection& s : image.sections) {
         sections.push_back({{"name", s.name}, {"address", s.address}, {"wordCount", s.wordCount},
                             {"dataOffset", s.dataOffset}, {"inFlash", s.inFlash}, {"sectorMask", s.sectorMask}});
     }
-    nlohmann::json summary = nullptr;
+    nlohmann::ordered_json summary = nullptr;
     if (IsF281x(deviceType)) {
         const FlashSummary& f = image.flashSummary;
         summary = {{"hasFlashSection", f.hasFlashSection}, {"flashSectorMask", f.flashSectorMask},
@@ -101,7 +101,7 @@ nlohmann::json ImageJson(const std::string& file, const ProgramImage& image, Dev
                    {"nonFlashBytes", f.nonFlashBytes}};
     }
     const WritePlan plan = MakeWritePlan(image, deviceType);
-    nlohmann::json planJson = {
+    nlohmann::ordered_json planJson = {
         {"intelligentEraseMask", plan.intelligentEraseMask}, {"eraseAllMask", plan.eraseAllMask},
         {"flashWords", plan.flashWords}, {"ramWords", plan.ramWords}, {"skippedWords", plan.skippedWords},
         {"podWriteAccepted", plan.podWriteRefusal.empty()}, {"podWriteRefusal", plan.podWriteRefusal}};

@@ -15,6 +15,6 @@ void WriteImageReport(std::ostream& out, const std::string& file, const ProgramI
                       DeviceType deviceType);
 
 // The same as one JSON object (the plan under "plan").
-nlohmann::json ImageJson(const std::string& file, const ProgramImage& image, DeviceType deviceType);
+nlohmann::ordered_json ImageJson(const std::string& file, const ProgramImage& image, DeviceType deviceType);
 
 }  // namespace nembra::cli

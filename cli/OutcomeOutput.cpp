@@ -7,8 +7,8 @@
 namespace nembra::cli {
 namespace {
 
-nlohmann::json OutcomeJson(const CliOptions& options, const CommandOutcome& outcome) {
-    nlohmann::json json = {{"ok", outcome.ok},
+nlohmann::ordered_json OutcomeJson(const CliOptions& options, const CommandOutcome& outcome) {
+    nlohmann::ordered_json json = {{"ok", outcome.ok},
                            {"message", outcome.message},
                            {"command", CommandName(options.command)},
                            {"device", DeviceInfo(options.device).cliName}};
@@ -35,7 +35,7 @@ void PrintOutcome(const CliOptions& options, const CommandOutcome& outcome, std:
 
 void PrintUsageError(const std::string& reason, bool json, std::ostream& out, std::ostream& err) {
     if (json) {
-        out << nlohmann::json{{"ok", false}, {"message", reason}, {"usageError", true}}.dump(2) << "\n";
+        out << nlohmann::ordered_json{{"ok", false}, {"message", reason}, {"usageError", true}}.dump(2) << "\n";
         return;
     }
     err << kToolName << ": " << reason << "\n"

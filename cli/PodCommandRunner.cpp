@@ -41,8 +41,8 @@ bool OpenOutput(std::ofstream& stream, const std::string& path, const char* what
     return false;
 }
 
-nlohmann::json CommandData(const CliOptions& options, const Session& session, bool ok) {
-    nlohmann::json data = nlohmann::json::object();
+nlohmann::ordered_json CommandData(const CliOptions& options, const Session& session, bool ok) {
+    nlohmann::ordered_json data = nlohmann::ordered_json::object();
     if (options.command != Command::Reset && options.command != Command::Info) data["file"] = options.file;
     if (options.command == Command::PodWrite) data["podFileName"] = session.eepFileName;
     if (options.command == Command::Info && ok) data.update(PodInfoJson(session.link.firmwareVersion, session.podFileRecord));

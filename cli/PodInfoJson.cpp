@@ -21,8 +21,8 @@ std::string StoredDate(const PodFileRecord& record) {
 
 }  // namespace
 
-nlohmann::json PodInfoJson(uint16_t firmwareVersion, const PodFileRecord& record) {
-    nlohmann::json podFile = nullptr;
+nlohmann::ordered_json PodInfoJson(uint16_t firmwareVersion, const PodFileRecord& record) {
+    nlohmann::ordered_json podFile = nullptr;
     if (record.stored()) podFile = {{"name", StoredName(record)}, {"date", StoredDate(record)}};
     return {{"firmwareVersion", firmwareVersion},
             {"podVersion", std::to_string(firmwareVersion / 10) + "." + std::to_string(firmwareVersion % 10)},

@@ -9,6 +9,6 @@ namespace nembra::cli {
 
 // POD Info's answers as data: {"firmwareVersion": 15, "podVersion": "1.5",
 // "podFile": {"name": ..., "date": "2006.03.07 09:05"} or null}.
-nlohmann::json PodInfoJson(uint16_t firmwareVersion, const PodFileRecord& record);
+nlohmann::ordered_json PodInfoJson(uint16_t firmwareVersion, const PodFileRecord& record);
 
 }  // namespace nembra::cli
