@@ -53,3 +53,26 @@ TEST(EraseMask, DependsOnTheDeviceAndTheEraseMode) {
 
 }  // namespace
 }  // namespace nembra
+
+namespace nembra {
+namespace {
+
+TEST(SystemOpsClock, ReadsTheMonotonicTimeAndAPlausibleLocalDate) {
+    SystemOpsClock clock;
+    uint32_t first = 0;
+    uint32_t second = 0;
+    ASSERT_TRUE(clock.ReadMs(first));
+    ASSERT_TRUE(clock.ReadMs(second));
+    EXPECT_LT(second - first, 60000u);  // unsigned difference: never "backwards"
+    const LocalDateTime now = clock.LocalNow();
+    EXPECT_GE(now.year, 2020);
+    EXPECT_GE(now.month, 1);
+    EXPECT_LE(now.month, 12);
+    EXPECT_GE(now.day, 1);
+    EXPECT_LE(now.day, 31);
+    EXPECT_LE(now.hour, 23);
+    EXPECT_LE(now.minute, 59);
+}
+
+}  // namespace
+}  // namespace nembra
