@@ -1,0 +1,80 @@
+// Loading a large program: the reader copies straight into the 8 MiB store and
+// refills it on every clear, so a Load should cost little more than the file read.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "image/CoffReader.h"
+
+namespace {
+
+void Put(std::vector<uint8_t>& out, size_t at, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// A COFF2 file for the F281x of `sections` sections of `words` words each,
+// spread over the flash and RAM, with the string table empty.
+std::vector<uint8_t> LargeCoff(uint32_t sections, uint32_t words) {
+    const size_t headers = 22 + 48 * size_t{sections};
+    const size_t dataBytes = 2 * size_t{words} * sections;
+    std::vector<uint8_t> out(headers + dataBytes + 4, 0);
+    Put(out, 0, 0x00C2, 2);
+    Put(out, 2, sections, 2);
+    Put(out, 8, static_cast<uint32_t>(headers + dataBytes), 4);
+    Put(out, 20, 0x009D, 2);
+    for (uint32_t i = 0; i < sections; ++i) {
+        const size_t at = 22 + 48 * size_t{i};
+        out[at] = 's';
+        out[at + 1] = static_cast<uint8_t>('a' + i % 26);
+        const uint32_t address = (i % 2 ? 0x3D8000u : 0x80000u) + i * words;
+        Put(out, at + 12, address, 4);
+        Put(out, at + 16, words, 4);
+        Put(out, at + 20, static_cast<uint32_t>(headers + 2 * size_t{words} * i), 4);
+    }
+    for (size_t b = headers; b < headers + dataBytes; ++b) out[b] = static_cast<uint8_t>(b * 7);
+    Put(out, headers + dataBytes, 4, 4);
+    return out;
+}
+
+std::string WriteTemp(const std::vector<uint8_t>& bytes) {
+    char name[] = "/tmp/nembra-bench-XXXXXX";
+    const int fd = ::mkstemp(name);
+    if (fd >= 0) ::close(fd);
+    std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+    return name;
+}
+
+void BM_LoadCoff(benchmark::State& state) {
+    const auto sections = static_cast<uint32_t>(state.range(0));
+    const uint32_t words = 0x200000 / sections;  // 4 MiB of data in all
+    const std::string path = WriteTemp(LargeCoff(sections, words));
+    nembra::ProgramImage image;
+    for (auto _ : state) {
+        if (nembra::ReadCoffFile(path, 4, image) != nembra::CoffResult::Ok) {
+            state.SkipWithError("the generated file did not load");
+            break;
+        }
+        nembra::ComputeFlashSummary(image, 4);
+        benchmark::DoNotOptimize(image.flashSummary.flashBytes);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * 2 * words * sections);
+    ::unlink(path.c_str());
+}
+BENCHMARK(BM_LoadCoff)->Arg(1)->Arg(64)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+void BM_ClearImage(benchmark::State& state) {
+    nembra::ProgramImage image;
+    for (auto _ : state) {
+        nembra::ClearImage(image, 4);
+        benchmark::DoNotOptimize(image.store()[0]);
+    }
+}
+BENCHMARK(BM_ClearImage)->Unit(benchmark::kMillisecond);
+
+}  // namespace
