@@ -95,9 +95,9 @@ void SimPod::Impl::Answer(const SimFrame& frame, const SimCommandShape& shape, R
         bytes.resize(shape.replyBytes, 0);
     }
     if (stray) bytes.push_back(kStrayByte);
-    const uint32_t workMs = reply.workMs + extraMs;
-    if (bytes.empty() && workMs == 0) return;
-    Push(bytes, wire.Reply(workMs, bytes.size()), replies);
+    if (bytes.empty() && reply.workMs == 0) return;
+    // A slow reply is late even when every other reply is due at once.
+    Push(bytes, wire.Reply(reply.workMs, bytes.size()) + extraMs, replies);
 }
 
 SimPod::SimPod(SimPodOptions options) : impl_(new Impl(std::move(options))) {}

@@ -11,18 +11,18 @@
 
 namespace nembra::testing {
 
+inline SimPodOptions FastOptions(const std::string& storePath = {}) {
+    SimPodOptions options;
+    options.timing.zeroLatency = true;
+    options.storePath = storePath;
+    return options;
+}
+
 // A simulated pod on its rig with a connected link, every reply due at once
 // unless a test asks for real timing.
 class SimPodTest : public ::testing::Test {
 protected:
     void SetUp() override { Start(FastOptions()); }
-
-    static SimPodOptions FastOptions(const std::string& storePath = {}) {
-        SimPodOptions options;
-        options.timing.zeroLatency = true;
-        options.storePath = storePath;
-        return options;
-    }
 
     void Start(SimPodOptions options) {
         link.reset();
