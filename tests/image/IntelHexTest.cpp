@@ -39,6 +39,17 @@ TEST(IntelHexWrite, RecordsNeverCrossA64KiWordPage) {
               ":02000004003FBB\n:080000000000000100020003F2\n:00000001FF\n");
 }
 
+TEST(IntelHexWrite, RecordStartsBeginNewRecords) {
+    WordMap words;
+    for (uint32_t a = 0x10; a < 0x30; ++a) words[a] = static_cast<uint16_t>(a);
+    std::ostringstream out;
+    WriteIntelHex(out, words, {0x16, 0x40});
+    std::istringstream lines(out.str());
+    std::vector<std::string> records;
+    for (std::string line; std::getline(lines, line);) records.push_back(line.substr(0, 9));
+    EXPECT_EQ(records, (std::vector<std::string>{":02000004", ":0C001000", ":20001600", ":14002600", ":00000001"}));
+}
+
 TEST(IntelHexWrite, EmptyMapIsJustTheEndRecord) { EXPECT_EQ(Written({}), ":00000001FF\n"); }
 
 TEST(IntelHexRead, RoundTrip) {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "image/CoffReader.h"
+#include "image/ImageWords.h"
 #include "image/IntelHex.h"
 
 namespace nembra {
@@ -21,13 +22,6 @@ bool ReadText(const std::filesystem::path& path, std::string& text) {
     buffer << in.rdbuf();
     text = buffer.str();
     return true;
-}
-
-WordMap ImageWords(const ProgramImage& image) {
-    WordMap words;
-    for (const auto& section : image.sections)
-        for (uint32_t i = 0; i < section.wordCount; ++i) words[section.address + i] = image.DataWord(section, i);
-    return words;
 }
 
 class TiCoffFiles : public ::testing::TestWithParam<const char*> {
@@ -84,6 +78,16 @@ TEST_P(TiCoffFiles, DebugAndPasswordSectionsAreDroppedForF281x) {
     EXPECT_EQ(image.flashSummary.flashSectorMask, 0x000D);
     EXPECT_EQ(image.flashSummary.flashBytes + image.flashSummary.nonFlashBytes, image.totalBytes);
     EXPECT_EQ(ReadCoffFile(Path(".out"), 1, image), CoffResult::DeviceMismatch);
+}
+
+TEST_P(TiCoffFiles, WritingWithSectionStartsReproducesTheHexText) {
+    ProgramImage image;
+    ASSERT_EQ(ReadCoffFile(Path(".out"), 4, image), CoffResult::Ok);
+    std::ostringstream out;
+    WriteIntelHex(out, ImageWords(image), SectionStarts(image));
+    std::string text;
+    ASSERT_TRUE(ReadText(Path(".hex"), text));
+    EXPECT_EQ(out.str(), text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, TiCoffFiles, ::testing::Values("TB3CM_DSP_Code", "Example_281xSci_FFDLB_int"));
