@@ -38,6 +38,16 @@ private:
     LinkClock& clock_;
 };
 
+// Also keeps every range the bar was given, in order.
+class RangeRecordingStatus : public RecordingStatus {
+public:
+    void SetRange(int32_t lower, int32_t upper) override {
+        RecordingStatus::SetRange(lower, upper);
+        ranges.emplace_back(lower, upper);
+    }
+    std::vector<std::pair<int32_t, int32_t>> ranges;
+};
+
 inline SimPodOptions ZeroLatency() {
     SimPodOptions options;
     options.timing.zeroLatency = true;
@@ -94,7 +104,7 @@ protected:
     int podIndex = 0;  // the rig plugs its pod in first
     Session session;
     FakePanel panel;
-    RecordingStatus status;
+    RangeRecordingStatus status;
     TestOpsClock clock;
     TempDir dir;
 };
