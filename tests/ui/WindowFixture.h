@@ -1,0 +1,70 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <memory>
+
+#include "ops/OpsClock.h"
+#include "sim/SimRig.h"
+#include "tests/support/CoffBuilder.h"
+#include "tests/ui/SettingsFile.h"
+#include "ui/ControlIds.h"
+#include "ui/ProgrammerDlg.h"
+
+namespace nembra::testing {
+
+inline SimPodOptions InstantPod() {
+    SimPodOptions options;
+    options.timing.zeroLatency = true;
+    return options;
+}
+
+// The window on a simulated pod, with its settings in a temporary folder.
+class WindowFixture : public ::testing::Test {
+protected:
+    void Open() { Open(rig.loader); }
+    void Open(DriverLoader& loader) {
+        window = std::make_unique<CProgrammerDlg>(ProgrammerBackend{loader, rig.clock, opsClock},
+                                                  SettingsStore(settings.path()));
+        window->show();
+        QApplication::processEvents();
+    }
+    // Destroying the window stores the settings.
+    void Close() { window.reset(); }
+
+    template <typename T>
+    T* Control(int id) const {
+        return qobject_cast<T*>(FindControl(window.get(), id));
+    }
+    const ProgrammerControls& c() const { return window->controls(); }
+    std::string Message() const { return c().message->messageText().toStdString(); }
+    bool MessageIsError() const { return c().message->foreColor() == QColor(255, 0, 0); }
+
+    // An F2812 program of one flash section.
+    std::string F281xProgram(const std::string& name, uint32_t address = 0x3F6000, size_t words = 200) {
+        CoffFileSpec spec;
+        spec.targetId = 0x009D;
+        CoffSectionSpec section;
+        section.name = "text";
+        section.address = address;
+        section.words = Pattern(words, 7);
+        spec.sections.push_back(section);
+        return settings.dir.Write(name, BuildCoff(spec));
+    }
+    void StoreRecent(const std::vector<std::string>& paths) {
+        for (size_t n = 0; n < paths.size(); ++n)
+            settings.Put(QStringLiteral("File List/Recent File%1").arg(n), QString::fromStdString(paths[n]));
+    }
+    std::vector<std::string> ListedPaths() const {
+        std::vector<std::string> items;
+        for (int i = 0; i < c().filePath->count(); ++i) items.push_back(c().filePath->itemText(i).toStdString());
+        return items;
+    }
+
+    SettingsFile settings;
+    SimRig rig{InstantPod()};
+    LinkOpsClock opsClock{rig.clock};
+    std::unique_ptr<CProgrammerDlg> window;
+};
+
+}  // namespace nembra::testing
