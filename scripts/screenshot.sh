@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Renders the window on the simulated pod, after loading a TI program file,
+# on a virtual X server: scripts/screenshot.sh [BUILD_DIR [OUTPUT.png]]
+# OUTPUT defaults to docs/screenshot.png. The program file is the TI sample
+# in $NEMBRA_TESTDATA_DIR/ti-coff (default ../shared/testdata).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=${1:-${NEMBRA_BUILD_DIR:-$here/build}}
+output=${2:-$here/docs/screenshot.png}
+testdata=${NEMBRA_TESTDATA_DIR:-$here/../shared/testdata}
+program=$(realpath -m "$testdata/ti-coff/TB3CM_DSP_Code.out")
+exe="$build_dir/app/nembra-screenshot"
+
+if [ ! -x "$exe" ]; then
+  echo "screenshot: $exe not found; build it first with: scripts/setup.sh build" >&2
+  exit 1
+fi
+if [ ! -f "$program" ]; then
+  echo "screenshot: the TI program $program is missing; set NEMBRA_TESTDATA_DIR" >&2
+  exit 1
+fi
+if ! command -v xvfb-run >/dev/null 2>&1; then
+  echo "screenshot: xvfb-run is not installed (apt-get install xvfb xauth)" >&2
+  exit 1
+fi
+
+mkdir -p "$(dirname "$output")"
+xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" env QT_QPA_PLATFORM=xcb "$exe" "$output" "$program"
+echo "screenshot: wrote $output"
