@@ -57,11 +57,12 @@ protected:
         peer.frames.clear();
     }
 
+    // The peer outlives the link, whose destructor may still close the device.
     VirtualClock clock;
+    ScriptedPeer peer;
     SimDevice device{clock};
     SimDriverLoader loader{device};
     PodLink link{loader, clock};
-    ScriptedPeer peer;
 };
 
 }  // namespace nembra::testing
