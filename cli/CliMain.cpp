@@ -7,15 +7,31 @@
 #include "cli/CliParser.h"
 #include "cli/FileCommands.h"
 #include "cli/OutcomeOutput.h"
+#include "cli/OutputPaths.h"
 #include "cli/PodBackend.h"
 #include "cli/PodCommandRunner.h"
+#include "sim/SimStoreFile.h"
 
 namespace nembra::cli {
 namespace {
 
+// A state file that holds something other than a pod store (a mistyped
+// --sim=firmware.out, say) would be replaced by the first write; it is left
+// alone and the command refused. An empty file (from mktemp) is fine.
+bool ForeignStateFile(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec) || std::filesystem::file_size(path, ec) == 0) return false;
+    SimStore store;
+    return !LoadStoreFile(path, store);
+}
+
 // The simulated pod's store lives in a folder that may not exist yet.
 bool PrepareSimState(const std::string& path, std::string& error) {
     if (path.empty()) return true;
+    if (ForeignStateFile(path)) {
+        error = "The file " + path + " is not a simulated pod's store; it is left as it is";
+        return false;
+    }
     const std::filesystem::path parent = std::filesystem::path(path).parent_path();
     if (parent.empty()) return true;
     std::error_code ec;
@@ -51,6 +67,11 @@ ExitStatus RunCli(const std::vector<std::string>& args, std::ostream& out, std::
         return ExitStatus::Usage;
     }
     const CliOptions& options = parsed.options;
+    std::string collision;
+    if (OutputsCollide(options, collision)) {
+        PrintUsageError(collision, options.json, out, err);
+        return ExitStatus::Usage;
+    }
     // JSON output goes to scripts, which want no progress drawn around it.
     const ConsoleEnvironment console{err, environment.stderrIsTerminal && !options.json, environment.columns};
     const CommandOutcome outcome =

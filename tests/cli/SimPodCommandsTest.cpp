@@ -2,6 +2,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -194,6 +195,20 @@ TEST_F(SimPodCommands, DefaultStateLivesUnderXdgStateHome) {
     EXPECT_TRUE(std::filesystem::exists(files.dir.path() + "/state/nembra/sim-pod.store"));
     run = RunTool({"--sim", "pod-verify", files.f2812}, files.dir.path());
     EXPECT_EQ(run.exitCode, 0) << run.err;
+}
+
+TEST_F(SimPodCommands, ForeignStateFileIsNeitherReadNorReplaced) {
+    const std::string original = ReadText(files.f2812);
+    const CliRun run = RunTool({"--sim=" + files.f2812, "pod-write", files.f2812}, files.dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("is not a simulated pod's store"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadText(files.f2812), original);
+}
+
+TEST_F(SimPodCommands, EmptyStateFileStartsAnEmptyPod) {
+    { std::ofstream empty(files.state); }
+    ASSERT_EQ(Run({"pod-write", files.f2812}).exitCode, 0);
+    EXPECT_EQ(Run({"pod-verify", files.f2812}).exitCode, 0);
 }
 
 TEST(UsbBackend, WithoutAPodTheConnectFailureIsTheFinalLine) {

@@ -61,6 +61,23 @@ TEST_F(Usage, MistakesExitTwoWithAReasonAndTouchNothing) {
     EXPECT_FALSE(std::filesystem::exists(files.Path("t.hex")));
 }
 
+TEST_F(Usage, OutputsThatWouldOverwriteAnInputAreRefused) {
+    const std::string original = ReadText(files.f2812);
+    const std::string sameFile = files.dir.path() + "/./app.out";
+    const std::vector<std::vector<std::string>> collisions = {
+        {"export", files.f2812, "-o", sameFile},
+        {"--sim=" + files.state, "--trace", sameFile, "write", files.f2812},
+        {"--sim=" + files.state, "--sim-target-hex", files.state, "write", files.f2812},
+        {"--sim=" + files.state, "--trace", files.Path("x"), "--sim-target-hex", files.Path("x"), "reset"},
+    };
+    for (const auto& args : collisions) {
+        const CliRun run = Run(args);
+        EXPECT_EQ(run.exitCode, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(run.err.find("is the same file as"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(ReadText(files.f2812), original);
+}
+
 TEST_F(Usage, UnknownDeviceNamesTheChoices) {
     const CliRun run = Run({"--device", "f2813", "inspect", files.f2812});
     EXPECT_NE(run.err.find("unknown device \"f2813\""), std::string::npos) << run.err;
