@@ -94,6 +94,14 @@ bool SimDevice::HandleValid(FT_HANDLE handle) const {
     return openIndex_ >= 0 && handle == reinterpret_cast<FT_HANDLE>(handleToken_);
 }
 
+// A device pulled out while open fails every call but the close.
+FT_STATUS SimDevice::Check(FT_HANDLE handle) const {
+    if (!HandleValid(handle)) {
+        return FT_INVALID_HANDLE;
+    }
+    return devices_[static_cast<size_t>(openIndex_)].unplugged ? FT_IO_ERROR : FT_OK;
+}
+
 size_t SimDevice::DueCount() const {
     size_t due = 0;
     for (const Pending& p : rx_) {
@@ -182,15 +190,15 @@ FT_STATUS SimDevice::FT_ResetDevice(FT_HANDLE ftHandle) {
     if (Fails(Call::ResetDevice)) {
         return FT_IO_ERROR;
     }
-    return HandleValid(ftHandle) ? FT_OK : FT_INVALID_HANDLE;
+    return Check(ftHandle);
 }
 
 FT_STATUS SimDevice::FT_GetLatencyTimer(FT_HANDLE ftHandle, UCHAR* pucTimer) {
     if (Fails(Call::GetLatencyTimer)) {
         return FT_IO_ERROR;
     }
-    if (!HandleValid(ftHandle)) {
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS s = Check(ftHandle); s != FT_OK) {
+        return s;
     }
     if (pucTimer == nullptr) {
         return FT_INVALID_PARAMETER;
@@ -203,8 +211,8 @@ FT_STATUS SimDevice::FT_SetLatencyTimer(FT_HANDLE ftHandle, UCHAR ucTimer) {
     if (Fails(Call::SetLatencyTimer)) {
         return FT_IO_ERROR;
     }
-    if (!HandleValid(ftHandle)) {
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS s = Check(ftHandle); s != FT_OK) {
+        return s;
     }
     if (ucTimer == 0) {
         return FT_INVALID_PARAMETER;
@@ -217,8 +225,8 @@ FT_STATUS SimDevice::FT_SetBaudRate(FT_HANDLE ftHandle, ULONG BaudRate) {
     if (Fails(Call::SetBaudRate)) {
         return FT_IO_ERROR;
     }
-    if (!HandleValid(ftHandle)) {
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS s = Check(ftHandle); s != FT_OK) {
+        return s;
     }
     baud_ = BaudRate;
     return FT_OK;
@@ -229,8 +237,8 @@ FT_STATUS SimDevice::FT_SetDataCharacteristics(FT_HANDLE ftHandle, UCHAR WordLen
     if (Fails(Call::SetDataCharacteristics)) {
         return FT_IO_ERROR;
     }
-    if (!HandleValid(ftHandle)) {
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS s = Check(ftHandle); s != FT_OK) {
+        return s;
     }
     const bool valid = (WordLength == 7 || WordLength == 8) && (StopBits == 0 || StopBits == 2) && Parity <= 4;
     return valid ? FT_OK : FT_INVALID_PARAMETER;
@@ -240,15 +248,15 @@ FT_STATUS SimDevice::FT_SetFlowControl(FT_HANDLE ftHandle, USHORT, UCHAR, UCHAR)
     if (Fails(Call::SetFlowControl)) {
         return FT_IO_ERROR;
     }
-    return HandleValid(ftHandle) ? FT_OK : FT_INVALID_HANDLE;
+    return Check(ftHandle);
 }
 
 FT_STATUS SimDevice::FT_SetTimeouts(FT_HANDLE ftHandle, ULONG ReadTimeout, ULONG) {
     if (Fails(Call::SetTimeouts)) {
         return FT_IO_ERROR;
     }
-    if (!HandleValid(ftHandle)) {
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS s = Check(ftHandle); s != FT_OK) {
+        return s;
     }
     readTimeoutMs_ = ReadTimeout;
     return FT_OK;
@@ -258,8 +266,8 @@ FT_STATUS SimDevice::FT_Purge(FT_HANDLE ftHandle, ULONG Mask) {
     if (Fails(Call::Purge)) {
         return FT_IO_ERROR;
     }
-    if (!HandleValid(ftHandle)) {
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS s = Check(ftHandle); s != FT_OK) {
+        return s;
     }
     if ((Mask & FT_PURGE_RX) != 0) {
         rx_.clear();
@@ -274,8 +282,8 @@ FT_STATUS SimDevice::FT_Write(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesT
     if (Fails(Call::Write)) {
         return FT_IO_ERROR;
     }
-    if (!HandleValid(ftHandle)) {
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS s = Check(ftHandle); s != FT_OK) {
+        return s;
     }
     if (lpBuffer == nullptr && dwBytesToWrite > 0) {
         return FT_INVALID_PARAMETER;
@@ -304,8 +312,8 @@ FT_STATUS SimDevice::FT_GetStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes, DWORD* d
     if (Fails(Call::GetStatus)) {
         return FT_IO_ERROR;
     }
-    if (!HandleValid(ftHandle)) {
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS s = Check(ftHandle); s != FT_OK) {
+        return s;
     }
     if (txPending_ > 0 && clock_.NowMs() - txWrittenAtMs_ >= txDelayMs_) {
         txPending_ = 0;
@@ -350,8 +358,8 @@ FT_STATUS SimDevice::FT_Read(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesTo
     if (Fails(Call::Read)) {
         return FT_IO_ERROR;
     }
-    if (!HandleValid(ftHandle)) {
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS s = Check(ftHandle); s != FT_OK) {
+        return s;
     }
     if ((lpBuffer == nullptr && dwBytesToRead > 0) || lpdwBytesReturned == nullptr) {
         return FT_INVALID_PARAMETER;
@@ -371,8 +379,8 @@ FT_STATUS SimDevice::FT_GetQueueStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes) {
     if (Fails(Call::GetQueueStatus)) {
         return FT_IO_ERROR;
     }
-    if (!HandleValid(ftHandle)) {
-        return FT_INVALID_HANDLE;
+    if (const FT_STATUS s = Check(ftHandle); s != FT_OK) {
+        return s;
     }
     if (dwRxBytes == nullptr) {
         return FT_INVALID_PARAMETER;

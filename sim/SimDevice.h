@@ -29,7 +29,8 @@ public:
 
     // Devices are enumerated in the order they are added. Returns the index.
     int AddDevice(const std::string& description, SimPeer* peer = nullptr);
-    // Still listed, but opening it fails (with the given cause).
+    // Still listed, but opening it fails (with the given cause); while open,
+    // every call on it but FT_Close fails with FT_IO_ERROR.
     void SetUnplugged(int index, bool unplugged);
     void SetOpenRefused(int index, OpenFailureCause cause);  // None: not refused
 
@@ -97,6 +98,7 @@ private:
 
     bool Fails(Call call);
     bool HandleValid(FT_HANDLE handle) const;
+    FT_STATUS Check(FT_HANDLE handle) const;
     size_t DueCount() const;
     bool WaitForByte(uint32_t startMs);
     int FindOpenable(const std::string& description) const;

@@ -126,6 +126,16 @@ TEST_P(LinkIoTest, ShortWriteReportedAsSuccessIsAFailure) {
     EXPECT_TRUE(link.WriteFrame(frame, 3, 200));
 }
 
+TEST_P(LinkIoTest, PodPulledOutWhileOpenFailsReadsAndWritesButCloses) {
+    device.SetUnplugged(0, true);
+    device.InjectReply({'!'}, clock.NowMs());
+    EXPECT_FALSE(link.WriteFrame(link.txBuffer.data(), 3, 200));
+    EXPECT_FALSE(link.ReadReply(buf.data(), 1, 200));
+    EXPECT_TRUE(link.ClosePod());
+    EXPECT_FALSE(link.connected);
+    EXPECT_EQ(link.OpenPod(), OpenResult::PortFailed);
+}
+
 TEST_P(LinkIoTest, ObserverSeesEachReadEvenWhenEmpty) {
     RecordingObserver seen;
     link.SetObserver(&seen);
