@@ -54,6 +54,7 @@ void WriteFlashSummary(std::ostream& out, const FlashSummary& f) {
 
 void WritePlanText(std::ostream& out, const WritePlan& plan) {
     out << "Target Write plan:\n";
+    if (!plan.targetWriteRefusal.empty()) out << "  refused:            " << plan.targetWriteRefusal << "\n";
     if (plan.f281x) {
         out << "  intelligent erase:  sectors " << MaskText(plan.intelligentEraseMask) << "\n";
         out << "  erase all:          sectors " << MaskText(plan.eraseAllMask) << "\n";
@@ -104,6 +105,7 @@ nlohmann::ordered_json ImageJson(const std::string& file, const ProgramImage& im
     nlohmann::ordered_json planJson = {
         {"intelligentEraseMask", plan.intelligentEraseMask}, {"eraseAllMask", plan.eraseAllMask},
         {"flashWords", plan.flashWords}, {"ramWords", plan.ramWords}, {"skippedWords", plan.skippedWords},
+        {"targetWriteAccepted", plan.targetWriteRefusal.empty()},
         {"podWriteAccepted", plan.podWriteRefusal.empty()}, {"podWriteRefusal", plan.podWriteRefusal}};
     return {{"file", file},
             {"deviceType", deviceType},

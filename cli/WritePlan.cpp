@@ -8,11 +8,13 @@
 namespace nembra::cli {
 namespace {
 
+constexpr const char* kNoSectionData = "The selected COFF file don't have valid section data";
+
 // The checks POD Write and POD Verify make before they contact the pod, in
 // their order, with their messages.
 std::string PodWriteRefusal(const ProgramImage& image, bool f281x, int32_t sections, uint32_t bytes) {
     if (image.sectionCount() <= 0 || image.totalBytes == 0)
-        return "The selected COFF file don't have valid section data";
+        return kNoSectionData;
     if (sections > kPodMaxSections) {
         char text[64];
         std::snprintf(text, sizeof text, "The supported section count is to %d", kPodMaxSections);
@@ -50,6 +52,7 @@ WritePlan MakeWritePlan(const ProgramImage& image, DeviceType deviceType) {
         plan.podSectionCount = image.sectionCount();
         plan.podBytes = image.totalBytes;
     }
+    if (image.sectionCount() <= 0 || image.totalBytes == 0) plan.targetWriteRefusal = kNoSectionData;
     plan.podWriteRefusal = PodWriteRefusal(image, plan.f281x, plan.podSectionCount, plan.podBytes);
     return plan;
 }

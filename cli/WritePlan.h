@@ -17,6 +17,7 @@ struct WritePlan {
     uint32_t skippedWords = 0;     // F281x RAM sections beside flash ones: not sent
     int32_t podSectionCount = 0;   // what the pod's limits count
     uint32_t podBytes = 0;
+    std::string targetWriteRefusal;  // empty when Target Write would go ahead
     std::string podWriteRefusal;   // empty when POD Write would accept the image
 };
 

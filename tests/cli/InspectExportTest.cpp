@@ -77,6 +77,23 @@ TEST_F(FileCommands, RamOnlyImageIsDownloadedAndRefusedByPodWrite) {
     EXPECT_NE(run.out.find("refused: There is no valid section for flash region"), std::string::npos);
 }
 
+TEST_F(FileCommands, ImageWithoutDataIsRefusedByBothWrites) {
+    CoffFileSpec spec;
+    CoffSectionSpec bss;
+    bss.name = ".ebss";
+    bss.address = 0x8000;
+    bss.sizeWords = 0x100;
+    bss.withRawData = false;
+    spec.sections = {bss};
+    const std::string path = files.dir.Write("empty.out", BuildCoff(spec));
+    const CliRun run = Run({"--json", "inspect", path});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto json = nlohmann::json::parse(run.out);
+    EXPECT_TRUE(json["sections"].empty());
+    EXPECT_EQ(json["plan"]["targetWriteAccepted"], false);
+    EXPECT_EQ(json["plan"]["podWriteRefusal"], "The selected COFF file don't have valid section data");
+}
+
 TEST_F(FileCommands, LoadFailuresExitOneWithTheLoadMessage) {
     CliRun run = Run({"inspect", files.Path("missing.out")});
     EXPECT_EQ(run.exitCode, 1);
