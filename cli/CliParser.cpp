@@ -96,31 +96,44 @@ bool UnlockGiven(const Parser& p) {
                        [](const CLI::Option* o) { return o != nullptr && o->count() > 0; });
 }
 
-ParseResult CheckArguments(const Parser& p, const std::string& defaultSimState) {
-    CliOptions o;
+// The global options: device, output mode, backend and its files.
+bool ReadGlobals(const Parser& p, const std::string& defaultSimState, CliOptions& o, std::string& error) {
     for (const auto& [sub, command] : p.commands)
         if (sub->parsed()) o.command = command;
-    if (!ParseDeviceName(p.raw.device, o.device))
-        return Usage("unknown device \"" + p.raw.device + "\"; use " + DeviceNameList());
+    if (!ParseDeviceName(p.raw.device, o.device)) {
+        error = "unknown device \"" + p.raw.device + "\"; use " + DeviceNameList();
+        return false;
+    }
     o.json = p.raw.json;
     o.sim = p.simOption->count() > 0;
     o.simStatePath = p.raw.sim.empty() ? defaultSimState : p.raw.sim;
     o.tracePath = p.raw.trace;
     o.simTargetHexPath = p.raw.simTargetHex;
-    if (!o.simTargetHexPath.empty() && !o.sim) return Usage("--sim-target-hex needs --sim");
-    const bool podCommand = UsesPod(o.command);
-    if (!podCommand && (!o.tracePath.empty() || !o.simTargetHexPath.empty()))
-        return Usage(std::string("--trace and --sim-target-hex apply to the commands that use the pod, not ") +
-                     CommandName(o.command));
+    if (!o.simTargetHexPath.empty() && !o.sim) error = "--sim-target-hex needs --sim";
+    if (!UsesPod(o.command) && (!o.tracePath.empty() || !o.simTargetHexPath.empty()))
+        error = std::string("--trace and --sim-target-hex apply to the commands that use the pod, not ") +
+                CommandName(o.command);
+    return error.empty();
+}
+
+// The command's own arguments: its file and what stands for the controls.
+bool ReadCommandArguments(const Parser& p, CliOptions& o, std::string& error) {
     o.file = p.raw.file;
     o.outputPath = p.raw.output;
     o.eraseAll = p.raw.eraseAll;
     o.unlock = UnlockGiven(p);
-    std::string error;
-    if (o.unlock && !ParseKeyList(p.raw.unlockKeys, o.keys, error)) return Usage(error);
-    if (!CheckPodName(p.raw.name, error)) return Usage(error);
+    if (o.unlock && !ParseKeyList(p.raw.unlockKeys, o.keys, error)) return false;
+    if (!CheckPodName(p.raw.name, error)) return false;
     o.podName = p.raw.name;
-    return {ParseStatus::Run, o, ""};
+    return true;
+}
+
+ParseResult CheckArguments(const Parser& p, const std::string& defaultSimState) {
+    CliOptions options;
+    std::string error;
+    if (!ReadGlobals(p, defaultSimState, options, error) || !ReadCommandArguments(p, options, error))
+        return Usage(error);
+    return {ParseStatus::Run, options, ""};
 }
 
 }  // namespace

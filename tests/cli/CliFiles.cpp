@@ -17,12 +17,12 @@ CoffSectionSpec Section(const std::string& name, uint32_t address, std::vector<u
     return section;
 }
 
-CoffFileSpec F2812Spec(uint16_t seed) {
-    CoffFileSpec spec;
-    spec.sections = {Section(".text", kSectorA + 0x10, Pattern(300, seed)),
+CoffFileSpec F2812Program(uint16_t seed) {
+    CoffFileSpec program;
+    program.sections = {Section(".text", kSectorA + 0x10, Pattern(300, seed)),
                      Section("ramfuncs", kRam, Pattern(50, static_cast<uint16_t>(seed + 7))),
                      Section(".cinit", kSectorC, Pattern(41, static_cast<uint16_t>(seed + 1)))};
-    return spec;
+    return program;
 }
 
 void AddWords(WordMap& words, uint32_t address, const std::vector<uint16_t>& values) {
@@ -32,8 +32,8 @@ void AddWords(WordMap& words, uint32_t address, const std::vector<uint16_t>& val
 }  // namespace
 
 CliFiles::CliFiles() {
-    f2812 = dir.Write("app.out", BuildCoff(F2812Spec(0)));
-    f2812Other = dir.Write("other.out", BuildCoff(F2812Spec(5)));
+    f2812 = dir.Write("app.out", BuildCoff(F2812Program(0)));
+    f2812Other = dir.Write("other.out", BuildCoff(F2812Program(5)));
     CoffFileSpec ram;
     ram.sections = {Section("ramfuncs", kRam, Pattern(250)), Section(".data", 0x9000, Pattern(3, 9))};
     f2812Ram = dir.Write("ramonly.out", BuildCoff(ram));

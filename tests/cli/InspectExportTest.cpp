@@ -78,14 +78,14 @@ TEST_F(FileCommands, RamOnlyImageIsDownloadedAndRefusedByPodWrite) {
 }
 
 TEST_F(FileCommands, ImageWithoutDataIsRefusedByBothWrites) {
-    CoffFileSpec spec;
+    CoffFileSpec program;
     CoffSectionSpec bss;
     bss.name = ".ebss";
     bss.address = 0x8000;
     bss.sizeWords = 0x100;
     bss.withRawData = false;
-    spec.sections = {bss};
-    const std::string path = files.dir.Write("empty.out", BuildCoff(spec));
+    program.sections = {bss};
+    const std::string path = files.dir.Write("empty.out", BuildCoff(program));
     const CliRun run = Run({"--json", "inspect", path});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto json = nlohmann::json::parse(run.out);
