@@ -1,5 +1,7 @@
 #include "sim/SimPod.h"
 
+#include <algorithm>
+
 #include "sim/SimCommandTable.h"
 #include "sim/SimFaults.h"
 #include "sim/SimFrameParser.h"

@@ -44,6 +44,9 @@ class SimPod : public SimPeer {
 public:
     explicit SimPod(SimPodOptions options = {});
     ~SimPod() override;
+    // One pod, one serial flash: a copy would share (and free twice) its state.
+    SimPod(const SimPod&) = delete;
+    SimPod& operator=(const SimPod&) = delete;
 
     // SimPeer
     void OnHostWrite(const uint8_t* bytes, size_t count, uint32_t nowMs, ReplyQueue& replies) override;
