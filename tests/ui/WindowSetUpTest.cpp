@@ -1,3 +1,5 @@
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 
@@ -139,6 +141,23 @@ TEST_F(WindowSetUp, TheAboutBoxOpensFromTheWindow) {
     window->OnAbout();
     EXPECT_EQ(title, QString::fromUtf8("Nembra 정보"));
     EXPECT_EQ(okText, QString::fromUtf8("확인"));
+}
+
+// Linux windows have no system menu: the About entry is the window's
+// context menu.
+TEST_F(WindowSetUp, TheAboutEntryIsTheWindowsContextMenu) {
+    Open();
+    QStringList entries;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions()) entries << action->text();
+        menu->close();
+    });
+    const QPoint inside(5, window->height() / 2);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, inside, window->mapToGlobal(inside));
+    QApplication::sendEvent(window.get(), &event);
+    EXPECT_EQ(entries, QStringList{QString::fromUtf8("Nembra 정보(&A)...")});
 }
 
 }  // namespace
