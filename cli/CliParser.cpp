@@ -55,10 +55,10 @@ void AddWriteOptions(Parser& p, CLI::App* sub, int slot) {
 
 void DefineGlobalOptions(Parser& p) {
     p.app.formatter(std::make_shared<ManFormatter>());
+    p.app.option_defaults()->group("OPTIONS");
     p.app.set_version_flag("--version", kVersionText, "print the version and exit");
     p.app.set_help_flag("-h,--help", "print this help and exit");
     p.app.require_subcommand(1);
-    p.app.option_defaults()->group("OPTIONS");
     p.app.add_option("--device", p.raw.device, "target device: " + DeviceNameList() + "; default f2812")
         ->type_name("DEV");
     p.simOption = p.app.add_flag("--sim{}", p.raw.sim,

@@ -25,6 +25,9 @@ TEST_F(Usage, VersionAndHelpExitZero) {
     for (const char* section : {"NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "COMMANDS", "EXIT STATUS", "EXAMPLES"})
         EXPECT_NE(("\n" + help.out).find(std::string("\n") + section + "\n"), std::string::npos) << section;
     EXPECT_NE(help.out.find("pod-verify"), std::string::npos);
+    const std::string options = help.out.substr(help.out.find("\nOPTIONS\n"));
+    for (const char* option : {"--version", "--help", "--device DEV", "--sim[=STATE]", "--trace FILE", "--json"})
+        EXPECT_NE(options.find(option), std::string::npos) << option;
 }
 
 TEST_F(Usage, EachCommandHasItsOwnPage) {
