@@ -10,27 +10,13 @@ namespace {
 
 constexpr const char* kPodInfoFailed = "Fail to read KVL47Q POD Information";
 
-std::string StoredName(const PodFileRecord& record) {
-    std::string name;
-    for (size_t i = 1; i <= 8 && record.bytes[i] != 0; ++i) name += static_cast<char>(record.bytes[i]);
-    return name;
-}
-
-std::string StoredDate(const PodFileRecord& record) {
-    const auto& b = record.bytes;
-    const int year = (b[9] << 8) | b[10];
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d.%02d.%02d %02d:%02d", year, b[11], b[12], b[13], b[14]);
-    return text;
-}
-
 std::string PodInfoLine(uint16_t version, const PodFileRecord& record) {
     const int major = version / 10;
     const int minor = version % 10;
     char text[128];
     if (record.stored())
         std::snprintf(text, sizeof text, "POD Ver: %d.%d, POD File Name: %s [when %s]", major, minor,
-                      StoredName(record).c_str(), StoredDate(record).c_str());
+                      record.StoredName().c_str(), record.StoredDate().c_str());
     else
         std::snprintf(text, sizeof text, "POD Ver: %d.%d, No POD File Data", major, minor);
     return text;

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace nembra {
 
@@ -14,6 +15,10 @@ struct PodFileRecord {
     std::array<uint8_t, 15> bytes{};
 
     bool stored() const { return bytes[0] == 1; }
+    // Bytes 1-8 up to the first zero byte.
+    std::string StoredName() const;
+    // "%04d.%02d.%02d %02d:%02d" of year, month, day, hour, minute.
+    std::string StoredDate() const;
 };
 
 // The 14 tag bytes stored with a program by POD Write.
