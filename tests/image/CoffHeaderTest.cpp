@@ -52,9 +52,9 @@ TEST(CoffHeader, UnknownFirstHalfWordIsNotCoff) {
     CoffFixture f;
     EXPECT_EQ(f.Read(FileWith({}, CoffFormat::Coff2, 0x009D), 4), CoffResult::Ok);
     for (uint16_t version : {0x00C0, 0x0093, 0x0000, 0xC200}) {
-        auto spec = FileWith({});
-        spec.versionId = version;
-        EXPECT_EQ(f.Read(spec), CoffResult::NotCoff) << std::hex << version;
+        auto coff = FileWith({});
+        coff.versionId = version;
+        EXPECT_EQ(f.Read(coff), CoffResult::NotCoff) << std::hex << version;
     }
 }
 
@@ -87,9 +87,9 @@ TEST(CoffHeader, OptionalHeaderIsAlwaysTwentyEightBytes) {
     for (CoffFormat format : {CoffFormat::Coff0, CoffFormat::Coff1, CoffFormat::Coff2}) {
         for (uint16_t size : {uint16_t{28}, uint16_t{0x20}, uint16_t{1}}) {
             CoffFixture f;
-            auto spec = FileWith({Section("text", 0x8000, Pattern(3))}, format);
-            spec.optionalHeaderSize = size;
-            ASSERT_EQ(f.Read(spec), CoffResult::Ok);
+            auto coff = FileWith({Section("text", 0x8000, Pattern(3))}, format);
+            coff.optionalHeaderSize = size;
+            ASSERT_EQ(f.Read(coff), CoffResult::Ok);
             ASSERT_EQ(f.Names(), std::vector<std::string>{"text"});
             EXPECT_EQ(f.Words(f.image.sections[0]), Pattern(3));
         }
@@ -106,35 +106,35 @@ TEST(CoffHeader, OptionalHeaderCutOffIsNotCoff) {
 
 TEST(CoffHeader, StringTableBeyondTheFileIsNotCoff) {
     CoffFixture f;
-    auto spec = FileWith({Section("text", 0x8000, Pattern(3))});
-    spec.withStringTable = false;
-    EXPECT_EQ(f.Read(spec), CoffResult::NotCoff);
-    spec.withStringTable = true;
-    spec.stringTableLength = 5;  // one byte more than the file holds
-    EXPECT_EQ(f.Read(spec), CoffResult::NotCoff);
-    spec.stringTableLength = 4;
-    EXPECT_EQ(f.Read(spec), CoffResult::Ok);
+    auto coff = FileWith({Section("text", 0x8000, Pattern(3))});
+    coff.withStringTable = false;
+    EXPECT_EQ(f.Read(coff), CoffResult::NotCoff);
+    coff.withStringTable = true;
+    coff.stringTableLength = 5;  // one byte more than the file holds
+    EXPECT_EQ(f.Read(coff), CoffResult::NotCoff);
+    coff.stringTableLength = 4;
+    EXPECT_EQ(f.Read(coff), CoffResult::Ok);
 }
 
 TEST(CoffHeader, StringTableFollowsTheSymbolEntries) {
     CoffFixture f;
-    auto spec = FileWith({Section(".long_section_name", 0x8000, Pattern(2))});
-    spec.symbolCount = 7;
-    ASSERT_EQ(f.Read(spec), CoffResult::Ok);
+    auto coff = FileWith({Section(".long_section_name", 0x8000, Pattern(2))});
+    coff.symbolCount = 7;
+    ASSERT_EQ(f.Read(coff), CoffResult::Ok);
     EXPECT_EQ(f.Names(), std::vector<std::string>{".long_section_name"});
 }
 
 TEST(CoffHeader, StringTableAtTwoGibibytesIsFileError) {
     CoffFixture f;
-    auto spec = FileWith({});
-    spec.symbolTableOffset = 0x80000000u;
-    EXPECT_EQ(f.Read(spec), CoffResult::FileError);
+    auto coff = FileWith({});
+    coff.symbolTableOffset = 0x80000000u;
+    EXPECT_EQ(f.Read(coff), CoffResult::FileError);
     // The offset is computed in 32 bits: this wraps round to a small one.
-    spec.symbolTableOffset = 0xFFFFFFEEu;  // + 18 = 0
-    spec.symbolCount = 1;
-    EXPECT_EQ(f.Read(spec), CoffResult::NotCoff);
-    spec.symbolTableOffset = 0x7FFFFFF0u;
-    EXPECT_EQ(f.Read(spec), CoffResult::FileError);
+    coff.symbolTableOffset = 0xFFFFFFEEu;  // + 18 = 0
+    coff.symbolCount = 1;
+    EXPECT_EQ(f.Read(coff), CoffResult::NotCoff);
+    coff.symbolTableOffset = 0x7FFFFFF0u;
+    EXPECT_EQ(f.Read(coff), CoffResult::FileError);
 }
 
 TEST(CoffHeader, ZeroSectionsGiveAnEmptyImage) {
