@@ -38,10 +38,10 @@ TEST(CoffNames, TheSameNamesInEveryLayout) {
 
 TEST(CoffNames, NameWithoutNulBeforeTheEndIsNotCoff) {
     CoffFixture f;
-    auto spec = FileWith({Section("text", 0x8000, Pattern(1))});
-    spec.sections[0].nameInStringTable = true;
-    spec.stringTableLength = 8;  // the length field and "text", no NUL
-    auto bytes = BuildCoff(spec);
+    auto coff = FileWith({Section("text", 0x8000, Pattern(1))});
+    coff.sections[0].nameInStringTable = true;
+    coff.stringTableLength = 8;  // the length field and "text", no NUL
+    auto bytes = BuildCoff(coff);
     ASSERT_EQ(bytes.back(), 0);
     bytes.pop_back();
     EXPECT_EQ(f.ReadBytes(bytes), CoffResult::NotCoff);
@@ -151,8 +151,8 @@ TEST(CoffData, ReadingAgainReplacesThePreviousImage) {
 
 TEST(CoffDamage, RawDataRunningPastTheEndIsRefused) {
     CoffFixture f;
-    auto spec = FileWith({Section("a", 0x8000, Pattern(4)), Section("b", 0x9000, Pattern(4))});
-    auto bytes = BuildCoff(spec);
+    auto coff = FileWith({Section("a", 0x8000, Pattern(4)), Section("b", 0x9000, Pattern(4))});
+    auto bytes = BuildCoff(coff);
     // Point section b's data at the file's last two bytes: one word of four.
     const size_t header = 22 + 48;
     const auto offset = static_cast<uint32_t>(bytes.size() - 2);
@@ -162,9 +162,9 @@ TEST(CoffDamage, RawDataRunningPastTheEndIsRefused) {
 
 TEST(CoffDamage, CutOffSectionHeaderIsNotCoff) {
     CoffFixture f;
-    auto spec = FileWith({Section("a", 0x8000, Pattern(2))});
-    spec.sectionCount = 200;  // far more headers than the file holds
-    EXPECT_EQ(f.Read(spec), CoffResult::NotCoff);
+    auto coff = FileWith({Section("a", 0x8000, Pattern(2))});
+    coff.sectionCount = 200;  // far more headers than the file holds
+    EXPECT_EQ(f.Read(coff), CoffResult::NotCoff);
 }
 
 TEST(CoffDamage, KeptSectionsBeyondTheStoreAreTooLarge) {

@@ -13,8 +13,8 @@ struct CoffFixture {
     TempDir dir;
     ProgramImage image;
 
-    CoffResult Read(const CoffFileSpec& spec, DeviceType type = 4) {
-        return ReadCoffFile(dir.Write("t.out", BuildCoff(spec)), type, image);
+    CoffResult Read(const CoffFileSpec& coff, DeviceType type = 4) {
+        return ReadCoffFile(dir.Write("t.out", BuildCoff(coff)), type, image);
     }
     CoffResult ReadBytes(const std::vector<uint8_t>& bytes, DeviceType type = 4) {
         return ReadCoffFile(dir.Write("t.out", bytes), type, image);
@@ -41,11 +41,11 @@ inline CoffSectionSpec Section(std::string name, uint32_t address, std::vector<u
 
 inline CoffFileSpec FileWith(std::vector<CoffSectionSpec> sections, CoffFormat format = CoffFormat::Coff2,
                              uint16_t targetId = 0x009D) {
-    CoffFileSpec spec;
-    spec.format = format;
-    spec.targetId = targetId;
-    spec.sections = std::move(sections);
-    return spec;
+    CoffFileSpec coff;
+    coff.format = format;
+    coff.targetId = targetId;
+    coff.sections = std::move(sections);
+    return coff;
 }
 
 }  // namespace nembra::testing

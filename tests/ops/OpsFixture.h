@@ -65,8 +65,8 @@ protected:
     OperationContext Ctx() { return OperationContext{session, panel, status, clock}; }
 
     // Writes a COFF file and points the File Path box and the device list at it.
-    std::string UseCoff(const std::string& name, const CoffFileSpec& spec, int device) {
-        const std::string path = dir.Write(name, BuildCoff(spec));
+    std::string UseCoff(const std::string& name, const CoffFileSpec& coff, int device) {
+        const std::string path = dir.Write(name, BuildCoff(coff));
         panel.filePath = path;
         panel.selectedDevice = device;
         return path;
@@ -81,10 +81,10 @@ protected:
     }
 
     static CoffFileSpec Coff(std::vector<CoffSectionSpec> sections, bool f281x) {
-        CoffFileSpec spec;
-        spec.targetId = f281x ? 0x009D : 0x0092;
-        spec.sections = std::move(sections);
-        return spec;
+        CoffFileSpec coff;
+        coff.targetId = f281x ? 0x009D : 0x0092;
+        coff.sections = std::move(sections);
+        return coff;
     }
 
     // The state every long operation leaves behind, whatever its outcome.

@@ -19,8 +19,8 @@ protected:
         RunPodVerify(ctx);
     }
     // Loads another file (or the same one for another device) as the Load button does.
-    void Load(const std::string& name, const CoffFileSpec& spec, int device) {
-        UseCoff(name, spec, device);
+    void Load(const std::string& name, const CoffFileSpec& coff, int device) {
+        UseCoff(name, coff, device);
         auto ctx = Ctx();
         RunLoad(ctx);
         ASSERT_TRUE(session.image.imageLoaded) << status.lastText();
@@ -112,12 +112,12 @@ TEST_F(PodStoreTest, VerifyAgainstAnotherStore) {
 }
 
 TEST_F(PodStoreTest, OneChangedWordIsFound) {
-    CoffFileSpec spec = Coff({Section("text", 0x0000, 400, 1)}, false);
-    UseCoff("prog.out", spec, kLf240x40);
+    CoffFileSpec coff = Coff({Section("text", 0x0000, 400, 1)}, false);
+    UseCoff("prog.out", coff, kLf240x40);
     Write();
     ASSERT_TRUE(LastStartsWith("EEPROM Write Completed - "));
-    spec.sections[0].words[333] ^= 0x0100;
-    Load("prog2.out", spec, kLf240x40);
+    coff.sections[0].words[333] ^= 0x0100;
+    Load("prog2.out", coff, kLf240x40);
     Verify();
     ExpectFailedWith("The selected COFF file data is not same in serial flash");
     const std::string& log = rig.pod.commandLog();
@@ -199,16 +199,16 @@ INSTANTIATE_TEST_SUITE_P(EveryRead, PodVerifyFaultTest,
 TEST_F(PodStoreTest, SeventySectionsPassSeventyOneDoNot) {
     std::vector<CoffSectionSpec> sections;
     for (uint32_t i = 0; i < 71; ++i) sections.push_back(Section("s" + std::to_string(i), 0x100 * i, 2, 1));
-    CoffFileSpec spec = Coff(sections, false);
-    Load("s71.out", spec, kLf240x30);
+    CoffFileSpec coff = Coff(sections, false);
+    Load("s71.out", coff, kLf240x30);
     Write();
     EXPECT_EQ(status.lastText(), "The supported section count is to 70");
     Verify();
     EXPECT_EQ(status.lastText(), "The supported section count is to 70");
     EXPECT_TRUE(rig.device.written().empty());
 
-    spec.sections.pop_back();
-    Load("s70.out", spec, kLf240x30);
+    coff.sections.pop_back();
+    Load("s70.out", coff, kLf240x30);
     Write();
     EXPECT_TRUE(LastStartsWith("EEPROM Write Completed - ")) << status.lastText();
     Verify();

@@ -164,9 +164,9 @@ TEST_F(TargetWriteTest, LoadedImageIsUsedEvenWithAnEmptyPath) {
 }
 
 TEST_F(TargetWriteTest, ImageWithoutDataIsRefused) {
-    CoffFileSpec spec = Coff({Section("text", 0x3F6000, 20, 1)}, true);
-    spec.sections[0].withRawData = false;  // uninitialised: skipped by the reader
-    UseCoff("empty.out", spec, kF2812);
+    CoffFileSpec coff = Coff({Section("text", 0x3F6000, 20, 1)}, true);
+    coff.sections[0].withRawData = false;  // uninitialised: skipped by the reader
+    UseCoff("empty.out", coff, kF2812);
     Write();
     EXPECT_EQ(status.lastText(), "The selected COFF file don't have valid section data");
     EXPECT_TRUE(rig.device.written().empty());

@@ -22,10 +22,10 @@ void Put32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
 size_t FileHeaderBytes(CoffFormat format) { return format == CoffFormat::Coff0 ? 20 : 22; }
 size_t SectionHeaderBytes(CoffFormat format) { return format == CoffFormat::Coff2 ? 48 : 40; }
 
-uint16_t VersionId(const CoffFileSpec& spec) {
-    if (spec.versionId) return *spec.versionId;
-    switch (spec.format) {
-        case CoffFormat::Coff0: return spec.targetId;
+uint16_t VersionId(const CoffFileSpec& coff) {
+    if (coff.versionId) return *coff.versionId;
+    switch (coff.format) {
+        case CoffFormat::Coff0: return coff.targetId;
         case CoffFormat::Coff1: return 0x00C1;
         case CoffFormat::Coff2: return 0x00C2;
     }
@@ -36,13 +36,13 @@ bool NameGoesToTable(const CoffSectionSpec& section) {
     return section.nameInStringTable || section.name.size() > 8 || section.nameOffset.has_value();
 }
 
-void WriteFileHeader(std::vector<uint8_t>& out, const CoffFileSpec& spec, uint32_t symbolTable) {
-    Put16(out, 0, VersionId(spec));
-    Put16(out, 2, spec.sectionCount.value_or(static_cast<uint16_t>(spec.sections.size())));
-    Put32(out, 8, spec.symbolTableOffset.value_or(symbolTable));
-    Put32(out, 12, spec.symbolCount);
-    Put16(out, 16, spec.optionalHeaderSize);
-    if (spec.format != CoffFormat::Coff0) Put16(out, 20, spec.targetId);
+void WriteFileHeader(std::vector<uint8_t>& out, const CoffFileSpec& coff, uint32_t symbolTable) {
+    Put16(out, 0, VersionId(coff));
+    Put16(out, 2, coff.sectionCount.value_or(static_cast<uint16_t>(coff.sections.size())));
+    Put32(out, 8, coff.symbolTableOffset.value_or(symbolTable));
+    Put32(out, 12, coff.symbolCount);
+    Put16(out, 16, coff.optionalHeaderSize);
+    if (coff.format != CoffFormat::Coff0) Put16(out, 20, coff.targetId);
 }
 
 void WriteName(std::vector<uint8_t>& out, size_t at, const CoffSectionSpec& section, uint32_t tableOffset) {
@@ -73,37 +73,37 @@ void WriteSectionHeader(std::vector<uint8_t>& out, size_t at, CoffFormat format,
 
 }  // namespace
 
-std::vector<uint8_t> BuildCoff(const CoffFileSpec& spec) {
-    const size_t headersStart = FileHeaderBytes(spec.format) + (spec.optionalHeaderSize ? 28 : 0);
-    size_t offset = headersStart + spec.sections.size() * SectionHeaderBytes(spec.format);
+std::vector<uint8_t> BuildCoff(const CoffFileSpec& coff) {
+    const size_t headersStart = FileHeaderBytes(coff.format) + (coff.optionalHeaderSize ? 28 : 0);
+    size_t offset = headersStart + coff.sections.size() * SectionHeaderBytes(coff.format);
     std::vector<uint32_t> rawOffsets;
-    for (const auto& section : spec.sections) {
+    for (const auto& section : coff.sections) {
         rawOffsets.push_back(static_cast<uint32_t>(offset));
         if (section.withRawData) offset += 2 * section.words.size();
     }
     const auto symbolTable = static_cast<uint32_t>(offset);
-    offset += 18 * size_t{spec.symbolCount};
+    offset += 18 * size_t{coff.symbolCount};
 
     std::vector<uint8_t> strings(4, 0);
     std::vector<uint32_t> nameOffsets;
-    for (const auto& section : spec.sections) {
+    for (const auto& section : coff.sections) {
         nameOffsets.push_back(static_cast<uint32_t>(strings.size()));
         if (!NameGoesToTable(section)) continue;
         strings.insert(strings.end(), section.name.begin(), section.name.end());
         strings.push_back(0);
     }
-    Put32(strings, 0, spec.stringTableLength.value_or(static_cast<uint32_t>(strings.size())));
+    Put32(strings, 0, coff.stringTableLength.value_or(static_cast<uint32_t>(strings.size())));
 
     std::vector<uint8_t> out(offset, 0);
-    WriteFileHeader(out, spec, symbolTable);
-    for (size_t i = 0; i < spec.sections.size(); ++i) {
-        const auto& section = spec.sections[i];
-        WriteSectionHeader(out, headersStart + i * SectionHeaderBytes(spec.format), spec.format, section,
+    WriteFileHeader(out, coff, symbolTable);
+    for (size_t i = 0; i < coff.sections.size(); ++i) {
+        const auto& section = coff.sections[i];
+        WriteSectionHeader(out, headersStart + i * SectionHeaderBytes(coff.format), coff.format, section,
                            rawOffsets[i], nameOffsets[i]);
         if (!section.withRawData) continue;
         for (size_t w = 0; w < section.words.size(); ++w) Put16(out, rawOffsets[i] + 2 * w, section.words[w]);
     }
-    if (spec.withStringTable) out.insert(out.end(), strings.begin(), strings.end());
+    if (coff.withStringTable) out.insert(out.end(), strings.begin(), strings.end());
     return out;
 }
 

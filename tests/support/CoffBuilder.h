@@ -38,7 +38,7 @@ struct CoffFileSpec {
 
 // A COFF file laid out as: file header, optional header, section headers,
 // raw data in section order, symbol table, string table.
-std::vector<uint8_t> BuildCoff(const CoffFileSpec& spec);
+std::vector<uint8_t> BuildCoff(const CoffFileSpec& coff);
 
 // Words 0x1000 + i * 3 + seed, distinct enough to catch misplaced data.
 std::vector<uint16_t> Pattern(size_t count, uint16_t seed = 0);

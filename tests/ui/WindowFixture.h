@@ -42,14 +42,14 @@ protected:
 
     // An F2812 program of one flash section.
     std::string F281xProgram(const std::string& name, uint32_t address = 0x3F6000, size_t words = 200) {
-        CoffFileSpec spec;
-        spec.targetId = 0x009D;
+        CoffFileSpec coff;
+        coff.targetId = 0x009D;
         CoffSectionSpec section;
         section.name = "text";
         section.address = address;
         section.words = Pattern(words, 7);
-        spec.sections.push_back(section);
-        return settings.dir.Write(name, BuildCoff(spec));
+        coff.sections.push_back(section);
+        return settings.dir.Write(name, BuildCoff(coff));
     }
     void StoreRecent(const std::vector<std::string>& paths) {
         for (size_t n = 0; n < paths.size(); ++n)
