@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "CliFiles.h"
@@ -22,7 +22,7 @@ protected:
         return RunTool(args, files.dir.path());
     }
     static bool Completed(const std::string& line, const std::string& prefix) {
-        return std::regex_match(line, std::regex(prefix + "[0-9]+\\.[0-9]{2} sec\n"));
+        return ::testing::Value(line, ::testing::MatchesRegex(prefix + "[0-9]+\\.[0-9]{2} sec\n"));
     }
 };
 
@@ -115,7 +115,7 @@ TEST_F(SimPodCommands, ResetAndInfoOnAFreshPod) {
     EXPECT_EQ(run.out, "Target board's reset is successful\n");
     run = Run({"info"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(std::regex_match(run.out, std::regex("POD Ver: [0-9]\\.[0-9], No POD File Data\n"))) << run.out;
+    EXPECT_TRUE(::testing::Value(run.out, ::testing::MatchesRegex("POD Ver: [0-9]\\.[0-9], No POD File Data\n"))) << run.out;
 }
 
 TEST_F(SimPodCommands, PodStorePersistsBetweenRuns) {
@@ -129,8 +129,7 @@ TEST_F(SimPodCommands, PodStorePersistsBetweenRuns) {
 
     run = Run({"info"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(std::regex_match(
-        run.out, std::regex("POD Ver: [0-9]\\.[0-9], POD File Name: MYAPP \\[when [0-9]{4}\\.[0-9]{2}\\.[0-9]{2} "
+    EXPECT_TRUE(::testing::Value(run.out, ::testing::MatchesRegex("POD Ver: [0-9]\\.[0-9], POD File Name: MYAPP \\[when [0-9]{4}\\.[0-9]{2}\\.[0-9]{2} "
                             "[0-9]{2}:[0-9]{2}\\]\n")))
         << run.out;
 
