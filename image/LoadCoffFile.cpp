@@ -25,6 +25,7 @@ bool LoadCoffFile(LoadContext& ctx, const std::string& path, bool remember) {
 
     const CoffResult result = ReadCoffFile(path, ctx.deviceType, ctx.image);
     if (result != CoffResult::Ok) {
+        if (result == CoffResult::MemoryError && ctx.reportOutOfMemory) ctx.reportOutOfMemory();
         ctx.status.ShowMessage(CoffResultMessage(result), true);
         ClearImage(ctx.image, ctx.deviceType);
         ctx.image.imageLoaded = false;

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "image/DeviceTypes.h"
@@ -15,6 +16,9 @@ struct LoadContext {
     int selectedDevice;         // the device list's selection
     RecentFiles& recentFiles;
     StatusSink& status;
+    // Shows the allocator's out-of-memory report in a modal box, where the
+    // front-end has one; runs before the message line says what failed.
+    std::function<void()> reportOutOfMemory = {};
 };
 
 // True when a file-system entry exists at the path; its last path component

@@ -1,11 +1,11 @@
 #include "image/LoadCoffFile.h"
+#include "ops/OperationSteps.h"
 #include "ops/Operations.h"
 
 namespace nembra {
 
 void RunLoad(OperationContext& ctx) {
-    LoadContext load{ctx.session.image, ctx.session.deviceType, ctx.panel.SelectedDevice(),
-                     ctx.session.recentFiles, ctx.status};
+    LoadContext load = op_steps::MakeLoadContext(ctx);
     RunLoadCommand(load, ctx.panel.FilePathText());
 }
 

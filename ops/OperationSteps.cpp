@@ -13,9 +13,13 @@ bool EnsureImageLoaded(OperationContext& ctx, const char* emptyPathMessage) {
         ctx.status.ShowMessage(emptyPathMessage, true);
         return false;
     }
-    LoadContext load{ctx.session.image, ctx.session.deviceType, ctx.panel.SelectedDevice(),
-                     ctx.session.recentFiles, ctx.status};
+    LoadContext load = MakeLoadContext(ctx);
     return LoadCoffFile(load, path, true);
+}
+
+LoadContext MakeLoadContext(OperationContext& ctx) {
+    return LoadContext{ctx.session.image,       ctx.session.deviceType, ctx.panel.SelectedDevice(),
+                       ctx.session.recentFiles, ctx.status,             [&ctx] { ctx.panel.ShowOutOfMemoryBox(); }};
 }
 
 bool HasSectionData(OperationContext& ctx) {

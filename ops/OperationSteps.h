@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "image/LoadCoffFile.h"
 #include "ops/Operations.h"
 
 namespace nembra::op_steps {
@@ -16,6 +17,8 @@ bool WithinPodLimits(OperationContext& ctx);
 // F281x: false, with its message, when no section lies in flash.
 bool HasFlashSectionForPod(OperationContext& ctx);
 
+// What a Load reads and changes, with the panel's out-of-memory box.
+LoadContext MakeLoadContext(OperationContext& ctx);
 SequenceContext MakeSequenceContext(OperationContext& ctx);
 
 // The frame around a pod sequence: buttons locked and busy cursor from

@@ -21,6 +21,8 @@ public:
     // Disables (true) or enables the seven command buttons.
     virtual void LockCommandButtons(bool lock) = 0;
     virtual void SetBusyCursor(bool busy) = 0;
+    // The one modal box: a Load ran out of memory while making section records.
+    virtual void ShowOutOfMemoryBox() {}
 };
 
 }  // namespace nembra

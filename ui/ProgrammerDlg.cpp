@@ -246,7 +246,7 @@ void CProgrammerDlg::RunCommand(void (*operation)(OperationContext&)) {
 
 bool CProgrammerDlg::LoadFile(const std::string& path, bool remember) {
     LoadContext context{session_.image, session_.deviceType, controls_.deviceList->currentIndex(),
-                        session_.recentFiles, status_};
+                        session_.recentFiles, status_, [this] { panel_.ShowOutOfMemoryBox(); }};
     return LoadCoffFile(context, path, remember);
 }
 

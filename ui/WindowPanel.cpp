@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QMessageBox>
 
 #include "ui/FieldLimit.h"
 #include "ui/InputDropper.h"
@@ -50,6 +51,11 @@ void WindowPanel::SetBusyCursor(bool busy) {
         QApplication::restoreOverrideCursor();
         --busyDepth_;
     }
+}
+
+// The allocator's own words, as the platform reports running out of memory.
+void WindowPanel::ShowOutOfMemoryBox() {
+    QMessageBox::critical(&window_, window_.windowTitle(), QStringLiteral("Out of memory."));
 }
 
 void WindowPanel::DropQueuedInput() {

@@ -20,6 +20,7 @@ public:
     void SetPodFileNameText(const std::string& text) override;
     void LockCommandButtons(bool lock) override;
     void SetBusyCursor(bool busy) override;
+    void ShowOutOfMemoryBox() override;
 
 private:
     void DropQueuedInput();

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <new>
 
+#include "image/LoadCoffFile.h"
 #include "tests/image/ImageTestSupport.h"
+#include "tests/support/RecordingStatus.h"
 
 namespace {
 
@@ -51,6 +53,51 @@ TEST(CoffMemory, FailedSectionRecordIsMemoryError) {
     EXPECT_EQ(f.image.sectionCount(), 1);
     EXPECT_EQ(ReadFailingAt(f, path, -1), CoffResult::Ok);
     EXPECT_EQ(f.image.sectionCount(), 2);
+}
+
+}  // namespace
+}  // namespace nembra::testing
+
+namespace nembra::testing {
+namespace {
+
+// Whatever allocation fails inside a Load, the out-of-memory box comes up
+// exactly when the message line reports the memory failure, and before it.
+TEST(CoffMemory, LoadReportsRunningOutOfMemoryBeforeItsMessage) {
+    CoffFixture f;
+    const std::string path =
+        f.dir.Write("t.out", BuildCoff(FileWith({Section("a", 0x8000, Pattern(4)), Section("b", 0x9000, Pattern(4))})));
+    int memoryFailures = 0;
+    for (long allocation = 1; allocation < 200; ++allocation) {
+        DeviceType deviceType = 4;
+        RecentFiles recent;
+        RecordingStatus status;
+        int boxes = 0;
+        size_t linesBeforeBox = 0;
+        LoadContext ctx{f.image, deviceType, 4, recent, status, [&] {
+                            ++boxes;
+                            linesBeforeBox = status.lines.size();
+                        }};
+        bool loaded = false;
+        allocationsUntilFailure = allocation;
+        try {
+            loaded = LoadCoffFile(ctx, path, false);
+        } catch (const std::bad_alloc&) {
+            // An allocation outside the reader (the path, the status line) failed.
+        }
+        allocationsUntilFailure = -1;
+        if (status.lastText() == "Memory exception error happens") {
+            ++memoryFailures;
+            EXPECT_EQ(boxes, 1);
+            EXPECT_EQ(linesBeforeBox, 0u);
+            EXPECT_FALSE(f.image.imageLoaded);
+            EXPECT_EQ(f.image.sectionCount(), 0);
+        } else {
+            EXPECT_EQ(boxes, 0);
+        }
+        if (loaded) break;
+    }
+    EXPECT_GE(memoryFailures, 2);  // one per section record at least
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
 #include "sim/SimDriverLoader.h"
 #include "tests/ui/WindowFixture.h"
+#include "ui/WindowPanel.h"
 
 namespace nembra::testing {
 namespace {
@@ -158,6 +160,22 @@ TEST_F(WindowSetUp, TheAboutEntryIsTheWindowsContextMenu) {
     QContextMenuEvent event(QContextMenuEvent::Mouse, inside, window->mapToGlobal(inside));
     QApplication::sendEvent(window.get(), &event);
     EXPECT_EQ(entries, QStringList{QString::fromUtf8("Nembra 정보(&A)...")});
+}
+
+// Running out of memory while a Load makes section records is the one
+// report that comes as a modal box.
+TEST_F(WindowSetUp, RunningOutOfMemoryShowsTheOneModalBox) {
+    Open();
+    QString text;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        box->close();
+    });
+    WindowPanel panel(*window, c());
+    panel.ShowOutOfMemoryBox();
+    EXPECT_EQ(text, QStringLiteral("Out of memory."));
 }
 
 }  // namespace
