@@ -1,22 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "ops/Operations.h"
-#include "sim/SimDevice.h"
-#include "sim/SimDriverLoader.h"
-#include "sim/VirtualClock.h"
-#include "tests/support/FakePanel.h"
-#include "tests/support/RecordingStatus.h"
+#include "tests/ops/BareBusFixture.h"
 
 namespace nembra {
 namespace {
 
-// A USB bus of its own, so that a test can have no pod, a silent device or
-// a pod that goes away.
-class ConnectTest : public ::testing::Test {
+class ConnectTest : public testing::BareBusFixture {
 protected:
-    ConnectTest() : device(clock), loader(device), session(loader, clock), opsClock(clock) {}
-    OperationContext Ctx() { return OperationContext{session, panel, status, opsClock}; }
-
     void ExpectFailure(const char* message) {
         auto ctx = Ctx();
         EXPECT_FALSE(ConnectPod(ctx));
@@ -25,14 +15,6 @@ protected:
         EXPECT_FALSE(session.link.connected);
         EXPECT_FALSE(device.open());
     }
-
-    VirtualClock clock;
-    SimDevice device;
-    SimDriverLoader loader;
-    Session session;
-    testing::FakePanel panel;
-    testing::RecordingStatus status;
-    LinkOpsClock opsClock;
 };
 
 TEST_F(ConnectTest, NoDriverLibrary) {

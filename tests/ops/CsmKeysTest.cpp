@@ -1,11 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ops/Operations.h"
-#include "sim/SimDevice.h"
-#include "sim/SimDriverLoader.h"
-#include "sim/VirtualClock.h"
-#include "tests/support/FakePanel.h"
-#include "tests/support/RecordingStatus.h"
+#include "tests/ops/BareBusFixture.h"
 
 namespace nembra {
 namespace {
@@ -27,19 +22,7 @@ TEST(ParseKeyText, ReadsHexadecimalLikeTheKeyFields) {
     EXPECT_EQ(ParseKeyText("123456789"), 0x6789);  // only the low 16 bits count
 }
 
-class ReadCsmKeysTest : public ::testing::Test {
-protected:
-    ReadCsmKeysTest() : device(clock), loader(device), session(loader, clock), opsClock(clock) {}
-    OperationContext Ctx() { return OperationContext{session, panel, status, opsClock}; }
-
-    VirtualClock clock;
-    SimDevice device;
-    SimDriverLoader loader;
-    Session session;
-    testing::FakePanel panel;
-    testing::RecordingStatus status;
-    LinkOpsClock opsClock;
-};
+class ReadCsmKeysTest : public testing::BareBusFixture {};
 
 TEST_F(ReadCsmKeysTest, EmptyFieldsAreNoPasswordAndAccepted) {
     auto ctx = Ctx();
