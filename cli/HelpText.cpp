@@ -18,7 +18,9 @@ std::map<std::string, HelpPage> MakePages() {
         "the progress texts and a progress bar with percentage and elapsed time are\n"
         "drawn on standard error while the operation runs.\n"
         "\n"
-        "Each command reads its COFF FILE for the device DEV (default f2812). Without\n"
+        "Each command reads its program FILE for the device DEV (default f2812): a TI\n"
+        "COFF file, or Intel HEX as TI's hex converter writes it in 16-bit ROM width\n"
+        "(told by the content, not the name). Without\n"
         "--sim the pod is reached over USB through libftd2xx or libftdi1; with --sim a\n"
         "simulated pod is used whose serial flash persists in the file STATE (default\n"
         "$XDG_STATE_HOME/nembra/sim-pod.store, else ~/.local/state/nembra/sim-pod.store).\n"
@@ -82,7 +84,7 @@ std::map<std::string, HelpPage> MakePages() {
         std::string(kGlobalSynopsis) + "pod-write FILE [--name NAME] [--erase-all] [--unlock KEYS]",
         "Stores FILE in the pod's serial flash with the device, the erase and CSM\n"
         "choices, the keys, the name NAME (at most 8 characters; default: the file's\n"
-        "name without .out, cut to 8) and the date. The pod holds at most 70 sections\n"
+        "name without .out or .hex, cut to 8) and the date. The pod holds at most 70 sections\n"
         "and 0x80000 bytes; an F281x program needs a section in flash.",
         "  nembra-cli pod-write app.out --name APP_V2",
     };

@@ -16,6 +16,15 @@ enum class CoffResult : uint16_t {
     MemoryError = 5,
     // The kept sections need more than the image store holds.
     TooLarge = 6,
+    // The linker's ELF output, which the pod's programs cannot be made from.
+    ElfFile = 7,
+    // Intel HEX input: a record that cannot be read, a bad checksum, a record
+    // type this layout has no use for, no end record, a word given twice.
+    HexBadRecord = 8,
+    HexChecksum = 9,
+    HexRecordType = 10,
+    HexTruncated = 11,
+    HexOverlap = 12,
 };
 
 // The status-line text for a result ("Reading COFF file is successful" for Ok).

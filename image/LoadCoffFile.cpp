@@ -1,6 +1,8 @@
 #include "image/LoadCoffFile.h"
 
 #include "image/CoffReader.h"
+#include "image/HexFileReader.h"
+#include "image/ProgramFormat.h"
 
 namespace nembra {
 namespace {
@@ -10,6 +12,17 @@ namespace {
 DeviceType SelectedDeviceType(int selectedDevice) {
     if (selectedDevice < 0 || selectedDevice >= static_cast<int>(kDevices.size())) return kDefaultDeviceType;
     return static_cast<DeviceType>(selectedDevice);
+}
+
+// The reader the file's content calls for; an ELF file is refused before any
+// reader sees it, and the image keeps what it had until a read succeeds.
+CoffResult ReadProgramFile(const std::string& path, DeviceType deviceType, ProgramImage& image, HexFault& fault) {
+    switch (ProgramFormatOfFile(path)) {
+        case ProgramFormat::Elf: return CoffResult::ElfFile;
+        case ProgramFormat::IntelHex: return ReadHexFile(path, deviceType, image, fault);
+        case ProgramFormat::Coff: break;
+    }
+    return ReadCoffFile(path, deviceType, image);
 }
 
 }  // namespace
@@ -23,10 +36,11 @@ bool LoadCoffFile(LoadContext& ctx, const std::string& path, bool remember) {
     ctx.image.podFileName = PodFileNameFrom(storedName);
     ctx.deviceType = SelectedDeviceType(ctx.selectedDevice);
 
-    const CoffResult result = ReadCoffFile(path, ctx.deviceType, ctx.image);
+    HexFault fault;
+    const CoffResult result = ReadProgramFile(path, ctx.deviceType, ctx.image, fault);
     if (result != CoffResult::Ok) {
         if (result == CoffResult::MemoryError && ctx.reportOutOfMemory) ctx.reportOutOfMemory();
-        ctx.status.ShowMessage(CoffResultMessage(result), true);
+        ctx.status.ShowMessage(LoadResultMessage(result, fault), true);
         ClearImage(ctx.image, ctx.deviceType);
         ctx.image.imageLoaded = false;
         return false;

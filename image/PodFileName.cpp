@@ -7,13 +7,12 @@ namespace {
 
 constexpr size_t kPodFileNameBytes = 8;
 
-bool EndsWithOutExtension(const std::string& name) {
-    static constexpr char kExtension[] = ".OUT";
+bool EndsWithExtension(const std::string& name, const char (&extension)[5]) {
     if (name.size() <= 4) return false;
     const size_t start = name.size() - 4;
     for (size_t i = 0; i < 4; ++i) {
         const auto c = static_cast<unsigned char>(name[start + i]);
-        if (std::toupper(c) != kExtension[i]) return false;
+        if (std::toupper(c) != extension[i]) return false;
     }
     return true;
 }
@@ -22,7 +21,7 @@ bool EndsWithOutExtension(const std::string& name) {
 
 std::string PodFileNameFrom(const std::string& fileName) {
     std::string name = fileName;
-    if (EndsWithOutExtension(name)) name.resize(name.size() - 4);
+    if (EndsWithExtension(name, ".OUT") || EndsWithExtension(name, ".HEX")) name.resize(name.size() - 4);
     if (name.size() > kPodFileNameBytes) name.resize(kPodFileNameBytes);
     return name;
 }

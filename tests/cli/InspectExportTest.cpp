@@ -2,6 +2,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <fstream>
 
 #include "CliFiles.h"
 #include "CliProcess.h"
@@ -110,6 +111,29 @@ TEST_F(FileCommands, LoadFailuresExitOneWithTheLoadMessage) {
     EXPECT_EQ(json["ok"], false);
     EXPECT_EQ(json["message"], "The specified COFF file isn't exist");
     EXPECT_FALSE(std::filesystem::exists(files.Path("x.hex")));
+}
+
+TEST_F(FileCommands, HexAndElfFilesAreToldByTheirContent) {
+    const std::string hex = files.Path("app.hex");
+    ASSERT_EQ(Run({"export", files.f2812, "-o", hex}).exitCode, 0);
+    const CliRun fromOut = Run({"--json", "inspect", files.f2812});
+    const CliRun fromHex = Run({"--json", "inspect", hex});
+    ASSERT_EQ(fromHex.exitCode, 0) << fromHex.err;
+    const auto out = nlohmann::json::parse(fromOut.out);
+    const auto in = nlohmann::json::parse(fromHex.out);
+    EXPECT_EQ(in["totalBytes"], out["totalBytes"]);
+    EXPECT_EQ(in["flashSummary"]["flashSectorMask"], out["flashSummary"]["flashSectorMask"]);
+    EXPECT_EQ(in["plan"], out["plan"]);
+
+    std::ofstream(files.Path("broken.hex")) << ":02000004003FBB\n:04000000761F0266FE\n:00000001FF\n";
+    CliRun run = Run({"inspect", files.Path("broken.hex")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "The specified HEX file has a checksum error (line 2)\n");
+
+    std::ofstream(files.Path("app.elf.out"), std::ios::binary) << "\x7F" "ELF" << std::string(60, '\x01');
+    run = Run({"inspect", files.Path("app.elf.out")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "The specified file is ELF format, not COFF format\n");
 }
 
 TEST_F(FileCommands, ExportWritesEveryKeptWord) {

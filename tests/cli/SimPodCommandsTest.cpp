@@ -69,6 +69,29 @@ TEST_F(SimPodCommands, TargetHexHoldsTheImageInFlashAndErasedWordsElsewhere) {
     ExpectProgrammed(ReadHex(hex), 0x03FF);
 }
 
+// The Intel HEX that export writes goes through every pod command as the
+// COFF file it came from does.
+TEST_F(SimPodCommands, HexFilesWorkInEveryPodCommand) {
+    const std::string program = files.Path("program.hex");
+    ASSERT_EQ(Run({"export", files.f2812, "-o", program}).exitCode, 0);
+
+    const std::string fromOut = files.Path("from-out.hex");
+    const std::string fromHex = files.Path("from-hex.hex");
+    ASSERT_EQ(Run({"--sim-target-hex", fromOut, "write", files.f2812}).exitCode, 0);
+    const CliRun write = Run({"--sim-target-hex", fromHex, "write", program});
+    ASSERT_EQ(write.exitCode, 0) << write.err;
+    EXPECT_TRUE(Completed(write.out, "Flash Write Completed - ")) << write.out;
+    EXPECT_EQ(ReadHex(fromHex), ReadHex(fromOut));
+
+    CliRun run = Run({"pod-write", program});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    run = Run({"pod-verify", program});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    run = Run({"--json", "info"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("\"program\""), std::string::npos) << run.out;
+}
+
 TEST_F(SimPodCommands, RamOnlyProgramIsDownloaded) {
     const std::string hex = files.Path("target.hex");
     const CliRun run = Run({"--sim-target-hex", hex, "write", files.f2812Ram});

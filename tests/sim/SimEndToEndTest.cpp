@@ -78,5 +78,36 @@ TEST_F(SimEndToEndTest, PodWriteThenVerifyInAnotherPod) {
     EXPECT_EQ(std::string(record.bytes.begin() + 1, record.bytes.begin() + 8), "EXAMPLE");
 }
 
+
+// TI's hex converter output of a program programs the same flash as the
+// linker's .out it was made from.
+class SimHexRoundTrip : public SimEndToEndTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    std::vector<uint16_t> FlashAfterTargetWrite(const std::string& file) {
+        Start(FastOptions(store.File(file + ".store")));
+        image.imageLoaded = false;
+        Load(file);
+        SequenceContext ctx = Context();
+        EXPECT_EQ(ProgramF281x(ctx, image.flashSummary.hasFlashSection, false, false), TargetWriteResult::Success)
+            << status.lastText();
+        ExpectNoProtocolErrors();
+        std::vector<uint16_t> flash;
+        for (uint32_t address = 0x3D8000; address <= 0x3F7FFF; ++address) flash.push_back(pod().TargetFlashWord(address));
+        return flash;
+    }
+};
+
+TEST_P(SimHexRoundTrip, HexAndOutProgramTheSameFlash) {
+    const std::string name = GetParam();
+    const std::vector<uint16_t> fromOut = FlashAfterTargetWrite(name + ".out");
+    const std::vector<uint16_t> fromHex = FlashAfterTargetWrite(name + ".hex");
+    ASSERT_EQ(fromOut.size(), fromHex.size());
+    size_t different = 0;
+    for (size_t i = 0; i < fromOut.size(); ++i) different += fromOut[i] != fromHex[i];
+    EXPECT_EQ(different, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, SimHexRoundTrip, ::testing::Values("TB3CM_DSP_Code", "Example_281xSci_FFDLB_int"));
+
 }  // namespace
 }  // namespace nembra::testing
