@@ -24,7 +24,7 @@ packages=(
 )
 # What making and checking the Debian package needs besides the build.
 package_tools=(
-  dpkg-dev file lintian desktop-file-utils appstream
+  dpkg-dev file lintian desktop-file-utils appstream bash-completion man-db
 )
 
 install_missing() {
