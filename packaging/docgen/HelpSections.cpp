@@ -4,18 +4,14 @@
 #include <array>
 #include <sstream>
 
+#include "image/LoadCoffFile.h"
+
 namespace nembra::docgen {
 namespace {
 
 bool IsTitle(const std::string& line) {
     return !line.empty() && line.front() != ' ' &&
            std::none_of(line.begin(), line.end(), [](char c) { return c >= 'a' && c <= 'z'; });
-}
-
-std::string Trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // CLI11 puts a description that does not fit beside its term on the next
@@ -34,11 +30,11 @@ std::vector<HelpSection> SplitSections(const std::string& text) {
         if (IsTitle(line)) {
             page.push_back({line, {}});
         } else if (!page.empty()) {
-            page.back().lines.push_back(line.compare(0, 2, "  ") == 0 ? line.substr(2) : Trimmed(line));
+            page.back().lines.push_back(line.compare(0, 2, "  ") == 0 ? line.substr(2) : Trim(line));
         }
     }
     for (HelpSection& section : page)
-        while (!section.lines.empty() && Trimmed(section.lines.back()).empty()) section.lines.pop_back();
+        while (!section.lines.empty() && Trim(section.lines.back()).empty()) section.lines.pop_back();
     return page;
 }
 
@@ -60,14 +56,14 @@ std::vector<HelpEntry> Entries(const HelpSection& section) {
     std::vector<HelpEntry> entries;
     const auto& lines = section.lines;
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (Trimmed(lines[i]).empty()) continue;
+        if (Trim(lines[i]).empty()) continue;
         if (IsContinuation(lines[i])) {
-            if (!entries.empty()) entries.back().description += " " + Trimmed(lines[i]);
+            if (!entries.empty()) entries.back().description += " " + Trim(lines[i]);
             continue;
         }
         const size_t gap = lines[i].find("  ");
         if (gap != std::string::npos) {
-            entries.push_back({lines[i].substr(0, gap), Trimmed(lines[i].substr(gap))});
+            entries.push_back({lines[i].substr(0, gap), Trim(lines[i].substr(gap))});
         } else if (i + 1 < lines.size() && IsContinuation(lines[i + 1])) {
             entries.push_back({lines[i], ""});
         } else {
