@@ -33,8 +33,8 @@ dpkg-deb -e "$deb" "$work/control"
 expected=(
   usr/bin/nembra usr/bin/nembra-sim usr/bin/nembra-cli
   lib/udev/rules.d/60-kvl47q-pod.rules
-  usr/share/applications/com.corvane.Nembra.desktop
-  usr/share/applications/com.corvane.NembraSim.desktop
+  usr/share/applications/nembra.desktop
+  usr/share/applications/nembra-sim.desktop
   usr/share/icons/hicolor/scalable/apps/nembra.svg
   usr/share/metainfo/com.corvane.Nembra.metainfo.xml
   usr/share/man/man1/nembra.1.gz usr/share/man/man1/nembra-sim.1.gz usr/share/man/man1/nembra-cli.1.gz
