@@ -54,6 +54,15 @@ for package in libftdi1-2 qt6-qpa-plugins libqt6widgets6 fonts-nanum; do
   [[ $depends == *"$package"* ]] || fail "Depends does not name $package: $depends"
 done
 
+echo "== Installable on a fresh Debian 12"
+# apt plans the installation against an empty package database, as on a
+# machine that has nothing yet: every dependency must come from the archive.
+apt-cache show libftdi1-2 >/dev/null 2>&1 || fail "apt has no package lists; run apt-get update"
+: >"$work/empty-status"
+apt-get install -s -o Dir::State::status="$work/empty-status" "$(realpath "$deb")" >"$work/plan" 2>&1 ||
+  fail "apt cannot install the package on an empty system: $(grep -E '^E:|Depends:' "$work/plan" | head -5)"
+grep -q '^Inst nembra ' "$work/plan" || fail "apt does not plan to install the package"
+
 echo "== lintian"
 lintian --fail-on error "$deb" 2>&1 | grep -v '^running with root privileges' || true
 lintian --fail-on error "$deb" >/dev/null 2>&1 || fail "lintian reports errors"
