@@ -8,8 +8,16 @@ namespace {
 
 const char* kIndent = "    ";
 
-// What a value named DEV, FILE, OUT, ... is completed with.
+// What a value named DEV, FILE, OUT, ... is completed with. CLI11 shows a
+// value limited to a set as NAME:{a,b}; those words are offered.
 std::string ValueKind(const std::string& valueName) {
+    const size_t set = valueName.find(":{");
+    if (set != std::string::npos && valueName.back() == '}') {
+        std::string words = valueName.substr(set + 2, valueName.size() - set - 3);
+        for (char& c : words)
+            if (c == ',') c = ' ';
+        return "words:" + words;
+    }
     if (valueName == "DEV") return "device";
     static const char* kFileNames[] = {"FILE", "OUT", "STATE", "DIR", "PATH"};
     for (const char* name : kFileNames) {

@@ -11,7 +11,7 @@ namespace nembra::docgen {
 // read off the tool's and the commands' help pages:
 //   commands, devices, global_options   words
 //   options[COMMAND]                    the command's own options
-//   values[OPTION]                      what follows it: device, file or text
+//   values[OPTION]                      what follows it: device, file, text or words:A B
 //   attached[OPTION]                    the same for a value written OPTION=VALUE
 //   arguments[COMMAND]                  its argument: out (a .out file) or file
 std::string CompletionTable(const std::vector<HelpSection>& tool, const std::vector<CommandPage>& commands,

@@ -70,9 +70,5 @@ TEST_F(CliPages, TheCompletionKnowsTheCommandsOptionsAndDevices) {
     EXPECT_EQ(table.find("[--sim]='file'"), table.rfind("[--sim]='file'"));
 }
 
-TEST(CompletionTemplate, TheTableReplacesItsMarkerLine) {
-    EXPECT_EQ(FillTemplate("a\n@NEMBRA_CLI_TABLE@\nb\n", "    local x=1\n"), "a\n    local x=1\nb\n");
-}
-
 }  // namespace
 }  // namespace nembra::docgen
