@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "NembraVersion.h"
+
 namespace nembra::cli {
 
 // The man-page sections of one help page (the tool's or a command's).
@@ -12,7 +14,7 @@ struct HelpPage {
 };
 
 inline constexpr const char* kToolName = "nembra-cli";
-inline constexpr const char* kVersionText = "nembra-cli 1.5";
+inline constexpr const char* kVersionText = "nembra-cli " NEMBRA_VERSION;
 
 // The page of the tool ("") or of a command ("write", "pod-verify", ...).
 const HelpPage& HelpPageFor(const std::string& commandName);

@@ -3,6 +3,7 @@
 #   run   start the window on the simulated pod (the default)
 #   test  run every test
 #   build only build
+#   package  build, then make the Debian package build/nembra_<version>_amd64.deb
 # Idempotent: packages already present are not touched.
 set -euo pipefail
 
@@ -19,6 +20,11 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-nanum xvfb xauth x11-utils
+  librsvg2-bin
+)
+# What making and checking the Debian package needs besides the build.
+package_tools=(
+  dpkg-dev file lintian desktop-file-utils appstream bash-completion man-db
 )
 
 install_missing() {
@@ -43,6 +49,7 @@ configure_and_build() {
   cmake --build "$dir" -j "$jobs"
 }
 
+if [ "$mode" = package ]; then packages+=("${package_tools[@]}"); fi
 install_missing
 case "$mode" in
   build)
@@ -53,12 +60,16 @@ case "$mode" in
     cd "$build_dir"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" --timeout 600
     ;;
+  package)
+    configure_and_build "$build_dir" -DCMAKE_INSTALL_PREFIX=/usr "$@"
+    (cd "$build_dir" && cpack -G DEB)
+    ;;
   run)
     configure_and_build "$build_dir" "$@"
     exec "$here/scripts/start-sim.sh" "$build_dir"
     ;;
   *)
-    echo "usage: scripts/setup.sh [run|test|build] [cmake options]" >&2
+    echo "usage: scripts/setup.sh [run|test|build|package] [cmake options]" >&2
     exit 2
     ;;
 esac

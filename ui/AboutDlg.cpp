@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "NembraVersion.h"
 #include "ui/DialogUnits.h"
 #include "ui/Resources.h"
 
@@ -21,7 +22,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->move(units.X(11), units.Y(17));
     icon->resize(32, 32);
 
-    auto* version = new QLabel(QString::fromUtf8("Nembra 버전 1.5"), this);
+    auto* version = new QLabel(QString::fromUtf8("Nembra 버전 " NEMBRA_VERSION), this);
     version->setGeometry(units.Rect(40, 10, 119, 8));
     auto* notice = new QLabel(QStringLiteral("KVL47Q POD programmer for TI C2000 DSPs"), this);
     notice->setGeometry(units.Rect(40, 25, 119, 16));

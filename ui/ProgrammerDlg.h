@@ -2,6 +2,7 @@
 #include <QDialog>
 #include <string>
 
+#include "NembraVersion.h"
 #include "app/SettingsStore.h"
 #include "ops/Operations.h"
 #include "ops/Session.h"
@@ -21,7 +22,7 @@ struct ProgrammerBackend {
     OpsClock& opsClock;
 };
 
-inline constexpr const char* kWindowCaption = "TMS320LF240xA & TMS320F281x DSP Programmer Ver1.5 - Corvane";
+inline constexpr const char* kWindowCaption = "TMS320LF240xA & TMS320F281x DSP Programmer Ver" NEMBRA_VERSION " - Corvane";
 
 // The program's window. It owns the run's state; each command button runs
 // one operation to its end on this thread, and destroying the window stores
