@@ -22,9 +22,13 @@ inline SimPodOptions InstantPod() {
 // The window on a simulated pod, with its settings in a temporary folder.
 class WindowFixture : public ::testing::Test {
 protected:
+    explicit WindowFixture(SimPodOptions pod = InstantPod()) : rig(std::move(pod)) {}
+
     void Open() { Open(rig.loader); }
-    void Open(DriverLoader& loader) {
-        window = std::make_unique<CProgrammerDlg>(ProgrammerBackend{loader, rig.clock, opsClock},
+    void Open(DriverLoader& loader) { Open(loader, rig.clock); }
+    // linkClock: what the window's link waits on, over the rig's clock.
+    void Open(DriverLoader& loader, LinkClock& linkClock) {
+        window = std::make_unique<CProgrammerDlg>(ProgrammerBackend{loader, linkClock, opsClock},
                                                   SettingsStore(settings.path()));
         window->show();
         QApplication::processEvents();
@@ -62,7 +66,7 @@ protected:
     }
 
     SettingsFile settings;
-    SimRig rig{InstantPod()};
+    SimRig rig;
     LinkOpsClock opsClock{rig.clock};
     std::unique_ptr<CProgrammerDlg> window;
 };
