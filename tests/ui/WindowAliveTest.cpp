@@ -1,7 +1,8 @@
 // The window keeps answering the desktop while an operation waits on the
 // pod, and still ignores the user. The link's clock holds the operation in
-// the middle of a long sector erase (virtual time, so the test is quick and
-// its pace is the test's own) until the GUI thread has been looked at.
+// the middle of a long reply (a sector erase, a boot; virtual time, so the
+// test is quick and its pace is the test's own) until the GUI thread has
+// been looked at.
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -23,33 +24,38 @@ namespace {
 using namespace std::chrono_literals;
 
 // On the operation's worker thread: the link's clock and its observer.
-// Partway into the first sector erase it sends the window a ping (a queued
-// call, the offscreen platform having no _NET_WM_PING), waits for the GUI
-// thread to answer it, then has the GUI thread run the probe and holds the
-// erase until the probe has ended.
-class EraseHold : public LinkClock, public LinkObserver {
+// Partway into the reply to the first frame that starts with `command` it
+// sends the window a ping (a queued call, the offscreen platform having no
+// _NET_WM_PING), waits for the GUI thread to answer it, then has the GUI
+// thread run the probe and holds the wait until the probe has ended.
+class WaitHold : public LinkClock, public LinkObserver {
 public:
     static constexpr uint32_t kHoldAfterMs = 5000;
 
-    EraseHold(VirtualClock& clock, QObject& gui) : clock_(clock), gui_(gui) {}
+    // command: the frame's letter and leading fields, "O01" for an erase.
+    WaitHold(VirtualClock& clock, QObject& gui, std::string command)
+        : clock_(clock), gui_(gui), command_(std::move(command)) {}
 
-    std::function<void()> probe;            // on the GUI thread, during the wait
-    std::function<void(int)> onEraseFrame;  // on the worker, as erase frame n goes out
+    std::function<void()> probe;        // on the GUI thread, during the wait
+    std::function<void(int)> onFrame;   // on the worker, as such frame n goes out
 
     uint32_t NowMs() override { return clock_.NowMs(); }
     void SleepMs(uint32_t ms) override {
         clock_.SleepMs(ms);
-        if (erasing_ && !held_ && clock_.NowMs() - eraseStart_ >= kHoldAfterMs) Hold();
+        if (waiting_ && !held_ && clock_.NowMs() - waitStart_ >= kHoldAfterMs) Hold();
     }
 
     void OnWrite(const uint8_t* bytes, size_t count) override {
-        // STX 'O' "01" and the sector mask: erase.
-        if (count < 4 || bytes[1] != 'O' || bytes[2] != '0' || bytes[3] != '1') return;
-        erasing_ = true;
-        eraseStart_ = clock_.NowMs();
-        if (onEraseFrame) onEraseFrame(++eraseFrames_);
+        // STX, then the command.
+        if (count < command_.size() + 1 || command_.compare(0, command_.size(),
+                                                            reinterpret_cast<const char*>(bytes + 1),
+                                                            command_.size()) != 0)
+            return;
+        waiting_ = true;
+        waitStart_ = clock_.NowMs();
+        if (onFrame) onFrame(++frames_);
     }
-    void OnRead(const uint8_t*, size_t) override { erasing_ = false; }
+    void OnRead(const uint8_t*, size_t) override { waiting_ = false; }
     void OnEvent(const std::string&) override {}
 
     // Read once the operation has ended.
@@ -80,10 +86,11 @@ private:
 
     VirtualClock& clock_;
     QObject& gui_;
-    bool erasing_ = false;
+    const std::string command_;
+    bool waiting_ = false;
     bool held_ = false;
-    uint32_t eraseStart_ = 0;
-    int eraseFrames_ = 0;
+    uint32_t waitStart_ = 0;
+    int frames_ = 0;
     std::mutex mutex_;
     std::condition_variable changed_;
     bool pingAnswered_ = false;
@@ -99,15 +106,22 @@ struct PaintLog {
     int32_t barPos = -1;
 };
 
+// Long replies, each within its time-out: 20 s per erased sector, 10 s for
+// the LF240xA boot with its flash algorithm.
 SimPodOptions SlowErasePod() {
     SimPodOptions options;
-    options.timing.sectorEraseMs = 12000;  // long, within the 20 s time-out
+    options.timing.sectorEraseMs = 12000;
+    return options;
+}
+SimPodOptions SlowBootPod() {
+    SimPodOptions options;
+    options.timing.bootMs = 8000;
     return options;
 }
 
 class WindowAlive : public WindowFixture {
 protected:
-    WindowAlive() : WindowFixture(SlowErasePod()) {}
+    explicit WindowAlive(SimPodOptions pod = SlowErasePod()) : WindowFixture(std::move(pod)) {}
 
     bool AllButtons(bool enabled) const {
         for (COXBitmapButton* button : c().CommandButtons())
@@ -147,11 +161,54 @@ protected:
         QMetaObject::invokeMethod(window.get(), [&delivered] { delivered = true; }, Qt::QueuedConnection);
         EXPECT_TRUE(QTest::qWaitFor([&delivered] { return delivered; }, 10000));
     }
+
+    // What the probe saw of the window during the wait.
+    struct DuringWait {
+        std::string message;
+        bool buttonsLocked = false;
+        bool busyCursor = false;
+        bool repainted = false;
+        bool visibleAfterInput = false;
+    };
+    // Looks at the window, has it repaint, then tries every input on it.
+    void Probe(DuringWait& seen, PaintCounter& windowPaints) {
+        seen.message = Message();
+        seen.buttonsLocked = AllButtons(false);
+        seen.busyCursor = QApplication::overrideCursor() != nullptr &&
+                          QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        // What another window uncovered is drawn again.
+        const int before = windowPaints.count();
+        window->update();
+        seen.repainted = QTest::qWaitFor([&] { return windowPaints.count() > before; }, 10000);
+        UserTriesEverything();
+        seen.visibleAfterInput = window->isVisible();
+    }
+    void ExpectAliveAndDeaf(const WaitHold& hold, const DuringWait& seen) {
+        ASSERT_TRUE(hold.held()) << "the long wait was never reached: " << Message();
+        EXPECT_TRUE(hold.pingAnswered());
+        EXPECT_LT(hold.pingDelay(), 5s) << "the desktop calls a window hung after about 5 s";
+        EXPECT_TRUE(hold.probeEnded());
+        EXPECT_TRUE(seen.buttonsLocked);
+        EXPECT_TRUE(seen.busyCursor);
+        EXPECT_TRUE(seen.repainted) << "paint events are processed during the wait";
+        EXPECT_TRUE(seen.visibleAfterInput) << "the close request is refused";
+    }
+    // Nothing the user did acted, then or afterwards.
+    void ExpectNothingActed(int runsEnded, const QString& podFileName, int device) {
+        QApplication::processEvents();
+        EXPECT_EQ(Message().rfind("Flash Write Completed - ", 0), 0u) << Message();
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(runsEnded, 0);
+        EXPECT_EQ(c().podFileName->text(), podFileName);
+        EXPECT_EQ(c().deviceList->currentIndex(), device);
+        EXPECT_TRUE(AllButtons(true));
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
 };
 
 TEST_F(WindowAlive, ALongEraseWaitKeepsTheWindowAnsweringAndTheUserIgnored) {
     const std::string program = F281xProgram("prog.out");
-    EraseHold hold(rig.clock, *QCoreApplication::instance());
+    WaitHold hold(rig.clock, *QCoreApplication::instance(), "O01");
     Open(rig.loader, hold);
     window->session().link.SetObserver(&hold);
     c().filePath->setEditText(QString::fromStdString(program));
@@ -173,61 +230,60 @@ TEST_F(WindowAlive, ALongEraseWaitKeepsTheWindowAnsweringAndTheUserIgnored) {
     // Each erase frame follows the calls that announced it: what they
     // changed must already have been painted.
     std::vector<std::pair<std::string, int32_t>> paintedBeforeErase;
-    hold.onEraseFrame = [&](int) {
+    hold.onFrame = [&](int) {
         std::lock_guard<std::mutex> lock(painted.mutex);
         paintedBeforeErase.emplace_back(painted.message, painted.barPos);
     };
-
-    struct {
-        std::string message;
-        bool buttonsLocked = false;
-        bool busyCursor = false;
-        bool repainted = false;
-        bool visibleAfterInput = false;
-    } seen;
+    DuringWait seen;
     PaintCounter windowPaints(window.get());
-    hold.probe = [&] {
-        seen.message = Message();
-        seen.buttonsLocked = AllButtons(false);
-        seen.busyCursor = QApplication::overrideCursor() != nullptr &&
-                          QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        // What another window uncovered is drawn again.
-        const int before = windowPaints.count();
-        window->update();
-        seen.repainted = QTest::qWaitFor([&] { return windowPaints.count() > before; }, 10000);
-        UserTriesEverything();
-        seen.visibleAfterInput = window->isVisible();
-    };
+    hold.probe = [&] { Probe(seen, windowPaints); };
 
     c().targetWrite->click();
 
-    ASSERT_TRUE(hold.held()) << "the erase wait was never reached: " << Message();
-    EXPECT_TRUE(hold.pingAnswered());
-    EXPECT_LT(hold.pingDelay(), 5s) << "the desktop calls a window hung after about 5 s";
-    EXPECT_TRUE(hold.probeEnded());
+    ExpectAliveAndDeaf(hold, seen);
     EXPECT_EQ(seen.message, "Erasing Flash Memory...");
-    EXPECT_TRUE(seen.buttonsLocked);
-    EXPECT_TRUE(seen.busyCursor);
-    EXPECT_TRUE(seen.repainted) << "paint events are processed during the wait";
-    EXPECT_TRUE(seen.visibleAfterInput) << "the close request is refused";
-
     // Ten sectors, each announced: the message before the first, the bar's
     // step before each further one.
     ASSERT_EQ(paintedBeforeErase.size(), 10u);
     EXPECT_EQ(paintedBeforeErase[0].first, "Erasing Flash Memory...");
     for (size_t n = 1; n < paintedBeforeErase.size(); ++n)
         EXPECT_EQ(paintedBeforeErase[n].second, static_cast<int32_t>(n)) << "before erase frame " << n + 1;
+    ExpectNothingActed(runsEnded, "keep", device);
+    EXPECT_TRUE(c().eraseAll->isChecked()) << "the click on the other erase option was dropped";
+    window->session().link.SetObserver(nullptr);
+}
 
-    // Nothing the user did acted, then or afterwards.
-    QApplication::processEvents();
-    EXPECT_EQ(Message().rfind("Flash Write Completed - ", 0), 0u) << Message();
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(runsEnded, 0);
-    EXPECT_TRUE(c().eraseAll->isChecked());
-    EXPECT_EQ(c().podFileName->text(), "keep");
-    EXPECT_EQ(c().deviceList->currentIndex(), device);
-    EXPECT_TRUE(AllButtons(true));
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+class WindowAliveInBoot : public WindowAlive {
+protected:
+    WindowAliveInBoot() : WindowAlive(SlowBootPod()) {}
+};
+
+TEST_F(WindowAliveInBoot, TheLongBootWaitOfAnLf240xAKeepsTheWindowAnswering) {
+    CoffFileSpec coff;
+    coff.targetId = 0x0092;
+    CoffSectionSpec section;
+    section.name = "text";
+    section.address = 0x0040;
+    section.words = Pattern(100, 3);
+    coff.sections.push_back(section);
+    const std::string program = settings.dir.Write("lf.out", BuildCoff(coff));
+    WaitHold hold(rig.clock, *QCoreApplication::instance(), "M");
+    Open(rig.loader, hold);
+    window->session().link.SetObserver(&hold);
+    c().deviceList->setCurrentIndex(1);
+    c().filePath->setEditText(QString::fromStdString(program));
+    int runsEnded = 0;
+    QObject::connect(window.get(), &QDialog::finished, [&runsEnded] { ++runsEnded; });
+    const QString name = c().podFileName->text();
+    DuringWait seen;
+    PaintCounter windowPaints(window.get());
+    hold.probe = [&] { Probe(seen, windowPaints); };
+
+    c().targetWrite->click();
+
+    ExpectAliveAndDeaf(hold, seen);
+    EXPECT_EQ(seen.message, "Starting SCI Boot & Downloading Flash Algorithm [Max: 10 sec]...");
+    ExpectNothingActed(runsEnded, name, 1);
     window->session().link.SetObserver(nullptr);
 }
 
