@@ -5,7 +5,6 @@
 // been looked at.
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QTest>
 #include <QWheelEvent>
 #include <QWindow>
@@ -123,19 +122,6 @@ class WindowAlive : public WindowFixture {
 protected:
     explicit WindowAlive(SimPodOptions pod = SlowErasePod()) : WindowFixture(std::move(pod)) {}
 
-    bool AllButtons(bool enabled) const {
-        for (COXBitmapButton* button : c().CommandButtons())
-            if (button->isEnabled() != enabled) return false;
-        return true;
-    }
-    static void PostClick(QWidget* widget) {
-        const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-        const QPointF global = widget->mapToGlobal(at);
-        QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
-                                                            Qt::LeftButton, Qt::NoModifier));
-        QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
-                                                            Qt::NoButton, Qt::NoModifier));
-    }
     static void PostKey(QWidget* widget, int key, const QString& text = {}) {
         QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
         QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text));

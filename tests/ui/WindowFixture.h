@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <memory>
 
 #include "ops/OpsClock.h"
@@ -58,6 +59,20 @@ protected:
     void StoreRecent(const std::vector<std::string>& paths) {
         for (size_t n = 0; n < paths.size(); ++n)
             settings.Put(QStringLiteral("File List/Recent File%1").arg(n), QString::fromStdString(paths[n]));
+    }
+    bool AllButtons(bool enabled) const {
+        for (COXBitmapButton* button : c().CommandButtons())
+            if (button->isEnabled() != enabled) return false;
+        return true;
+    }
+    // A click queued as the platform would deliver it.
+    static void PostClick(QWidget* widget) {
+        const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+        const QPointF global = widget->mapToGlobal(at);
+        QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                                            Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                                            Qt::NoButton, Qt::NoModifier));
     }
     std::vector<std::string> ListedPaths() const {
         std::vector<std::string> items;
