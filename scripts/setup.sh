@@ -18,7 +18,7 @@ packages=(
   libftdi1-2 libftdi1-dev
   libcli11-dev nlohmann-json3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-nanum xvfb xauth x11-utils
+  fonts-nanum xvfb xauth x11-utils libxcb1-dev
 )
 
 install_missing() {

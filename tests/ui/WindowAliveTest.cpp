@@ -11,11 +11,13 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "pod/LinkObserver.h"
 #include "tests/ui/PaintCounter.h"
 #include "tests/ui/WindowFixture.h"
+#include "tests/ui/XcbPing.h"
 
 namespace nembra::testing {
 namespace {
@@ -25,8 +27,9 @@ using namespace std::chrono_literals;
 // On the operation's worker thread: the link's clock and its observer.
 // Partway into the reply to the first frame that starts with `command` it
 // sends the window a ping (a queued call, the offscreen platform having no
-// _NET_WM_PING), waits for the GUI thread to answer it, then has the GUI
-// thread run the probe and holds the wait until the probe has ended.
+// _NET_WM_PING; on an X server a real _NET_WM_PING too), waits for the GUI
+// thread to answer it, then has the GUI thread run the probe and holds the
+// wait until the probe has ended.
 class WaitHold : public LinkClock, public LinkObserver {
 public:
     static constexpr uint32_t kHoldAfterMs = 5000;
@@ -37,6 +40,7 @@ public:
 
     std::function<void()> probe;        // on the GUI thread, during the wait
     std::function<void(int)> onFrame;   // on the worker, as such frame n goes out
+    uint32_t xWindow = 0;               // the window on the X server, if there is one
 
     uint32_t NowMs() override { return clock_.NowMs(); }
     void SleepMs(uint32_t ms) override {
@@ -61,6 +65,7 @@ public:
     bool held() const { return held_; }
     bool pingAnswered() const { return pingAnswered_; }
     std::chrono::milliseconds pingDelay() const { return pingDelay_; }
+    std::optional<std::chrono::milliseconds> xPingDelay() const { return xPingDelay_; }
     bool probeEnded() const { return probeEnded_; }
 
 private:
@@ -70,6 +75,7 @@ private:
         QMetaObject::invokeMethod(&gui_, [this] { Signal(pingAnswered_); }, Qt::QueuedConnection);
         Await(pingAnswered_, 10s);
         pingDelay_ = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent);
+        if (xWindow != 0) xPingDelay_ = PingOverX(xWindow, 5s);
         QMetaObject::invokeMethod(&gui_, [this] { probe(); Signal(probeEnded_); }, Qt::QueuedConnection);
         Await(probeEnded_, 60s);
     }
@@ -95,6 +101,7 @@ private:
     bool pingAnswered_ = false;
     bool probeEnded_ = false;
     std::chrono::milliseconds pingDelay_{0};
+    std::optional<std::chrono::milliseconds> xPingDelay_;
 };
 
 // What the message line and the bar last painted, written on the GUI thread
@@ -148,6 +155,14 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&delivered] { return delivered; }, 10000));
     }
 
+    // Opens the window on the hold's clock and lets the hold watch the link.
+    void OpenHeldBy(WaitHold& hold) {
+        Open(rig.loader, hold);
+        window->session().link.SetObserver(&hold);
+        if (QGuiApplication::platformName() == QStringLiteral("xcb"))
+            hold.xWindow = static_cast<uint32_t>(window->winId());
+    }
+
     // What the probe saw of the window during the wait.
     struct DuringWait {
         std::string message;
@@ -173,6 +188,10 @@ protected:
         ASSERT_TRUE(hold.held()) << "the long wait was never reached: " << Message();
         EXPECT_TRUE(hold.pingAnswered());
         EXPECT_LT(hold.pingDelay(), 5s) << "the desktop calls a window hung after about 5 s";
+        if (hold.xWindow != 0) {
+            EXPECT_TRUE(hold.xPingDelay().has_value()) << "_NET_WM_PING unanswered";
+            EXPECT_LT(hold.xPingDelay().value_or(5s), 5s);
+        }
         EXPECT_TRUE(hold.probeEnded());
         EXPECT_TRUE(seen.buttonsLocked);
         EXPECT_TRUE(seen.busyCursor);
@@ -195,8 +214,7 @@ protected:
 TEST_F(WindowAlive, ALongEraseWaitKeepsTheWindowAnsweringAndTheUserIgnored) {
     const std::string program = F281xProgram("prog.out");
     WaitHold hold(rig.clock, *QCoreApplication::instance(), "O01");
-    Open(rig.loader, hold);
-    window->session().link.SetObserver(&hold);
+    OpenHeldBy(hold);
     c().filePath->setEditText(QString::fromStdString(program));
     c().eraseAll->setChecked(true);
     c().podFileName->setText("keep");
@@ -254,8 +272,7 @@ TEST_F(WindowAliveInBoot, TheLongBootWaitOfAnLf240xAKeepsTheWindowAnswering) {
     coff.sections.push_back(section);
     const std::string program = settings.dir.Write("lf.out", BuildCoff(coff));
     WaitHold hold(rig.clock, *QCoreApplication::instance(), "M");
-    Open(rig.loader, hold);
-    window->session().link.SetObserver(&hold);
+    OpenHeldBy(hold);
     c().deviceList->setCurrentIndex(1);
     c().filePath->setEditText(QString::fromStdString(program));
     int runsEnded = 0;
