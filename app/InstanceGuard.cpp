@@ -29,10 +29,13 @@ InstanceGuard::Result InstanceGuard::Acquire(const std::string& lockPath) {
 }
 
 std::string InstanceGuard::DefaultLockPath(const std::string& name) {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && *runtime != '\0' && std::filesystem::is_directory(runtime))
-        return (std::filesystem::path(runtime) / (name + ".lock")).string();
+    // The non-throwing test: a runtime folder that is too long, loops or
+    // cannot be searched must send the lock to the next folder, not end the
+    // program before its window.
     std::error_code error;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && *runtime != '\0' && std::filesystem::is_directory(runtime, error))
+        return (std::filesystem::path(runtime) / (name + ".lock")).string();
     std::filesystem::path temp = std::filesystem::temp_directory_path(error);
     if (error) temp = "/tmp";
     return (temp / (name + "-" + std::to_string(::getuid()) + ".lock")).string();

@@ -2,7 +2,9 @@
 # Renders the window on the simulated pod, after loading a TI program file,
 # on a virtual X server: scripts/screenshot.sh [BUILD_DIR [OUTPUT.png]]
 # OUTPUT defaults to docs/screenshot.png. The program file is the TI sample
-# in $NEMBRA_TESTDATA_DIR/ti-coff (default ../shared/testdata).
+# in $NEMBRA_TESTDATA_DIR/ti-coff (default ../shared/testdata); the File Path
+# box shows it as $NEMBRA_SHOWN_PATH (default ~/firmware/TB3CM_DSP_Code.out),
+# not as the folder of the machine that made the picture.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,6 +12,7 @@ build_dir=${1:-${NEMBRA_BUILD_DIR:-$here/build}}
 output=${2:-$here/docs/screenshot.png}
 testdata=${NEMBRA_TESTDATA_DIR:-$here/../shared/testdata}
 program=$(realpath -m "$testdata/ti-coff/TB3CM_DSP_Code.out")
+shown=${NEMBRA_SHOWN_PATH:-"~/firmware/TB3CM_DSP_Code.out"}
 exe="$build_dir/app/nembra-screenshot"
 
 if [ ! -x "$exe" ]; then
@@ -26,5 +29,5 @@ if ! command -v xvfb-run >/dev/null 2>&1; then
 fi
 
 mkdir -p "$(dirname "$output")"
-xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" env QT_QPA_PLATFORM=xcb "$exe" "$output" "$program"
+xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" env QT_QPA_PLATFORM=xcb "$exe" "$output" "$program" "$shown"
 echo "screenshot: wrote $output"

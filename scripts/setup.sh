@@ -19,7 +19,7 @@ packages=(
   libftdi1-2 libftdi1-dev
   libcli11-dev nlohmann-json3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-nanum xvfb xauth x11-utils
+  fonts-nanum xvfb xauth x11-utils libxcb1-dev
   librsvg2-bin
 )
 # What making and checking the Debian package needs besides the build.

@@ -17,6 +17,13 @@ bool IsUserInput(QEvent::Type type) {
         case QEvent::Wheel:
         case QEvent::Shortcut:
         case QEvent::ContextMenu:
+        case QEvent::InputMethod:
+        case QEvent::Drop:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
         case QEvent::Close:
             return true;
         default:
@@ -33,7 +40,11 @@ InputDropper::~InputDropper() { QCoreApplication::instance()->removeEventFilter(
 bool InputDropper::eventFilter(QObject* watched, QEvent* event) {
     if (!IsUserInput(event->type()) || !window_) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
-    return widget != nullptr && (widget == window_ || window_->isAncestorOf(widget));
+    if (widget == nullptr || (widget != window_ && !window_->isAncestorOf(widget))) return false;
+    // A close event that is merely not delivered still counts as accepted,
+    // and the window would close; refused, it stays open.
+    if (event->type() == QEvent::Close) event->ignore();
+    return true;
 }
 
 }  // namespace nembra

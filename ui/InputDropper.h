@@ -5,9 +5,9 @@
 
 namespace nembra {
 
-// While it lives, swallows the user's input and close requests for one
-// window, so that pending events can be processed without acting on what
-// the user did while an operation held the window.
+// While it lives, swallows the user's input for one window and refuses its
+// close requests, so that events can be processed while an operation runs
+// without acting on anything the user does meanwhile.
 class InputDropper : public QObject {
     Q_OBJECT
 

@@ -9,7 +9,9 @@
 #include "image/LoadCoffFile.h"
 #include "ui/AboutDlg.h"
 #include "ui/FieldLimit.h"
+#include "ui/OperationRunner.h"
 #include "ui/Resources.h"
+#include "ui/WorkerStatus.h"
 
 namespace nembra {
 
@@ -239,9 +241,12 @@ void CProgrammerDlg::contextMenuEvent(QContextMenuEvent* event) {
     if (menu.exec(event->globalPos()) == about) OnAbout();
 }
 
+// The operation runs on a worker thread so that the window keeps answering
+// the desktop; until it has ended, this thread touches no session state.
 void CProgrammerDlg::RunCommand(void (*operation)(OperationContext&)) {
-    OperationContext context{session_, panel_, status_, backend_.opsClock};
-    operation(context);
+    WorkerStatus status(status_, controls_.progress->model());
+    OperationContext context{session_, panel_, status, backend_.opsClock};
+    RunOperation(*this, [&] { operation(context); });
 }
 
 bool CProgrammerDlg::LoadFile(const std::string& path, bool remember) {

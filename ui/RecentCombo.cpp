@@ -1,25 +1,37 @@
 #include "ui/RecentCombo.h"
 
+#include "ui/GuiThreadCall.h"
+
 namespace nembra {
 
+// A Load on an operation's worker thread changes the list; the box is
+// changed on the GUI thread only.
+
 void RecentCombo::AppendEntry(const std::string& path) {
-    if (box_) box_->addItem(QString::fromStdString(path));
+    QComboBox* box = box_.data();
+    if (box) CallOnThreadOf(*box, [box, &path] { box->addItem(QString::fromStdString(path)); });
 }
 
 void RecentCombo::InsertEntryAtFront(const std::string& path) {
-    if (box_) box_->insertItem(0, QString::fromStdString(path));
+    QComboBox* box = box_.data();
+    if (box) CallOnThreadOf(*box, [box, &path] { box->insertItem(0, QString::fromStdString(path)); });
 }
 
 void RecentCombo::RemoveEntry(int index) {
-    if (box_) box_->removeItem(index);
+    QComboBox* box = box_.data();
+    if (box) CallOnThreadOf(*box, [box, index] { box->removeItem(index); });
 }
 
 void RecentCombo::SelectFirstEntry() {
-    if (!box_ || box_->count() == 0) return;
-    box_->setCurrentIndex(0);
-    // Selecting shows the entry even when it was selected already and the
-    // user has typed over the box's text since.
-    if (box_->isEditable()) box_->setEditText(box_->itemText(0));
+    QComboBox* box = box_.data();
+    if (!box) return;
+    CallOnThreadOf(*box, [box] {
+        if (box->count() == 0) return;
+        box->setCurrentIndex(0);
+        // Selecting shows the entry even when it was selected already and
+        // the user has typed over the box's text since.
+        if (box->isEditable()) box->setEditText(box->itemText(0));
+    });
 }
 
 }  // namespace nembra

@@ -4,7 +4,8 @@
 
 namespace nembra {
 
-// The window's controls as the operations read and change them.
+// The window's controls as the operations read and change them, from the
+// GUI thread or from an operation's worker thread.
 class WindowPanel : public OperatorPanel {
 public:
     WindowPanel(QWidget& window, const ProgrammerControls& controls) : window_(window), c_(controls) {}
@@ -23,8 +24,6 @@ public:
     void ShowOutOfMemoryBox() override;
 
 private:
-    void DropQueuedInput();
-
     QWidget& window_;
     const ProgrammerControls& c_;
     int busyDepth_ = 0;

@@ -7,10 +7,11 @@
 
 namespace nembra {
 
-// The status interface on the window's message line and progress bar. The
-// operations hold the user-interface thread, so every change is painted
-// inside the call. Once a control is gone its calls do nothing, and SetPos
-// and StepIt return -1.
+// The status interface on the window's message line and progress bar. Every
+// change is painted inside the call, on the GUI thread: a call from an
+// operation's worker thread waits there until the control has been drawn.
+// Once a control is gone its calls do nothing, and SetPos and StepIt
+// return -1.
 class WindowStatus : public StatusSink {
 public:
     WindowStatus(CMessageStatic* message, CLabeledProgressCtrl* progress);

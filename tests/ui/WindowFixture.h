@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <memory>
 
 #include "ops/OpsClock.h"
@@ -22,9 +23,13 @@ inline SimPodOptions InstantPod() {
 // The window on a simulated pod, with its settings in a temporary folder.
 class WindowFixture : public ::testing::Test {
 protected:
+    explicit WindowFixture(SimPodOptions pod = InstantPod()) : rig(std::move(pod)) {}
+
     void Open() { Open(rig.loader); }
-    void Open(DriverLoader& loader) {
-        window = std::make_unique<CProgrammerDlg>(ProgrammerBackend{loader, rig.clock, opsClock},
+    void Open(DriverLoader& loader) { Open(loader, rig.clock); }
+    // linkClock: what the window's link waits on, over the rig's clock.
+    void Open(DriverLoader& loader, LinkClock& linkClock) {
+        window = std::make_unique<CProgrammerDlg>(ProgrammerBackend{loader, linkClock, opsClock},
                                                   SettingsStore(settings.path()));
         window->show();
         QApplication::processEvents();
@@ -55,6 +60,20 @@ protected:
         for (size_t n = 0; n < paths.size(); ++n)
             settings.Put(QStringLiteral("File List/Recent File%1").arg(n), QString::fromStdString(paths[n]));
     }
+    bool AllButtons(bool enabled) const {
+        for (COXBitmapButton* button : c().CommandButtons())
+            if (button->isEnabled() != enabled) return false;
+        return true;
+    }
+    // A click queued as the platform would deliver it.
+    static void PostClick(QWidget* widget) {
+        const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+        const QPointF global = widget->mapToGlobal(at);
+        QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                                            Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                                            Qt::NoButton, Qt::NoModifier));
+    }
     std::vector<std::string> ListedPaths() const {
         std::vector<std::string> items;
         for (int i = 0; i < c().filePath->count(); ++i) items.push_back(c().filePath->itemText(i).toStdString());
@@ -62,7 +81,7 @@ protected:
     }
 
     SettingsFile settings;
-    SimRig rig{InstantPod()};
+    SimRig rig;
     LinkOpsClock opsClock{rig.clock};
     std::unique_ptr<CProgrammerDlg> window;
 };

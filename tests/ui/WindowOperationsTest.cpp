@@ -1,4 +1,3 @@
-#include <QMouseEvent>
 #include <QTest>
 
 #include "tests/ui/PaintCounter.h"
@@ -7,22 +6,7 @@
 namespace nembra::testing {
 namespace {
 
-class WindowOperations : public WindowFixture {
-protected:
-    bool AllButtons(bool enabled) const {
-        for (COXBitmapButton* button : c().CommandButtons())
-            if (button->isEnabled() != enabled) return false;
-        return true;
-    }
-    void PostClick(QWidget* widget) {
-        const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-        const QPointF global = widget->mapToGlobal(at);
-        QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
-                                                            Qt::LeftButton, Qt::NoModifier));
-        QCoreApplication::postEvent(widget, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
-                                                            Qt::NoButton, Qt::NoModifier));
-    }
-};
+using WindowOperations = WindowFixture;
 
 // What the user sees while the operation holds the thread: every message is
 // painted inside the call, with the seven buttons disabled.
