@@ -24,6 +24,6 @@ public:
 std::unique_ptr<PodBackend> MakeUsbBackend();
 // The simulated pod runs unpaced with realistic timing, so that elapsed times
 // read as a real pod's would while the run itself is fast.
-std::unique_ptr<PodBackend> MakeSimBackend(const std::string& statePath);
+std::unique_ptr<PodBackend> MakeSimBackend(const std::string& statePath, const std::string& serial = kSimPodSerial);
 
 }  // namespace nembra::cli
