@@ -29,6 +29,7 @@ struct RawArguments {
     int simPods = 0;
     std::string log;
     std::vector<std::string> simFaults;
+    bool simPaced = false;
 };
 
 struct Parser {
@@ -88,6 +89,7 @@ void DefineGlobalOptions(Parser& p) {
     p.app.add_option("--sim-fault", p.raw.simFaults,
                      "with --sim: arm a fault of the simulated pods (KIND:LETTER[:N[:MS]]); may be repeated")
         ->type_name("SPEC");
+    p.app.add_flag("--sim-paced", p.raw.simPaced, "with --sim: the simulated pods take as long as real pods would");
 }
 
 void DefineCommands(Parser& p) {
@@ -124,8 +126,9 @@ bool ReadStationOptions(const Parser& p, CliOptions& o, std::string& error) {
     o.simPods = p.raw.simPods;
     o.logPath = p.raw.log;
     o.simFaults = p.raw.simFaults;
-    if ((p.simPodsOption->count() > 0 || !o.simFaults.empty()) && !o.sim)
-        error = "--sim-pods and --sim-fault need --sim";
+    o.simPaced = p.raw.simPaced;
+    if ((p.simPodsOption->count() > 0 || !o.simFaults.empty() || o.simPaced) && !o.sim)
+        error = "--sim-pods, --sim-fault and --sim-paced need --sim";
     else if (p.simPodsOption->count() > 0 && o.simStatePath.empty())
         error = "--sim-pods needs a --sim state path";
     else if (!UsesPod(o.command) && o.command != Command::List && (!o.podSelector.empty() || !o.logPath.empty()))

@@ -61,14 +61,14 @@ public:
 // side on their own threads as pods on their own USB cables do.
 class SimStation : public PodStation {
 public:
-    SimStation(const std::string& statePath, int count) {
+    SimStation(const std::string& statePath, int count, bool paced) {
         if (count == 0) {
-            pods_.push_back({kSimPodSerial, MakeSimBackend(statePath, kSimPodSerial)});
+            pods_.push_back({kSimPodSerial, MakeSimBackend(statePath, kSimPodSerial, paced)});
             return;
         }
         for (int n = 1; n <= count; ++n) {
             const std::string serial = SimPodSerial(n);
-            pods_.push_back({serial, MakeSimBackend(SimPodStorePath(statePath, serial), serial)});
+            pods_.push_back({serial, MakeSimBackend(SimPodStorePath(statePath, serial), serial, paced)});
         }
     }
     bool List(std::vector<PodEntry>& entries) override {
@@ -108,8 +108,8 @@ private:
 
 std::unique_ptr<PodStation> MakeUsbStation() { return std::make_unique<UsbStation>(); }
 
-std::unique_ptr<PodStation> MakeSimStation(const std::string& statePath, int count) {
-    return std::make_unique<SimStation>(statePath, count);
+std::unique_ptr<PodStation> MakeSimStation(const std::string& statePath, int count, bool paced) {
+    return std::make_unique<SimStation>(statePath, count, paced);
 }
 
 std::string SimPodStorePath(const std::string& statePath, const std::string& serial) {

@@ -38,7 +38,8 @@ public:
 std::unique_ptr<PodStation> MakeUsbStation();
 // `count` simulated pods SIM00001.. each with its store beside `statePath`;
 // 0: the one simulated pod SIM00001 with its store in `statePath` itself.
-std::unique_ptr<PodStation> MakeSimStation(const std::string& statePath, int count);
+// Paced, the simulated pods take their time for real.
+std::unique_ptr<PodStation> MakeSimStation(const std::string& statePath, int count, bool paced = false);
 
 // The store of simulated pod `serial` beside the --sim state:
 // "dir/sim-pod.store" gives "dir/sim-pod.SIM00002.store".

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <csignal>
 #include <filesystem>
 #include <sstream>
 
@@ -314,6 +315,40 @@ TEST_F(ProductionLine, MalformedFaultsAreUsageErrors) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_THAT(run.err, HasSubstr("there is no simulated pod SIM00009"));
     EXPECT_EQ(RunTool({"--sim-pods", "2", "info"}, files.dir.path()).exitCode, 2);  // needs --sim
+}
+
+}  // namespace
+}  // namespace nembra::testing
+
+namespace nembra::testing {
+namespace {
+
+// True once the tool has SIGINT blocked, i.e. its own handling is in place.
+bool InterruptHandled(pid_t pid) {
+    std::istringstream status(ReadText("/proc/" + std::to_string(pid) + "/status"));
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("SigBlk:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGINT - 1))) != 0;
+    return false;
+}
+
+// The simulated pods are paced and answer the first erase ten minutes late,
+// so the runs are still going when Ctrl-C comes.
+TEST_F(ProductionLine, CtrlCStopsEveryRunAndNamesTheUnfinishedBoards) {
+    const std::string log = files.Path("boards.jsonl");
+    const pid_t child = StartTool({"--sim=" + files.state, "--sim-pods", "3", "--sim-paced", "--pod", "all", "--log", log,
+                                   "--sim-fault", "slow:O:1:600000", "write", files.f2812},
+                                  files.dir.path());
+    ASSERT_GT(child, 0);
+    for (int polls = 0; polls < 20000 && !InterruptHandled(child); ++polls) ::usleep(500);
+    ::kill(child, SIGINT);
+    const CliRun run = FinishTool(child, files.dir.path());
+    EXPECT_EQ(run.exitCode, 1);  // not killed by the signal: the tool ended on its own
+    EXPECT_THAT(run.err, HasSubstr("Stopped: the boards on SIM00001, SIM00002, SIM00003 were left unfinished"));
+    EXPECT_THAT(run.out, HasSubstr("3 pods: 0 succeeded, 3 failed"));
+    const auto records = Records(log);
+    ASSERT_EQ(records.size(), 3u);
+    for (const auto& record : records) EXPECT_EQ(record["result"], 1);
 }
 
 }  // namespace
