@@ -1,11 +1,11 @@
 #include "cli/StationRun.h"
 
 #include <memory>
-#include <thread>
 
 #include "cli/BoardRecord.h"
 #include "cli/GangBoard.h"
 #include "cli/GangOutput.h"
+#include "cli/GangRun.h"
 #include "cli/InterruptWatch.h"
 #include "cli/OutcomeOutput.h"
 #include "cli/PodSelection.h"
@@ -126,27 +126,6 @@ ExitStatus RunOne(Shared& shared, std::ostream& out, std::ostream& err, const Co
     return pod.outcome.ok ? ExitStatus::Success : ExitStatus::Failed;
 }
 
-// Every pod on its own thread with its own backend; nothing is shared
-// between them but the image, which they only read, and the board.
-void RunAll(Shared& shared, std::vector<PodResult>& pods, GangBoard* board) {
-    const size_t count = shared.selection.serials.size();
-    std::vector<std::unique_ptr<PodBackend>> backends;
-    for (const std::string& serial : shared.selection.serials) backends.push_back(shared.station.Backend(serial, &shared.stop));
-    pods.resize(count);
-    std::vector<std::thread> threads;
-    for (size_t i = 0; i < count; ++i) {
-        pods[i].serial = shared.selection.serials[i];
-        threads.emplace_back([&shared, &pods, &backends, board, i] {
-            PodBackend& backend = *backends[i];
-            ConsoleStatus::LineDrawer draw = nullptr;
-            if (board != nullptr) draw = [board, i](const std::string& line) { board->Draw(i, line); };
-            ConsoleStatus status(draw, backend.opsClock(), board != nullptr ? board->lineColumns() : 80);
-            pods[i].outcome = RunPodCommand(shared.options, backend, status, shared.sharedImage, pods[i].facts);
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-}
-
 ExitStatus RunGang(Shared& shared, std::ostream& out, std::ostream& err, const ConsoleEnvironment& console) {
     const CliOptions& options = shared.options;
     for (const std::string& serial : shared.selection.serials)
@@ -165,7 +144,8 @@ ExitStatus RunGang(Shared& shared, std::ostream& out, std::ostream& err, const C
         std::unique_ptr<GangBoard> board;
         if (console.interactive) board = std::make_unique<GangBoard>(console.progressOut, shared.selection.serials, console.columns);
         InterruptWatch watch(shared.stop);
-        RunAll(shared, pods, board.get());
+        pods = RunPodsAtOnce(options, shared.station, shared.selection.serials, shared.sharedImage, shared.stop,
+                             board.get());
         if (board) board->Finish();
     }
     bool allOk = true;
