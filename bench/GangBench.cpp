@@ -5,6 +5,8 @@
 // what it takes beyond that, which should stay within 10 % of the modeled
 // time for N = 1, 4 and 16.
 #include <benchmark/benchmark.h>
+
+#include "bench/BenchImage.h"
 #include <stdlib.h>
 
 #include <algorithm>
@@ -15,22 +17,6 @@
 
 namespace nembra {
 namespace {
-
-// An F2812 image of `words` words in sector C, loaded as Load would leave it.
-void FillImage(ProgramImage& image, uint32_t words) {
-    ClearImage(image, 4);
-    ImageSection section;
-    section.name = "text";
-    section.address = 0x3F0000;
-    section.wordCount = words;
-    for (uint32_t i = 0; i < 2 * words; ++i) image.store()[i] = static_cast<uint8_t>(i * 13 + 7);
-    MarkFlashRegion(section, 4);
-    image.sections.push_back(section);
-    image.totalBytes = 2 * words;
-    ComputeFlashSummary(image, 4);
-    image.podFileName = "BENCH";
-    image.imageLoaded = true;
-}
 
 std::string MakeStateFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "nembra-bench-XXXXXX").string();
