@@ -63,7 +63,7 @@ void PrintTable(const std::vector<PodEntry>& entries, std::ostream& out, std::os
 
 ExitStatus RunListCommand(const CliOptions& options, PodStation& station, std::ostream& out, std::ostream& err) {
     std::vector<PodEntry> entries;
-    const bool loaded = station.List(entries);
+    const bool loaded = station.List(entries, true);
     if (options.json) {
         nlohmann::ordered_json json = {{"ok", loaded}, {"command", "list"}};
         if (!loaded) json["message"] = kNoDriver;

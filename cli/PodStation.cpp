@@ -26,7 +26,7 @@ private:
     PinnedPodLoader loader_;
 };
 
-void AddListed(FtdiDriver& driver, std::vector<PodEntry>& entries) {
+void AddListed(FtdiDriver& driver, bool probe, std::vector<PodEntry>& entries) {
     for (const AttachedDevice& device : ListAttachedDevices(driver)) {
         PodEntry entry;
         entry.index = static_cast<int>(entries.size());
@@ -34,19 +34,19 @@ void AddListed(FtdiDriver& driver, std::vector<PodEntry>& entries) {
         entry.description = device.description;
         entry.backend = driver.BackendName();
         entry.location = device.location;
-        entry.access = ProbeOpen(driver, device.serial);
+        if (probe) entry.access = ProbeOpen(driver, device.serial);
         entries.push_back(entry);
     }
 }
 
 class UsbStation : public PodStation {
 public:
-    bool List(std::vector<PodEntry>& entries) override {
+    bool List(std::vector<PodEntry>& entries, bool probe) override {
         entries.clear();
         auto backend = MakeUsbBackend();
         auto driver = backend->loader().Load();
         if (driver == nullptr) return false;
-        AddListed(*driver, entries);
+        AddListed(*driver, probe, entries);
         return true;
     }
     std::unique_ptr<PodBackend> Backend(const std::string& serial, const StopRequest* stop) override {
@@ -71,11 +71,11 @@ public:
             pods_.push_back({serial, MakeSimBackend(SimPodStorePath(statePath, serial), serial, paced)});
         }
     }
-    bool List(std::vector<PodEntry>& entries) override {
+    bool List(std::vector<PodEntry>& entries, bool probe) override {
         entries.clear();
         for (auto& pod : pods_) {
             auto driver = pod.backend->loader().Load();
-            if (driver != nullptr) AddListed(*driver, entries);
+            if (driver != nullptr) AddListed(*driver, probe, entries);
             // Each simulated pod hangs on a port of its own, numbered from 1.
             if (!entries.empty()) entries.back().location = static_cast<uint32_t>(entries.size());
         }

@@ -25,8 +25,9 @@ struct PodEntry {
 class PodStation {
 public:
     virtual ~PodStation() = default;
-    // Every device attached; false when no driver library loads.
-    virtual bool List(std::vector<PodEntry>& entries) = 0;
+    // Every device attached; false when no driver library loads. With
+    // `probe`, each is opened for a moment to tell whether this user can.
+    virtual bool List(std::vector<PodEntry>& entries, bool probe) = 0;
     // The backend of one pod: the one with this serial number (empty: the
     // first pod found by its description), whose link fails at its next step
     // once `stop` is requested. Null when no such simulated pod exists.

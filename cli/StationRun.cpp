@@ -18,17 +18,20 @@ namespace nembra::cli {
 namespace {
 
 // The pods to run on; {""} for the first pod found by its description.
-// `recordSerial` names that pod in the record where the list can tell.
+// `defaultSerial` names that pod in the record where the list can tell.
 struct Selection {
     std::vector<std::string> serials;
     std::string defaultSerial;
 };
 
+// Without --pod nothing is listed unless the record or a fault needs the
+// first pod's serial number: the window's behaviour, and no device opened.
 bool Select(const CliOptions& options, PodStation& station, Selection& selection, std::string& error) {
     std::vector<PodEntry> entries;
-    station.List(entries);
     if (options.podSelector.empty()) {
         selection.serials = {""};
+        if (options.logPath.empty() && options.simFaults.empty()) return true;
+        station.List(entries, false);
         for (const PodEntry& entry : entries) {
             if (entry.description != kPodDescription) continue;
             selection.defaultSerial = entry.serial;
@@ -36,6 +39,7 @@ bool Select(const CliOptions& options, PodStation& station, Selection& selection
         }
         return true;
     }
+    station.List(entries, false);
     return SelectPods(options.podSelector, entries, selection.serials, error);
 }
 

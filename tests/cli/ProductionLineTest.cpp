@@ -353,3 +353,17 @@ TEST_F(ProductionLine, CtrlCStopsEveryRunAndNamesTheUnfinishedBoards) {
 
 }  // namespace
 }  // namespace nembra::testing
+
+namespace nembra::testing {
+namespace {
+
+TEST_F(ProductionLine, ALogOverTheProgramFileIsAUsageError) {
+    const std::string before = ReadText(files.f2812);
+    const CliRun run = Run({"--log", files.f2812, "write", files.f2812});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_THAT(run.err, HasSubstr("--log " + files.f2812 + " is the same file as FILE"));
+    EXPECT_EQ(ReadText(files.f2812), before);
+}
+
+}  // namespace
+}  // namespace nembra::testing
