@@ -5,6 +5,8 @@
 // (about 76 us per data-word frame at 921600 baud).
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchImage.h"
+
 #include "image/ProgramImage.h"
 #include "ops/Operations.h"
 #include "sim/SimRig.h"
@@ -29,22 +31,6 @@ public:
     bool lastIsError = false;
     ProgressModel bar;
 };
-
-// An F2812 image of `words` words in sector C, loaded as Load would leave it.
-void FillImage(ProgramImage& image, uint32_t words) {
-    ClearImage(image, 4);
-    ImageSection section;
-    section.name = "text";
-    section.address = 0x3F0000;
-    section.wordCount = words;
-    for (uint32_t i = 0; i < 2 * words; ++i) image.store()[i] = static_cast<uint8_t>(i * 13 + 7);
-    MarkFlashRegion(section, 4);
-    image.sections.push_back(section);
-    image.totalBytes = 2 * words;
-    ComputeFlashSummary(image, 4);
-    image.podFileName = "BENCH";
-    image.imageLoaded = true;
-}
 
 struct Bench {
     explicit Bench(uint32_t words) : rig(Options()), session(rig.loader, rig.clock), opsClock(rig.clock) {

@@ -8,8 +8,9 @@
 #include "cli/FileCommands.h"
 #include "cli/OutcomeOutput.h"
 #include "cli/OutputPaths.h"
-#include "cli/PodBackend.h"
-#include "cli/PodCommandRunner.h"
+#include "cli/ListCommand.h"
+#include "cli/PodStation.h"
+#include "cli/StationRun.h"
 #include "sim/SimStoreFile.h"
 
 namespace nembra::cli {
@@ -41,15 +42,29 @@ bool PrepareSimState(const std::string& path, std::string& error) {
     return false;
 }
 
-CommandOutcome RunPodCommandOn(const CliOptions& options, const ConsoleEnvironment& console) {
-    if (!options.sim) {
-        auto backend = MakeUsbBackend();
-        return RunPodCommand(options, *backend, console);
+// Every simulated pod's store is checked and its folder made before any pod runs.
+bool PrepareSimStates(const CliOptions& options, std::string& error) {
+    if (options.simPods == 0) return PrepareSimState(options.simStatePath, error);
+    for (int n = 1; n <= options.simPods; ++n)
+        if (!PrepareSimState(SimPodStorePath(options.simStatePath, SimPodSerial(n)), error)) return false;
+    return true;
+}
+
+ExitStatus RunOnStation(const CliOptions& options, std::ostream& out, std::ostream& err,
+                        const CliEnvironment& environment) {
+    std::unique_ptr<PodStation> station;
+    if (options.sim) {
+        CommandOutcome failed;
+        if (!PrepareSimStates(options, failed.message)) {
+            PrintOutcome(options, failed, out, err);
+            return ExitStatus::Failed;
+        }
+        station = MakeSimStation(options.simStatePath, options.simPods, options.simPaced);
+    } else {
+        station = MakeUsbStation();
     }
-    CommandOutcome failed;
-    if (!PrepareSimState(options.simStatePath, failed.message)) return failed;
-    auto backend = MakeSimBackend(options.simStatePath);
-    return RunPodCommand(options, *backend, console);
+    if (options.command == Command::List) return RunListCommand(options, *station, out, err);
+    return RunStationCommand(options, *station, out, err, environment);
 }
 
 }  // namespace
@@ -72,10 +87,10 @@ ExitStatus RunCli(const std::vector<std::string>& args, std::ostream& out, std::
         PrintUsageError(collision, options.json, out, err);
         return ExitStatus::Usage;
     }
+    if (UsesPod(options.command) || options.command == Command::List) return RunOnStation(options, out, err, environment);
     // JSON output goes to scripts, which want no progress drawn around it.
     const ConsoleEnvironment console{err, environment.stderrIsTerminal && !options.json, environment.columns};
-    const CommandOutcome outcome =
-        UsesPod(options.command) ? RunPodCommandOn(options, console) : RunFileCommand(options, console);
+    const CommandOutcome outcome = RunFileCommand(options, console);
     PrintOutcome(options, outcome, out, err);
     return outcome.ok ? ExitStatus::Success : ExitStatus::Failed;
 }

@@ -11,10 +11,13 @@ const char* CommandName(Command command) {
         case Command::Info: return "info";
         case Command::PodWrite: return "pod-write";
         case Command::PodVerify: return "pod-verify";
+        case Command::List: return "list";
     }
     return "info";
 }
 
-bool UsesPod(Command command) { return command != Command::Inspect && command != Command::Export; }
+bool UsesPod(Command command) {
+    return command != Command::Inspect && command != Command::Export && command != Command::List;
+}
 
 }  // namespace nembra::cli

@@ -1,12 +1,15 @@
 #pragma once
 #include <array>
 #include <string>
+#include <vector>
 
 #include "image/DeviceTypes.h"
 
 namespace nembra::cli {
 
-enum class Command { Inspect, Export, Write, Reset, Info, PodWrite, PodVerify };
+inline constexpr int kMaxSimPods = 64;
+
+enum class Command { Inspect, Export, Write, Reset, Info, PodWrite, PodVerify, List };
 
 // Everything the command line asked for, already checked.
 struct CliOptions {
@@ -23,11 +26,17 @@ struct CliOptions {
     bool unlock = false;
     std::array<std::string, 8> keys{};
     std::string podName;          // empty: the image's own name
+    bool verify = false;          // pod-write: a POD Verify after a successful POD Write
+    std::string podSelector;      // --pod; empty: the first pod by its description
+    int simPods = 0;
+    bool simPaced = false;        // --sim-paced: the simulated pods take real time              // --sim-pods; 0: the one simulated pod in the --sim state
+    std::string logPath;          // --log; empty: no record
+    std::vector<std::string> simFaults;  // --sim-fault specs
 };
 
 // "The command's name as typed", for messages and JSON.
 const char* CommandName(Command command);
-// True for the commands that talk to the pod.
+// True for the commands that run an operation on a pod.
 bool UsesPod(Command command);
 
 }  // namespace nembra::cli

@@ -7,6 +7,7 @@
 #include "cli/ArgumentChecks.h"
 #include "cli/HelpText.h"
 #include "cli/ManFormatter.h"
+#include "cli/SimFaultSpec.h"
 
 namespace nembra::cli {
 namespace {
@@ -23,12 +24,19 @@ struct RawArguments {
     bool eraseAll = false;
     std::string unlockKeys;
     std::string name;
+    bool verify = false;
+    std::string pod;
+    int simPods = 0;
+    std::string log;
+    std::vector<std::string> simFaults;
+    bool simPaced = false;
 };
 
 struct Parser {
     CLI::App app{HelpPageFor("").summary, kToolName};
     RawArguments raw;
     CLI::Option* simOption = nullptr;
+    CLI::Option* simPodsOption = nullptr;
     CLI::Option* unlockOptions[2] = {nullptr, nullptr};
     std::vector<std::pair<CLI::App*, Command>> commands;
 };
@@ -68,6 +76,20 @@ void DefineGlobalOptions(Parser& p) {
     p.app.add_option("--sim-target-hex", p.raw.simTargetHex,
                      "with --sim: write the simulated target's memory to OUT as Intel HEX afterwards")
         ->type_name("OUT");
+    p.app.add_option("--pod", p.raw.pod,
+                     "the pods to use: a serial number, an index from 'list', a comma-separated list of them, "
+                     "or all; default: the first pod found by its description")
+        ->type_name("SEL");
+    p.simPodsOption = p.app.add_option("--sim-pods", p.raw.simPods,
+                                       "with --sim: N simulated pods, each with its own store beside STATE")
+                          ->type_name("N")
+                          ->check(CLI::Range(1, kMaxSimPods));
+    p.app.add_option("--log", p.raw.log, "append one JSON Lines record per operation and pod to FILE")
+        ->type_name("FILE");
+    p.app.add_option("--sim-fault", p.raw.simFaults,
+                     "with --sim: arm a fault of the simulated pods (KIND:LETTER[:N[:MS]]); may be repeated")
+        ->type_name("SPEC");
+    p.app.add_flag("--sim-paced", p.raw.simPaced, "with --sim: the simulated pods take as long as real pods would");
 }
 
 void DefineCommands(Parser& p) {
@@ -84,7 +106,9 @@ void DefineCommands(Parser& p) {
     AddFileArgument(podWrite, p.raw);
     podWrite->add_option("--name", p.raw.name, "the POD File Name (at most 8 characters)")->type_name("NAME");
     AddWriteOptions(p, podWrite, 1);
+    podWrite->add_flag("--verify", p.raw.verify, "run a POD Verify right after a successful POD Write");
     AddFileArgument(AddCommand(p, Command::PodVerify), p.raw);
+    AddCommand(p, Command::List);
 }
 
 ParseResult Usage(const std::string& reason) {
@@ -94,6 +118,31 @@ ParseResult Usage(const std::string& reason) {
 bool UnlockGiven(const Parser& p) {
     return std::any_of(std::begin(p.unlockOptions), std::end(p.unlockOptions),
                        [](const CLI::Option* o) { return o != nullptr && o->count() > 0; });
+}
+
+// Which pods, how many simulated ones, their faults and the record.
+bool ReadStationOptions(const Parser& p, CliOptions& o, std::string& error) {
+    o.podSelector = p.raw.pod;
+    o.simPods = p.raw.simPods;
+    o.logPath = p.raw.log;
+    o.simFaults = p.raw.simFaults;
+    o.simPaced = p.raw.simPaced;
+    if ((p.simPodsOption->count() > 0 || !o.simFaults.empty() || o.simPaced) && !o.sim)
+        error = "--sim-pods, --sim-fault and --sim-paced need --sim";
+    else if (p.simPodsOption->count() > 0 && o.simStatePath.empty())
+        error = "--sim-pods needs a --sim state path";
+    else if (!UsesPod(o.command) && o.command != Command::List && (!o.podSelector.empty() || !o.logPath.empty()))
+        error = std::string("--pod and --log apply to the commands that use the pod, not ") + CommandName(o.command);
+    else if (o.command == Command::List && !o.logPath.empty())
+        error = "--log applies to the commands that use the pod, not list";
+    else if (!o.podSelector.empty() && o.podSelector.find_first_not_of(", ") == std::string::npos)
+        error = "--pod needs a serial number, an index, a list of them or all";
+    for (const std::string& spec : o.simFaults) {
+        if (!error.empty()) break;
+        SimFaultSpec parsed;
+        ParseSimFault(spec, parsed, error);
+    }
+    return error.empty();
 }
 
 // The global options: device, output mode, backend and its files.
@@ -113,7 +162,7 @@ bool ReadGlobals(const Parser& p, const std::string& defaultSimState, CliOptions
     if (!UsesPod(o.command) && (!o.tracePath.empty() || !o.simTargetHexPath.empty()))
         error = std::string("--trace and --sim-target-hex apply to the commands that use the pod, not ") +
                 CommandName(o.command);
-    return error.empty();
+    return error.empty() && ReadStationOptions(p, o, error);
 }
 
 // The command's own arguments: its file and what stands for the controls.
@@ -125,6 +174,7 @@ bool ReadCommandArguments(const Parser& p, CliOptions& o, std::string& error) {
     if (o.unlock && !ParseKeyList(p.raw.unlockKeys, o.keys, error)) return false;
     if (!CheckPodName(p.raw.name, error)) return false;
     o.podName = p.raw.name;
+    o.verify = p.raw.verify;
     return true;
 }
 

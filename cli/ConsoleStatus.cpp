@@ -3,7 +3,14 @@
 namespace nembra::cli {
 
 ConsoleStatus::ConsoleStatus(std::ostream& progressOut, bool interactive, OpsClock& clock, int columns)
-    : out_(progressOut), interactive_(interactive), clock_(clock), columns_(columns) {
+    : out_(&progressOut), interactive_(interactive), clock_(clock), columns_(columns) {
+    model_.SetPixelWidth(kBarCells);
+    uint32_t now = 0;
+    if (clock_.ReadMs(now)) startMs_ = now;
+}
+
+ConsoleStatus::ConsoleStatus(LineDrawer draw, OpsClock& clock, int columns)
+    : draw_(std::move(draw)), interactive_(draw_ != nullptr), clock_(clock), columns_(columns) {
     model_.SetPixelWidth(kBarCells);
     uint32_t now = 0;
     if (clock_.ReadMs(now)) startMs_ = now;
@@ -44,14 +51,17 @@ void ConsoleStatus::Refresh() {
     if (!interactive_ || !hasLine_) return;
     ProgressState state = MakeProgressState(lastText_, model_, ElapsedMs());
     if (drawn_ && *drawn_ == state) return;
-    out_ << "\r\033[K" << FormatProgressLine(state, columns_) << std::flush;
+    if (draw_)
+        draw_(FormatProgressLine(state, columns_));
+    else
+        *out_ << "\r\033[K" << FormatProgressLine(state, columns_) << std::flush;
     drawn_ = std::move(state);
     ++redraws_;
 }
 
 void ConsoleStatus::Finish() {
     if (!interactive_ || !drawn_) return;
-    out_ << "\r\033[K" << std::flush;
+    if (out_ != nullptr) *out_ << "\r\033[K" << std::flush;
     drawn_.reset();
 }
 

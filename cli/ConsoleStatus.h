@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -16,7 +17,12 @@ namespace nembra::cli {
 // percentage and the elapsed time, written only when what it shows changes.
 class ConsoleStatus : public StatusSink {
 public:
+    // Draws one line where the caller keeps it (one line of several pods).
+    using LineDrawer = std::function<void(const std::string& line)>;
+
     ConsoleStatus(std::ostream& progressOut, bool interactive, OpsClock& clock, int columns);
+    // Null `draw`: nothing is drawn; the last line is still kept.
+    ConsoleStatus(LineDrawer draw, OpsClock& clock, int columns);
 
     void ShowMessage(const std::string& text, bool isError) override;
     void SetRange(int32_t lower, int32_t upper) override;
@@ -36,7 +42,8 @@ private:
     std::optional<uint32_t> ElapsedMs();
     void Refresh();
 
-    std::ostream& out_;
+    std::ostream* out_ = nullptr;
+    LineDrawer draw_;
     bool interactive_;
     OpsClock& clock_;
     int columns_;

@@ -5,7 +5,7 @@
 namespace nembra::cli {
 namespace {
 
-const char* kGlobalSynopsis = "nembra-cli [--device DEV] [--sim[=STATE]] [--trace FILE] [--json] ";
+const char* kGlobalSynopsis = "nembra-cli [--device DEV] [--sim[=STATE]] [--pod SEL] [--log FILE] [--trace FILE] [--json] ";
 
 std::map<std::string, HelpPage> MakePages() {
     std::map<std::string, HelpPage> pages;
@@ -26,12 +26,21 @@ std::map<std::string, HelpPage> MakePages() {
         "$XDG_STATE_HOME/nembra/sim-pod.store, else ~/.local/state/nembra/sim-pod.store).\n"
         "\n"
         "DEV is one of lf240xa-30, lf240xa-40, f2810, f2811, f2812 (any case) or its\n"
-        "index 0-4. Run 'nembra-cli COMMAND --help' for a command's own page.",
+        "index 0-4. Run 'nembra-cli COMMAND --help' for a command's own page.\n"
+        "\n"
+        "Without --pod the first pod found by its description is used. --pod SEL\n"
+        "names pods by serial number or 'list' index, several separated by commas,\n"
+        "or all of them; several pods run the command at the same time, each on its\n"
+        "own link, and end with one line per pod and a summary. Ctrl-C stops every\n"
+        "run and names the boards left unfinished. --log FILE appends one JSON\n"
+        "Lines record per operation and pod. --sim-pods N simulates N pods and\n"
+        "--sim-fault arms their faults; see docs/cli.md.",
         "  nembra-cli inspect app.out\n"
         "  nembra-cli --device f2810 write app.out --erase-all\n"
         "  nembra-cli --json info\n"
         "  nembra-cli --sim=/tmp/pod.store pod-write app.out --name APP\n"
-        "  nembra-cli --sim --sim-target-hex target.hex write app.out",
+        "  nembra-cli --sim --sim-target-hex target.hex write app.out\n"
+        "  nembra-cli --pod all --log boards.jsonl write app.out",
     };
     pages["inspect"] = {
         "show what a COFF file holds for a device and how it would be programmed",
@@ -85,14 +94,24 @@ std::map<std::string, HelpPage> MakePages() {
         "Stores FILE in the pod's serial flash with the device, the erase and CSM\n"
         "choices, the keys, the name NAME (at most 8 characters; default: the file's\n"
         "name without .out or .hex, cut to 8) and the date. The pod holds at most 70 sections\n"
-        "and 0x80000 bytes; an F281x program needs a section in flash.",
-        "  nembra-cli pod-write app.out --name APP_V2",
+        "and 0x80000 bytes; an F281x program needs a section in flash. With --verify\n"
+        "a POD Verify follows a successful store, and the line shows both results.",
+        "  nembra-cli pod-write app.out --name APP_V2 --verify",
     };
     pages["pod-verify"] = {
         "compare the pod's stored program with FILE (POD Verify)",
         std::string(kGlobalSynopsis) + "pod-verify FILE",
         "Compares what the pod's serial flash holds with FILE.",
         "  nembra-cli pod-verify app.out",
+    };
+    pages["list"] = {
+        "list the attached pods",
+        std::string(kGlobalSynopsis) + "list",
+        "Lists every attached FTDI device with its index (for --pod), serial number,\n"
+        "description, backend, USB location and whether this user can open it; when\n"
+        "not, why, with the udev hint. With --sim the simulated pods are listed.",
+        "  nembra-cli list\n"
+        "  nembra-cli --sim --sim-pods 4 --json list",
     };
     return pages;
 }

@@ -5,7 +5,6 @@
 #include "cli/HelpText.h"
 
 namespace nembra::cli {
-namespace {
 
 nlohmann::ordered_json OutcomeJson(const CliOptions& options, const CommandOutcome& outcome) {
     nlohmann::ordered_json json = {{"ok", outcome.ok},
@@ -17,8 +16,6 @@ nlohmann::ordered_json OutcomeJson(const CliOptions& options, const CommandOutco
     json.update(outcome.data);
     return json;
 }
-
-}  // namespace
 
 void PrintOutcome(const CliOptions& options, const CommandOutcome& outcome, std::ostream& out, std::ostream& err) {
     if (options.json) {

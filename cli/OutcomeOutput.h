@@ -7,6 +7,9 @@
 
 namespace nembra::cli {
 
+// {"ok", "message", "command", "device", "error"?, "hint"?, ...the command's data}.
+nlohmann::ordered_json OutcomeJson(const CliOptions& options, const CommandOutcome& outcome);
+
 // Prints an outcome: the final line on stdout (information) or stderr
 // (error), or with --json one object {"ok", "message", "command", "device",
 // ...the command's data}; the hint and follow-up error always on stderr.

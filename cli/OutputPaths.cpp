@@ -24,6 +24,7 @@ bool OutputsCollide(const CliOptions& options, std::string& error) {
     if (!options.outputPath.empty()) outputs.emplace_back("-o", options.outputPath);
     if (!options.tracePath.empty()) outputs.emplace_back("--trace", options.tracePath);
     if (!options.simTargetHexPath.empty()) outputs.emplace_back("--sim-target-hex", options.simTargetHexPath);
+    if (!options.logPath.empty()) outputs.emplace_back("--log", options.logPath);
     std::vector<std::pair<std::string, std::string>> taken;
     if (!options.file.empty()) taken.emplace_back("FILE", options.file);
     if (options.sim && !options.simStatePath.empty()) taken.emplace_back("--sim", options.simStatePath);

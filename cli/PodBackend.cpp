@@ -24,8 +24,8 @@ SimPodOptions RealisticOptions(const std::string& statePath) {
 
 class SimBackend : public PodBackend {
 public:
-    explicit SimBackend(const std::string& statePath)
-        : rig_(RealisticOptions(statePath), false), opsClock_(rig_.clock) {}
+    SimBackend(const std::string& statePath, const std::string& serial, bool paced)
+        : rig_(RealisticOptions(statePath), paced, serial), opsClock_(rig_.clock) {}
     DriverLoader& loader() override { return rig_.loader; }
     LinkClock& linkClock() override { return rig_.clock; }
     OpsClock& opsClock() override { return opsClock_; }
@@ -40,8 +40,8 @@ private:
 
 std::unique_ptr<PodBackend> MakeUsbBackend() { return std::make_unique<UsbBackend>(); }
 
-std::unique_ptr<PodBackend> MakeSimBackend(const std::string& statePath) {
-    return std::make_unique<SimBackend>(statePath);
+std::unique_ptr<PodBackend> MakeSimBackend(const std::string& statePath, const std::string& serial, bool paced) {
+    return std::make_unique<SimBackend>(statePath, serial, paced);
 }
 
 }  // namespace nembra::cli

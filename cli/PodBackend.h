@@ -24,6 +24,8 @@ public:
 std::unique_ptr<PodBackend> MakeUsbBackend();
 // The simulated pod runs unpaced with realistic timing, so that elapsed times
 // read as a real pod's would while the run itself is fast.
-std::unique_ptr<PodBackend> MakeSimBackend(const std::string& statePath);
+// Paced, it also takes that time for real.
+std::unique_ptr<PodBackend> MakeSimBackend(const std::string& statePath, const std::string& serial = kSimPodSerial,
+                                           bool paced = false);
 
 }  // namespace nembra::cli

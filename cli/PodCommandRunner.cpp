@@ -5,9 +5,10 @@
 
 #include "cli/AccessHint.h"
 #include "cli/CliPanel.h"
-#include "cli/ConsoleStatus.h"
 #include "cli/PodInfoJson.h"
+#include "image/LoadCoffFile.h"
 #include "ops/Operations.h"
+#include "pod/PodCommands.h"
 #include "pod/ProtocolTrace.h"
 
 namespace nembra::cli {
@@ -21,8 +22,19 @@ void RunOperation(Command command, OperationContext& ctx) {
         case Command::PodWrite: RunPodWrite(ctx); break;
         case Command::PodVerify: RunPodVerify(ctx); break;
         case Command::Inspect:
-        case Command::Export: break;
+        case Command::Export:
+        case Command::List: break;
     }
+}
+
+// The "H" that ends a store has no reply, so only a verify read back from
+// the pod tells whether it kept the program; the line carries both results.
+void RunPodWriteVerified(OperationContext& ctx, ConsoleStatus& status) {
+    RunPodWrite(ctx);
+    if (!status.hasLine() || status.lastIsError()) return;
+    const std::string written = status.lastText();
+    RunPodVerify(ctx);
+    ctx.status.ShowMessage(written + "; " + status.lastText(), status.lastIsError());
 }
 
 // Output files are opened before the pod is touched, so that a path that
@@ -45,6 +57,7 @@ nlohmann::ordered_json CommandData(const CliOptions& options, const Session& ses
     nlohmann::ordered_json data = nlohmann::ordered_json::object();
     if (options.command != Command::Reset && options.command != Command::Info) data["file"] = options.file;
     if (options.command == Command::PodWrite) data["podFileName"] = session.eepFileName;
+    if (options.command == Command::PodWrite && options.verify) data["verified"] = ok;
     if (options.command == Command::Info && ok) data.update(PodInfoJson(session.link.firmwareVersion, session.podFileRecord));
     return data;
 }
@@ -57,9 +70,51 @@ void WriteTargetHex(const CliOptions& options, PodBackend& backend, std::ofstrea
     if (!out) outcome.ok = false;
 }
 
+// The firmware version for the record: what POD Info read, else one "?" to
+// the pod after the operation; none when the pod does not answer.
+std::optional<uint16_t> FirmwareVersion(const CliOptions& options, OperationContext& ctx, StatusSink& quiet) {
+    PodLink& link = ctx.session.link;
+    if (options.command == Command::Info) {
+        if (link.firmwareVersion == 0) return std::nullopt;
+        return link.firmwareVersion;
+    }
+    if (options.logPath.empty()) return std::nullopt;
+    OperationContext probe{ctx.session, ctx.panel, quiet, ctx.clock};
+    const bool answered = ConnectPod(probe) && QueryPodVersion(link);
+    link.ClosePod();
+    if (!answered || link.firmwareVersion == 0) return std::nullopt;
+    return link.firmwareVersion;
+}
+
+// Shows nothing: the record's extra question to the pod is not the operation's.
+class QuietStatus : public StatusSink {
+public:
+    void ShowMessage(const std::string&, bool) override {}
+    void SetRange(int32_t, int32_t) override {}
+    void SetStep(int32_t) override {}
+    int32_t SetPos(int32_t) override { return 0; }
+    int32_t StepIt() override { return 0; }
+};
+
+uint32_t ReadMs(OpsClock& clock) {
+    uint32_t ms = 0;
+    clock.ReadMs(ms);
+    return ms;
+}
+
 }  // namespace
 
-CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, const ConsoleEnvironment& console) {
+bool TakesFile(Command command) { return command != Command::Reset && command != Command::Info; }
+
+bool LoadSharedImage(const CliOptions& options, ProgramImage& image, StatusSink& status) {
+    DeviceType deviceType = options.device;
+    RecentFiles recent;
+    LoadContext load{image, deviceType, static_cast<int>(options.device), recent, status, [] {}};
+    return LoadCoffFile(load, Trim(options.file), false) && image.imageLoaded;
+}
+
+CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, ConsoleStatus& status,
+                             const ProgramImage* sharedImage, PodRunFacts& facts) {
     CommandOutcome outcome;
     OutputFiles files;
     if (!OpenOutput(files.trace, options.tracePath, "trace", files.error) ||
@@ -69,13 +124,20 @@ CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, con
     }
     ProtocolTrace trace(files.trace);
     Session session(backend.loader(), backend.linkClock());
+    if (sharedImage != nullptr) session.deviceType = options.device;
     if (!options.tracePath.empty()) session.link.SetObserver(&trace);
     CliPanel panel(options);
-    ConsoleStatus status(console.progressOut, console.interactive, backend.opsClock(), console.columns);
-    OperationContext ctx{session, panel, status, backend.opsClock()};
+    OperationContext ctx{session, panel, status, backend.opsClock(), sharedImage};
 
+    const uint32_t startMs = ReadMs(backend.opsClock());
     session.link.LoadDriverLibrary();
-    RunOperation(options.command, ctx);
+    if (options.command == Command::PodWrite && options.verify)
+        RunPodWriteVerified(ctx, status);
+    else
+        RunOperation(options.command, ctx);
+    facts.elapsedMs = ReadMs(backend.opsClock()) - startMs;
+    QuietStatus quiet;
+    facts.firmwareVersion = FirmwareVersion(options, ctx, quiet);
     status.Finish();
     session.link.ClosePod();
     session.link.UnloadDriverLibrary();
@@ -93,6 +155,12 @@ CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, con
     }
     WriteTargetHex(options, backend, files.targetHex, outcome);
     return outcome;
+}
+
+CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, const ConsoleEnvironment& console) {
+    ConsoleStatus status(console.progressOut, console.interactive, backend.opsClock(), console.columns);
+    PodRunFacts facts;
+    return RunPodCommand(options, backend, status, nullptr, facts);
 }
 
 }  // namespace nembra::cli

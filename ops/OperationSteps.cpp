@@ -6,8 +6,16 @@
 
 namespace nembra::op_steps {
 
+const ProgramImage& Image(const OperationContext& ctx) {
+    return ctx.sharedImage != nullptr ? *ctx.sharedImage : ctx.session.image;
+}
+
 bool EnsureImageLoaded(OperationContext& ctx, const char* emptyPathMessage) {
-    if (ctx.session.image.imageLoaded) return true;
+    if (Image(ctx).imageLoaded) return true;
+    if (ctx.sharedImage != nullptr) {
+        ctx.status.ShowMessage(emptyPathMessage, true);
+        return false;
+    }
     const std::string path = Trim(ctx.panel.FilePathText());
     if (path.empty()) {
         ctx.status.ShowMessage(emptyPathMessage, true);
@@ -23,14 +31,14 @@ LoadContext MakeLoadContext(OperationContext& ctx) {
 }
 
 bool HasSectionData(OperationContext& ctx) {
-    const ProgramImage& image = ctx.session.image;
+    const ProgramImage& image = Image(ctx);
     if (image.sectionCount() > 0 && image.totalBytes != 0) return true;
     ctx.status.ShowMessage("The selected COFF file don't have valid section data", true);
     return false;
 }
 
 bool WithinPodLimits(OperationContext& ctx) {
-    const ProgramImage& image = ctx.session.image;
+    const ProgramImage& image = Image(ctx);
     const bool f281x = IsF281x(ctx.session.deviceType);
     const int64_t sections = f281x ? image.flashSummary.flashSectionCount : image.sectionCount();
     const uint32_t bytes = f281x ? image.flashSummary.flashBytes : image.totalBytes;
@@ -48,13 +56,13 @@ bool WithinPodLimits(OperationContext& ctx) {
 }
 
 bool HasFlashSectionForPod(OperationContext& ctx) {
-    if (!IsF281x(ctx.session.deviceType) || ctx.session.image.flashSummary.hasFlashSection) return true;
+    if (!IsF281x(ctx.session.deviceType) || Image(ctx).flashSummary.hasFlashSection) return true;
     ctx.status.ShowMessage("There is no valid section for flash region", true);
     return false;
 }
 
 SequenceContext MakeSequenceContext(OperationContext& ctx) {
-    return SequenceContext{ctx.session.link, ctx.session.image, ctx.session.deviceType, ctx.session.csmKeyTable,
+    return SequenceContext{ctx.session.link, Image(ctx), ctx.session.deviceType, ctx.session.csmKeyTable,
                            ctx.status};
 }
 

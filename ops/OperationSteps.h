@@ -7,6 +7,9 @@
 
 namespace nembra::op_steps {
 
+// The image the operation works on: the shared one, else the session's.
+const ProgramImage& Image(const OperationContext& ctx);
+
 // Loads the File Path text when no image is loaded; false (with a message
 // shown) when there is nothing to load or the load failed.
 bool EnsureImageLoaded(OperationContext& ctx, const char* emptyPathMessage);

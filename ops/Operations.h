@@ -15,6 +15,9 @@ struct OperationContext {
     OperatorPanel& panel;
     StatusSink& status;
     OpsClock& clock;
+    // An image loaded once for several pods and read by all of them, in the
+    // place of the session's own; null: the session's image, loaded on demand.
+    const ProgramImage* sharedImage = nullptr;
 };
 
 bool ConnectPod(OperationContext& ctx);

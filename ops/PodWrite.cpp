@@ -27,7 +27,7 @@ std::string CutToPodName(std::string name) {
 // cut to 8 bytes; kept and shown before the pod is contacted.
 std::string TakePodFileName(OperationContext& ctx) {
     std::string name = Trim(ctx.panel.PodFileNameText());
-    if (name.empty()) name = ctx.session.image.podFileName;
+    if (name.empty()) name = Image(ctx).podFileName;
     name = CutToPodName(name);
     ctx.session.eepFileName = name;
     ctx.panel.SetPodFileNameText(name);

@@ -25,6 +25,7 @@ inline constexpr DWORD FT_LIST_BY_INDEX = 0x40000000;
 inline constexpr DWORD FT_LIST_ALL = 0x20000000;
 inline constexpr DWORD FT_OPEN_BY_SERIAL_NUMBER = 1;
 inline constexpr DWORD FT_OPEN_BY_DESCRIPTION = 2;
+inline constexpr DWORD FT_OPEN_BY_LOCATION = 4;
 
 inline constexpr UCHAR FT_BITS_8 = 8;
 inline constexpr UCHAR FT_STOP_BITS_1 = 0;

@@ -23,6 +23,8 @@ struct LibFtdiApi {
     std::function<void(ftdi_device_list**)> listFree;
     // (context, device, description buffer, its size); manufacturer and serial are not asked for.
     std::function<int(ftdi_context*, libusb_device*, char*, int)> usbGetDescription;
+    // The same for the serial number; empty: serial numbers are not asked for.
+    std::function<int(ftdi_context*, libusb_device*, char*, int)> usbGetSerial;
     std::function<int(ftdi_context*, libusb_device*)> usbOpenDev;
     std::function<int(ftdi_context*)> usbClose;
     std::function<int(ftdi_context*)> usbReset;
@@ -92,6 +94,7 @@ private:
     };
     struct Listed {
         std::string description;
+        std::string serial;
         bool openable;
         OpenFailureCause cause;  // why not, when not openable
     };
@@ -101,7 +104,8 @@ private:
     Port* Find(FT_HANDLE handle) const;
     void Enumerate();
     void VisitDevices(ftdi_context* ctx, const std::vector<UsbProduct>& products, const DeviceVisitor& visit);
-    FT_STATUS OpenMatching(const std::string& description, FT_HANDLE* pHandle);
+    FT_STATUS OpenMatching(const std::string& wanted, bool bySerial, FT_HANDLE* pHandle);
+    std::string SerialOf(ftdi_context* ctx, libusb_device* dev);
     OpenFailureCause CauseOfUnreachable(const std::string& description, const std::vector<UsbProduct>& products) const;
     bool DrainBuffered(Port& port);
     bool FetchOnce(Port& port);

@@ -69,6 +69,9 @@ LibFtdiApi MakeTable(const Symbols& s, std::shared_ptr<void> library) {
     api.usbGetDescription = [get = s.usbGetStrings2](ftdi_context* c, libusb_device* d, char* text, int size) {
         return get(c, d, nullptr, 0, text, size, nullptr, 0);
     };
+    api.usbGetSerial = [get = s.usbGetStrings2](ftdi_context* c, libusb_device* d, char* text, int size) {
+        return get(c, d, nullptr, 0, nullptr, 0, text, size);
+    };
     api.usbOpenDev = s.usbOpenDev;
     api.usbClose = s.usbClose;
     api.usbReset = s.usbReset;

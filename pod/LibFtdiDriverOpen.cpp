@@ -80,9 +80,9 @@ void LibFtdiDriver::Enumerate() {
         return;
     }
     std::multiset<std::string> readable;
-    VisitDevices(ctx, products, [&](ftdi_context*, libusb_device*, const std::string& description) {
+    VisitDevices(ctx, products, [&](ftdi_context* c, libusb_device* dev, const std::string& description) {
         readable.insert(description);
-        listing_.push_back(Listed{description, true, OpenFailureCause::None});
+        listing_.push_back(Listed{description, SerialOf(c, dev), true, OpenFailureCause::None});
         return false;
     });
     api_.freeContext(ctx);
@@ -92,7 +92,7 @@ void LibFtdiDriver::Enumerate() {
             readable.erase(seen);
         } else if (!p.product.empty()) {
             const auto cause = p.accessible ? OpenFailureCause::Other : OpenFailureCause::PermissionDenied;
-            listing_.push_back(Listed{p.product, false, cause});
+            listing_.push_back(Listed{p.product, "", false, cause});
         }
     }
 }
@@ -106,7 +106,8 @@ FT_STATUS LibFtdiDriver::FT_ListDevices(void* pArg1, void* pArg2, DWORD Flags) {
         *static_cast<DWORD*>(pArg1) = static_cast<DWORD>(listing_.size());
         return FT_OK;
     }
-    if (Flags != (FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION) || pArg2 == nullptr) {
+    const bool serial = Flags == (FT_LIST_BY_INDEX | FT_OPEN_BY_SERIAL_NUMBER);
+    if ((Flags != (FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION) && !serial) || pArg2 == nullptr) {
         return FT_INVALID_PARAMETER;
     }
     if (listing_.empty()) {
@@ -118,7 +119,7 @@ FT_STATUS LibFtdiDriver::FT_ListDevices(void* pArg1, void* pArg2, DWORD Flags) {
     }
     char* out = static_cast<char*>(pArg2);
     std::memset(out, 0, kDescriptionBytes);
-    const std::string& d = listing_[index].description;
+    const std::string& d = serial ? listing_[index].serial : listing_[index].description;
     std::memcpy(out, d.data(), std::min(d.size(), kDescriptionBytes - 1));
     return FT_OK;
 }
@@ -133,10 +134,20 @@ OpenFailureCause LibFtdiDriver::CauseOfUnreachable(const std::string& descriptio
     return OpenFailureCause::Unplugged;
 }
 
+std::string LibFtdiDriver::SerialOf(ftdi_context* ctx, libusb_device* dev) {
+    char text[kDescriptionBytes] = {};
+    if (!api_.usbGetSerial || api_.usbGetSerial(ctx, dev, text, static_cast<int>(sizeof text)) < 0) {
+        return {};
+    }
+    text[kDescriptionBytes - 1] = '\0';
+    return text;
+}
+
 // ftdi_usb_open_desc is not used: it matches no device with vendor id 0 and
 // gives up at the first device it cannot open, even another one. Walking the
-// list ourselves opens the first device with this exact description.
-FT_STATUS LibFtdiDriver::OpenMatching(const std::string& description, FT_HANDLE* pHandle) {
+// list ourselves opens the first device with this exact description (or
+// serial number).
+FT_STATUS LibFtdiDriver::OpenMatching(const std::string& wanted, bool bySerial, FT_HANDLE* pHandle) {
     const std::vector<UsbProduct> products = listProducts_ ? listProducts_() : std::vector<UsbProduct>{};
     ftdi_context* ctx = api_.newContext();
     if (ctx == nullptr) {
@@ -146,7 +157,7 @@ FT_STATUS LibFtdiDriver::OpenMatching(const std::string& description, FT_HANDLE*
     bool matched = false;
     int rc = 0;
     VisitDevices(ctx, products, [&](ftdi_context* c, libusb_device* dev, const std::string& found) {
-        if (found != description) {
+        if ((bySerial ? SerialOf(c, dev) : found) != wanted || wanted.empty()) {
             return false;
         }
         matched = true;
@@ -155,7 +166,9 @@ FT_STATUS LibFtdiDriver::OpenMatching(const std::string& description, FT_HANDLE*
     });
     if (!matched || rc < 0) {
         api_.freeContext(ctx);
-        lastOpenFailure_ = matched ? CauseOfOpenError(rc) : CauseOfUnreachable(description, products);
+        lastOpenFailure_ = matched    ? CauseOfOpenError(rc)
+                           : bySerial ? OpenFailureCause::Unplugged
+                                      : CauseOfUnreachable(wanted, products);
         return matched ? FT_DEVICE_NOT_OPENED : FT_DEVICE_NOT_FOUND;
     }
     auto port = std::make_unique<Port>();
@@ -168,11 +181,12 @@ FT_STATUS LibFtdiDriver::OpenMatching(const std::string& description, FT_HANDLE*
 
 FT_STATUS LibFtdiDriver::FT_OpenEx(void* pArg1, DWORD Flags, FT_HANDLE* pHandle) {
     lastOpenFailure_ = OpenFailureCause::Other;
-    if (pArg1 == nullptr || pHandle == nullptr || Flags != FT_OPEN_BY_DESCRIPTION) {
+    if (pArg1 == nullptr || pHandle == nullptr ||
+        (Flags != FT_OPEN_BY_DESCRIPTION && Flags != FT_OPEN_BY_SERIAL_NUMBER)) {
         return FT_INVALID_PARAMETER;
     }
     const char* text = static_cast<const char*>(pArg1);
-    return OpenMatching(std::string(text, strnlen(text, kDescriptionBytes)), pHandle);
+    return OpenMatching(std::string(text, strnlen(text, kDescriptionBytes)), Flags == FT_OPEN_BY_SERIAL_NUMBER, pHandle);
 }
 
 }  // namespace nembra

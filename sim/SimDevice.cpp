@@ -30,8 +30,8 @@ SimDevice::SimDevice(VirtualClock& clock) : clock_(clock) {}
 
 SimDevice::~SimDevice() = default;
 
-int SimDevice::AddDevice(const std::string& description, SimPeer* peer) {
-    devices_.push_back(Entry{description, peer});
+int SimDevice::AddDevice(const std::string& description, SimPeer* peer, const std::string& serial) {
+    devices_.push_back(Entry{description, peer, serial});
     return static_cast<int>(devices_.size()) - 1;
 }
 
@@ -90,6 +90,10 @@ bool SimDevice::Fails(Call call) {
     return true;
 }
 
+bool SimDevice::Unplugged(const Entry& entry) {
+    return entry.unplugged || (entry.peer != nullptr && entry.peer->PulledOut());
+}
+
 bool SimDevice::HandleValid(FT_HANDLE handle) const {
     return openIndex_ >= 0 && handle == reinterpret_cast<FT_HANDLE>(handleToken_);
 }
@@ -99,7 +103,7 @@ FT_STATUS SimDevice::Check(FT_HANDLE handle) const {
     if (!HandleValid(handle)) {
         return FT_INVALID_HANDLE;
     }
-    return devices_[static_cast<size_t>(openIndex_)].unplugged ? FT_IO_ERROR : FT_OK;
+    return Unplugged(devices_[static_cast<size_t>(openIndex_)]) ? FT_IO_ERROR : FT_OK;
 }
 
 size_t SimDevice::DueCount() const {
@@ -124,27 +128,41 @@ FT_STATUS SimDevice::FT_ListDevices(void* pArg1, void* pArg2, DWORD Flags) {
         *static_cast<DWORD*>(pArg1) = static_cast<DWORD>(devices_.size());
         return FT_OK;
     }
-    if (Flags == (FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION)) {
-        const auto index = reinterpret_cast<uintptr_t>(pArg1);
-        if (pArg2 == nullptr) {
-            return FT_INVALID_PARAMETER;
-        }
-        if (index >= devices_.size()) {
-            return FT_DEVICE_NOT_FOUND;
-        }
-        char* out = static_cast<char*>(pArg2);
-        std::memset(out, 0, kDescriptionBytes);
-        const std::string& d = devices_[index].description;
-        std::memcpy(out, d.data(), std::min(d.size(), kDescriptionBytes - 1));
-        return FT_OK;
+    if ((Flags & FT_LIST_BY_INDEX) != 0) {
+        return ListByIndex(reinterpret_cast<uintptr_t>(pArg1), pArg2, Flags & ~FT_LIST_BY_INDEX);
     }
     return FT_INVALID_PARAMETER;
 }
 
-// The first device with exactly this description that is still plugged in.
-int SimDevice::FindOpenable(const std::string& description) const {
+// One device's description or serial number (a string of up to 64 bytes) or
+// location (a DWORD), as D2XX lists them.
+FT_STATUS SimDevice::ListByIndex(uintptr_t index, void* out, DWORD field) const {
+    if (out == nullptr) {
+        return FT_INVALID_PARAMETER;
+    }
+    if (field != FT_OPEN_BY_DESCRIPTION && field != FT_OPEN_BY_SERIAL_NUMBER && field != FT_OPEN_BY_LOCATION) {
+        return FT_INVALID_PARAMETER;
+    }
+    if (index >= devices_.size()) {
+        return FT_DEVICE_NOT_FOUND;
+    }
+    if (field == FT_OPEN_BY_LOCATION) {
+        *static_cast<DWORD*>(out) = static_cast<DWORD>(index + 1);
+        return FT_OK;
+    }
+    char* text = static_cast<char*>(out);
+    std::memset(text, 0, kDescriptionBytes);
+    const std::string& d = field == FT_OPEN_BY_SERIAL_NUMBER ? devices_[index].serial : devices_[index].description;
+    std::memcpy(text, d.data(), std::min(d.size(), kDescriptionBytes - 1));
+    return FT_OK;
+}
+
+// The first device with exactly this description (or serial number) that is
+// still plugged in.
+int SimDevice::FindOpenable(const std::string& wanted, DWORD flags) const {
     for (size_t i = 0; i < devices_.size(); ++i) {
-        if (!devices_[i].unplugged && devices_[i].description == description) {
+        const std::string& name = flags == FT_OPEN_BY_SERIAL_NUMBER ? devices_[i].serial : devices_[i].description;
+        if (!Unplugged(devices_[i]) && !wanted.empty() && name == wanted) {
             return static_cast<int>(i);
         }
     }
@@ -156,11 +174,12 @@ FT_STATUS SimDevice::FT_OpenEx(void* pArg1, DWORD Flags, FT_HANDLE* pHandle) {
     if (Fails(Call::OpenEx)) {
         return FT_IO_ERROR;
     }
-    if (pArg1 == nullptr || pHandle == nullptr || Flags != FT_OPEN_BY_DESCRIPTION) {
+    if (pArg1 == nullptr || pHandle == nullptr ||
+        (Flags != FT_OPEN_BY_DESCRIPTION && Flags != FT_OPEN_BY_SERIAL_NUMBER)) {
         return FT_INVALID_PARAMETER;
     }
     const std::string wanted(static_cast<const char*>(pArg1), strnlen(static_cast<const char*>(pArg1), kDescriptionBytes));
-    const int index = FindOpenable(wanted);
+    const int index = FindOpenable(wanted, Flags);
     if (index < 0) {
         lastOpenFailure_ = OpenFailureCause::Unplugged;
         return FT_DEVICE_NOT_FOUND;

@@ -28,7 +28,9 @@ public:
     ~SimDevice() override;
 
     // Devices are enumerated in the order they are added. Returns the index.
-    int AddDevice(const std::string& description, SimPeer* peer = nullptr);
+    // The serial number is what FT_OpenEx by serial number matches; the
+    // location the device reports is its index plus one.
+    int AddDevice(const std::string& description, SimPeer* peer = nullptr, const std::string& serial = {});
     // Still listed, but opening it fails (with the given cause); while open,
     // every call on it but FT_Close fails with FT_IO_ERROR.
     void SetUnplugged(int index, bool unplugged);
@@ -83,6 +85,7 @@ private:
     struct Entry {
         std::string description;
         SimPeer* peer;
+        std::string serial;
         bool unplugged = false;
         OpenFailureCause refused = OpenFailureCause::None;
     };
@@ -97,11 +100,13 @@ private:
     class Queue;
 
     bool Fails(Call call);
+    static bool Unplugged(const Entry& entry);
     bool HandleValid(FT_HANDLE handle) const;
     FT_STATUS Check(FT_HANDLE handle) const;
     size_t DueCount() const;
     bool WaitForByte(uint32_t startMs);
-    int FindOpenable(const std::string& description) const;
+    int FindOpenable(const std::string& wanted, DWORD flags) const;
+    FT_STATUS ListByIndex(uintptr_t index, void* out, DWORD field) const;
     void QueueReply(uint8_t byte, uint32_t availableAtMs);
 
     VirtualClock& clock_;

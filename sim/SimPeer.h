@@ -21,6 +21,9 @@ public:
     // The host opened, reset or closed the device; a pod restarts its parser.
     virtual void OnOpen(uint32_t /*nowMs*/) {}
     virtual void OnClose() {}
+    // True once the peer has been pulled out: the device then fails every
+    // call on it but the close, and cannot be opened again.
+    virtual bool PulledOut() const { return false; }
 };
 
 }  // namespace nembra

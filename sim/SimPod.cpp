@@ -51,6 +51,7 @@ struct SimPod::Impl {
     SimFaults faults;
     std::vector<std::string> protocolErrors;
     std::string commandLog;
+    bool pulledOut = false;
 };
 
 void SimPod::Impl::Push(const std::vector<uint8_t>& bytes, uint32_t atMs, ReplyQueue& replies) {
@@ -78,6 +79,10 @@ void SimPod::Impl::Answer(const SimFrame& frame, const SimCommandShape& shape, R
     for (const SimFault& fault : faults.Strike(frame.letter)) {
         // A lost or garbled command is not carried out.
         if (fault.kind == SimFault::Kind::NoReply) return;
+        if (fault.kind == SimFault::Kind::PulledOut) {
+            pulledOut = true;
+            return;
+        }
         if (fault.kind == SimFault::Kind::WrongFirstByte) {
             std::vector<uint8_t> garbled(std::max<size_t>(shape.replyBytes, 1), 0);
             garbled[0] = kRefusal;
@@ -119,6 +124,8 @@ void SimPod::OnHostWrite(const uint8_t* bytes, size_t count, uint32_t nowMs, Rep
 void SimPod::OnOpen(uint32_t /*nowMs*/) { impl_->parser.Reset(); }
 
 void SimPod::OnClose() { impl_->parser.Reset(); }
+
+bool SimPod::PulledOut() const { return impl_->pulledOut; }
 
 void SimPod::ArmFault(const SimFault& fault) { impl_->faults.Arm(fault); }
 

@@ -31,7 +31,8 @@ struct SimPodOptions {
 
 // Faults a test can arm on the simulated pod.
 struct SimFault {
-    enum class Kind { NoReply, WrongFirstByte, SlowReply, StrayByteAfterReply };
+    // PulledOut: the pod is unplugged as the command arrives, which is lost.
+    enum class Kind { NoReply, WrongFirstByte, SlowReply, StrayByteAfterReply, PulledOut };
     Kind kind;
     char letter;          // command letter the fault applies to
     int occurrence;       // 1 = the first such command after arming
@@ -52,6 +53,7 @@ public:
     void OnHostWrite(const uint8_t* bytes, size_t count, uint32_t nowMs, ReplyQueue& replies) override;
     void OnOpen(uint32_t nowMs) override;
     void OnClose() override;
+    bool PulledOut() const override;
 
     void ArmFault(const SimFault& fault);
     void ClearFaults();

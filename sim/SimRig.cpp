@@ -6,9 +6,9 @@
 
 namespace nembra {
 
-SimRig::SimRig(SimPodOptions options, bool paced)
+SimRig::SimRig(SimPodOptions options, bool paced, const std::string& serial)
     : clock(0, paced), pod(std::move(options)), device(clock), loader(device) {
-    device.AddDevice(kPodDescription, &pod);
+    device.AddDevice(kPodDescription, &pod, serial);
 }
 
 std::string DefaultSimStatePath() {

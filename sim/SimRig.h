@@ -9,11 +9,14 @@
 
 namespace nembra {
 
+// The serial number of a simulated pod unless it is given another.
+inline constexpr const char* kSimPodSerial = "SIM00001";
+
 // A simulated pod plugged into a simulated USB bus on a virtual clock: what
 // the window and the command-line tool use instead of USB, and what the
 // end-to-end tests run against.
 struct SimRig {
-    explicit SimRig(SimPodOptions options = {}, bool paced = false);
+    explicit SimRig(SimPodOptions options = {}, bool paced = false, const std::string& serial = kSimPodSerial);
 
     VirtualClock clock;
     SimPod pod;

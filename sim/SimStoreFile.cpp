@@ -1,5 +1,12 @@
 #include "sim/SimStoreFile.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -160,18 +167,58 @@ bool LoadStoreFile(const std::string& path, SimStore& store) {
     return ParseStore(text.str(), store);
 }
 
+namespace {
+
+// Serialises the writers of one store, in this process and in others: the
+// lock is an flock on a file beside the store, held until the rename.
+class WriterLock {
+public:
+    explicit WriterLock(const std::string& path) : fd_(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+        if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~WriterLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    WriterLock(const WriterLock&) = delete;
+    WriterLock& operator=(const WriterLock&) = delete;
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+// A temporary file of this writer's own beside the store, written whole.
+bool WriteTemporary(const std::string& path, const std::string& text, std::string& temporary) {
+    std::string name = path + ".XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) return false;
+    temporary = name;
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    const bool ok = done == text.size() && ::fchmod(fd, 0644) == 0;
+    return ::close(fd) == 0 && ok;
+}
+
+}  // namespace
+
 bool SaveStoreFile(const std::string& path, const SimStore& store) {
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::path target(path);
     if (target.has_parent_path()) fs::create_directories(target.parent_path(), error);
-    const fs::path temporary = target.string() + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << FormatStore(store);
-        out.flush();
-        if (!out) return false;
+    const WriterLock lock(path);
+    if (!lock.held()) return false;
+    std::string temporary;
+    if (!WriteTemporary(path, FormatStore(store), temporary)) {
+        if (!temporary.empty()) fs::remove(temporary, error);
+        return false;
     }
     fs::rename(temporary, target, error);
     if (error) {

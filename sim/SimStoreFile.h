@@ -41,8 +41,10 @@ bool ParseStore(const std::string& text, SimStore& store);
 // Loads the store file; a missing, unreadable, corrupt or foreign file gives
 // an empty store (and false).
 bool LoadStoreFile(const std::string& path, SimStore& store);
-// Writes a temporary file beside `path` and renames it over `path`, so a
-// reader never sees half a store; creates the folder if needed.
+// Writes a temporary file of its own beside `path` and renames it over
+// `path`, so a reader never sees half a store; writers of one store (threads
+// or processes) take turns under an flock on `path`.lock. Creates the folder
+// if needed.
 bool SaveStoreFile(const std::string& path, const SimStore& store);
 
 }  // namespace nembra

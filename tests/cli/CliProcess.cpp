@@ -30,7 +30,7 @@ std::string ReadText(const std::string& path) {
     return text.str();
 }
 
-CliRun RunTool(const std::vector<std::string>& args, const std::string& workDir) {
+pid_t StartTool(const std::vector<std::string>& args, const std::string& workDir) {
     const std::string outPath = workDir + "/cli.stdout";
     const std::string errPath = workDir + "/cli.stderr";
     std::vector<std::string> argv{NEMBRA_CLI_PATH};
@@ -46,12 +46,20 @@ CliRun RunTool(const std::vector<std::string>& args, const std::string& workDir)
         ::execv(NEMBRA_CLI_PATH, pointers.data());
         ::_exit(127);
     }
+    return child;
+}
+
+CliRun FinishTool(pid_t child, const std::string& workDir) {
     CliRun run;
     int status = 0;
     if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-    run.out = ReadText(outPath);
-    run.err = ReadText(errPath);
+    run.out = ReadText(workDir + "/cli.stdout");
+    run.err = ReadText(workDir + "/cli.stderr");
     return run;
+}
+
+CliRun RunTool(const std::vector<std::string>& args, const std::string& workDir) {
+    return FinishTool(StartTool(args, workDir), workDir);
 }
 
 }  // namespace nembra::testing

@@ -1,4 +1,6 @@
 #pragma once
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -15,6 +17,9 @@ struct CliRun {
 // output captured in files under workDir, and XDG_STATE_HOME pointing into
 // workDir so that no run touches the user's own state.
 CliRun RunTool(const std::vector<std::string>& args, const std::string& workDir);
+// The same in two steps, for a test that signals the running tool.
+pid_t StartTool(const std::vector<std::string>& args, const std::string& workDir);
+CliRun FinishTool(pid_t child, const std::string& workDir);
 
 std::string ReadText(const std::string& path);
 

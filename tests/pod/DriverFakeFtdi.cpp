@@ -120,6 +120,14 @@ LibFtdiApi FakeFtdi::Api() {
         std::strncpy(text, chip->description.c_str(), static_cast<size_t>(size));
         return 0;
     };
+    api.usbGetSerial = [](ftdi_context*, libusb_device* dev, char* text, int size) {
+        const Chip* chip = AsChip(dev);
+        if (!chip->readable) {
+            return -4;
+        }
+        std::strncpy(text, chip->serial.c_str(), static_cast<size_t>(size));
+        return 0;
+    };
     api.usbOpenDev = [this](ftdi_context* c, libusb_device* dev) {
         Chip* chip = AsChip(dev);
         if (chip->openResult == 0) {

@@ -15,6 +15,7 @@ class FakeFtdi {
 public:
     struct Chip {
         std::string description;
+        std::string serial;
         uint16_t productId = 0x6001;
         bool readable = true;  // its strings can be read (device node open to us)
         int openResult = 0;

@@ -7,6 +7,7 @@
 #include "pod/D2xxDriver.h"
 #include "pod/LibFtdiDriver.h"
 #include "pod/PodLink.h"
+#include "pod/PodListing.h"
 #include "tests/pod/DriverFakeFtdi.h"
 
 namespace nembra::testing {
@@ -77,6 +78,23 @@ TEST_F(LibFtdiTest, OpensTheFirstExactMatch) {
     ASSERT_NE(fake.OpenContext(), nullptr);
     EXPECT_EQ(fake.OpenContext()->chip, &first);
     EXPECT_EQ(Driver().LastOpenFailureCause(), OpenFailureCause::None);
+}
+
+TEST_F(LibFtdiTest, ListsAndOpensBySerialNumber) {
+    fake.AddChip("KVL47Q POD").serial = "FTPOD001";
+    FakeFtdi::Chip& second = fake.AddChip("KVL47Q POD");
+    second.serial = "FTPOD002";
+    const auto devices = ListAttachedDevices(Driver());
+    ASSERT_EQ(devices.size(), 2u);
+    EXPECT_EQ(devices[1].serial, "FTPOD002");
+    EXPECT_EQ(devices[1].description, "KVL47Q POD");
+    FT_HANDLE h = nullptr;
+    ASSERT_EQ(Driver().FT_OpenEx(const_cast<char*>("FTPOD002"), FT_OPEN_BY_SERIAL_NUMBER, &h), FT_OK);
+    ASSERT_NE(fake.OpenContext(), nullptr);
+    EXPECT_EQ(fake.OpenContext()->chip, &second);
+    FT_HANDLE none = nullptr;
+    EXPECT_EQ(Driver().FT_OpenEx(const_cast<char*>("FTPOD009"), FT_OPEN_BY_SERIAL_NUMBER, &none), FT_DEVICE_NOT_FOUND);
+    EXPECT_EQ(Driver().LastOpenFailureCause(), OpenFailureCause::Unplugged);
 }
 
 TEST_F(LibFtdiTest, OpenFailuresSayWhyAndLeakNothing) {

@@ -1,0 +1,86 @@
+// N simulated pods programmed at once, each on its own thread and link with
+// one shared image, against the pods' modeled time. The pods are paced (each
+// takes its modeled time for real), so a gang run that really runs in
+// parallel takes about as long as its slowest pod; the host's own share is
+// what it takes beyond that, which should stay within 10 % of the modeled
+// time for N = 1, 4 and 16.
+#include <benchmark/benchmark.h>
+
+#include "bench/BenchImage.h"
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+
+#include "cli/GangRun.h"
+
+namespace nembra {
+namespace {
+
+std::string MakeStateFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "nembra-bench-XXXXXX").string();
+    return mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+}
+
+struct GangTimes {
+    double wallMs = 0;
+    uint32_t modeledMs = 0;  // the slowest pod's
+    bool ok = true;
+};
+
+GangTimes TimeGang(cli::PodStation& station, const std::vector<std::string>& serials, const ProgramImage& image) {
+    cli::CliOptions options;
+    options.command = cli::Command::PodWrite;
+    options.sim = true;
+    const StopRequest stop;
+    GangTimes times;
+    const auto start = std::chrono::steady_clock::now();
+    const auto results = cli::RunPodsAtOnce(options, station, serials, &image, stop, nullptr);
+    times.wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    for (const auto& pod : results) {
+        times.ok = times.ok && pod.outcome.ok;
+        times.modeledMs = std::max(times.modeledMs, pod.facts.elapsedMs);
+    }
+    return times;
+}
+
+// Each iteration runs one pod alone, then all N at once; the gang may take
+// the single run's time plus 10 % of the modeled time.
+void BM_GangPodWrite(benchmark::State& state) {
+    const int pods = static_cast<int>(state.range(0));
+    const std::string folder = MakeStateFolder();
+    auto station = cli::MakeSimStation(folder + "/pod.store", pods, true);
+    std::vector<std::string> serials;
+    for (int n = 1; n <= pods; ++n) serials.push_back(cli::SimPodSerial(n));
+    ProgramImage image;
+    FillImage(image, 2048);
+    GangTimes single;
+    GangTimes gang;
+    // The gang's time beyond the single run's, as a share of the modeled time:
+    // the best iteration shows what the code does, the worst what a busy host added.
+    double bestExcess = 1e9;
+    double worstExcess = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        single = TimeGang(*station, {serials.front()}, image);
+        state.ResumeTiming();
+        gang = TimeGang(*station, serials, image);
+        if (!single.ok || !gang.ok) state.SkipWithError("a pod failed");
+        const double excess = (gang.wallMs - single.wallMs) / std::max<uint32_t>(gang.modeledMs, 1);
+        bestExcess = std::min(bestExcess, excess);
+        worstExcess = std::max(worstExcess, excess);
+    }
+    state.counters["modeled_ms"] = gang.modeledMs;
+    state.counters["single_ms"] = single.wallMs;
+    state.counters["gang_ms"] = gang.wallMs;
+    state.counters["excess_best"] = bestExcess;
+    state.counters["excess_worst"] = worstExcess;
+    state.counters["within_10pct"] = bestExcess <= 0.10 ? 1 : 0;
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+BENCHMARK(BM_GangPodWrite)->Arg(1)->Arg(4)->Arg(16)->Iterations(5)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace nembra

@@ -1,0 +1,146 @@
+#include "cli/BoardRecord.h"
+
+#include <openssl/evp.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "cli/HelpText.h"
+#include "pod/SerialFlashStoreWalk.h"
+#include "pod/TargetSequences.h"
+
+namespace nembra::cli {
+namespace {
+
+std::string Hex(const unsigned char* bytes, size_t count) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (size_t i = 0; i < count; ++i) {
+        text.push_back(kDigits[bytes[i] >> 4]);
+        text.push_back(kDigits[bytes[i] & 0xF]);
+    }
+    return text;
+}
+
+std::string UtcNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+std::string HostName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0) return {};
+    return name;
+}
+
+// The sections whose words the command sends, in the order it sends them.
+std::vector<const ImageSection*> SectionsSent(const CliOptions& options, const ProgramImage& image) {
+    const bool f281x = IsF281x(options.device);
+    if (options.command == Command::PodWrite || options.command == Command::PodVerify)
+        return serial_flash::StoredSections(image, f281x);
+    std::vector<const ImageSection*> sections;
+    const bool flashOnly = f281x && image.flashSummary.hasFlashSection;
+    for (const ImageSection& section : image.sections)
+        if (!flashOnly || section.inFlash) sections.push_back(&section);
+    return sections;
+}
+
+uint32_t WordsCrc(const std::vector<const ImageSection*>& sections, const ProgramImage& image) {
+    uLong crc = crc32(0L, Z_NULL, 0);
+    for (const ImageSection* section : sections) {
+        const uint64_t end = uint64_t{section->storeOffset} + 2ull * section->wordCount;
+        if (end > kImageStoreBytes) continue;
+        crc = crc32(crc, image.store() + section->storeOffset, static_cast<uInt>(2ull * section->wordCount));
+    }
+    return static_cast<uint32_t>(crc);
+}
+
+std::optional<uint16_t> EraseMaskOf(const CliOptions& options, const ProgramImage& image) {
+    if (!IsF281x(options.device)) return std::nullopt;
+    if (options.command == Command::PodWrite)
+        return serial_flash::StoredSectorMask(image, options.device, options.eraseAll);
+    if (options.command == Command::Write && image.flashSummary.hasFlashSection)
+        return EraseMask(options.device, image.flashSummary.flashSectorMask, options.eraseAll);
+    return std::nullopt;
+}
+
+nlohmann::ordered_json HexOrNull(std::optional<uint32_t> value, int digits) {
+    if (!value) return nullptr;
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, static_cast<unsigned>(*value));
+    return text;
+}
+
+nlohmann::ordered_json TextOrNull(const std::string& text) {
+    if (text.empty()) return nullptr;
+    return text;
+}
+
+bool UsesKeys(const CliOptions& options) {
+    return options.unlock && IsF281x(options.device) &&
+           (options.command == Command::Write || options.command == Command::PodWrite);
+}
+
+}  // namespace
+
+std::string FileSha256(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+    if (!ctx || EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr) != 1) return {};
+    std::vector<char> buffer(1 << 16);
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        if (in.gcount() > 0 && EVP_DigestUpdate(ctx.get(), buffer.data(), static_cast<size_t>(in.gcount())) != 1)
+            return {};
+    }
+    if (in.bad()) return {};
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_DigestFinal_ex(ctx.get(), digest, &length) != 1) return {};
+    return Hex(digest, length);
+}
+
+RunFacts CommandFacts(const CliOptions& options, const ProgramImage* image) {
+    RunFacts facts;
+    if (!TakesFile(options.command)) return facts;
+    facts.fileSha256 = FileSha256(options.file);
+    if (image == nullptr || !image->imageLoaded) return facts;
+    facts.wordsCrc32 = WordsCrc(SectionsSent(options, *image), *image);
+    facts.eraseMask = EraseMaskOf(options, *image);
+    return facts;
+}
+
+nlohmann::ordered_json BoardRecord(const CliOptions& options, const RunFacts& run, const std::string& serial,
+                                   const PodRunFacts& pod, const CommandOutcome& outcome) {
+    const bool file = TakesFile(options.command);
+    std::error_code ec;
+    const std::string absolute = file ? std::filesystem::absolute(options.file, ec).string() : "";
+    return {{"time", UtcNow()},
+            {"host", HostName()},
+            {"tool", kVersionText},
+            {"command", CommandName(options.command)},
+            {"device", DeviceInfo(options.device).cliName},
+            {"file", file ? nlohmann::ordered_json(absolute) : nullptr},
+            {"fileSha256", TextOrNull(run.fileSha256)},
+            {"wordsCrc32", HexOrNull(run.wordsCrc32, 8)},
+            {"eraseMask", HexOrNull(run.eraseMask, 4)},
+            {"csmKeysUsed", UsesKeys(options)},
+            {"podSerial", TextOrNull(serial)},
+            {"firmwareVersion", pod.firmwareVersion ? nlohmann::ordered_json(*pod.firmwareVersion) : nullptr},
+            {"result", outcome.ok ? 0 : 1},
+            {"message", outcome.message},
+            {"elapsedMs", pod.elapsedMs}};
+}
+
+}  // namespace nembra::cli

@@ -1,0 +1,35 @@
+#include "cli/GangRun.h"
+
+#include <memory>
+#include <thread>
+
+#include "cli/ConsoleStatus.h"
+
+namespace nembra::cli {
+
+std::vector<PodResult> RunPodsAtOnce(const CliOptions& options, PodStation& station,
+                                     const std::vector<std::string>& serials, const ProgramImage* image,
+                                     const StopRequest& stop, GangBoard* board) {
+    std::vector<std::unique_ptr<PodBackend>> backends;
+    for (const std::string& serial : serials) backends.push_back(station.Backend(serial, &stop));
+    std::vector<PodResult> pods(serials.size());
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < serials.size(); ++i) {
+        pods[i].serial = serials[i];
+        if (backends[i] == nullptr) {
+            pods[i].outcome.message = "No pod with the serial number " + serials[i] + " is attached";
+            continue;
+        }
+        threads.emplace_back([&options, &pods, &backends, image, board, i] {
+            PodBackend& backend = *backends[i];
+            ConsoleStatus::LineDrawer draw = nullptr;
+            if (board != nullptr) draw = [board, i](const std::string& line) { board->Draw(i, line); };
+            ConsoleStatus status(draw, backend.opsClock(), board != nullptr ? board->lineColumns() : 80);
+            pods[i].outcome = RunPodCommand(options, backend, status, image, pods[i].facts);
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    return pods;
+}
+
+}  // namespace nembra::cli

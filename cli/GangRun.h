@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "cli/CliOptions.h"
+#include "cli/GangBoard.h"
+#include "cli/GangOutput.h"
+#include "cli/PodStation.h"
+#include "image/ProgramImage.h"
+#include "pod/StopRequest.h"
+
+namespace nembra::cli {
+
+// Runs the command on every pod at the same time, each on its own thread,
+// backend and link, all reading the one `image` (null: each loads FILE).
+// Nothing else is shared but the board, which draws one line per pod (null:
+// nothing drawn). A pod that fails or is pulled out ends its own thread
+// only; `stop` ends them all at their next step.
+std::vector<PodResult> RunPodsAtOnce(const CliOptions& options, PodStation& station,
+                                     const std::vector<std::string>& serials, const ProgramImage* image,
+                                     const StopRequest& stop, GangBoard* board);
+
+}  // namespace nembra::cli

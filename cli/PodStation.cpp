@@ -1,0 +1,129 @@
+#include "cli/PodStation.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "pod/PinnedPodLoader.h"
+#include "pod/PodListing.h"
+
+namespace nembra::cli {
+namespace {
+
+// A backend whose link sees one pod only and can be stopped.
+class PinnedBackend : public PodBackend {
+public:
+    PinnedBackend(PodBackend& inner, std::unique_ptr<PodBackend> owned, const std::string& serial,
+                  const StopRequest* stop)
+        : inner_(inner), owned_(std::move(owned)), loader_(inner.loader(), serial, stop) {}
+    DriverLoader& loader() override { return loader_; }
+    LinkClock& linkClock() override { return inner_.linkClock(); }
+    OpsClock& opsClock() override { return inner_.opsClock(); }
+    SimPod* simPod() override { return inner_.simPod(); }
+
+private:
+    PodBackend& inner_;
+    std::unique_ptr<PodBackend> owned_;
+    PinnedPodLoader loader_;
+};
+
+void AddListed(FtdiDriver& driver, bool probe, std::vector<PodEntry>& entries) {
+    for (const AttachedDevice& device : ListAttachedDevices(driver)) {
+        PodEntry entry;
+        entry.index = static_cast<int>(entries.size());
+        entry.serial = device.serial;
+        entry.description = device.description;
+        entry.backend = driver.BackendName();
+        entry.location = device.location;
+        if (probe) entry.access = ProbeOpen(driver, device.serial);
+        entries.push_back(entry);
+    }
+}
+
+class UsbStation : public PodStation {
+public:
+    bool List(std::vector<PodEntry>& entries, bool probe) override {
+        entries.clear();
+        auto backend = MakeUsbBackend();
+        auto driver = backend->loader().Load();
+        if (driver == nullptr) return false;
+        AddListed(*driver, probe, entries);
+        return true;
+    }
+    std::unique_ptr<PodBackend> Backend(const std::string& serial, const StopRequest* stop) override {
+        auto usb = MakeUsbBackend();
+        PodBackend& inner = *usb;
+        return std::make_unique<PinnedBackend>(inner, std::move(usb), serial, stop);
+    }
+    SimPod* SimPodOf(const std::string&) override { return nullptr; }
+};
+
+// Each simulated pod has its own rig and clock, so that pods run side by
+// side on their own threads as pods on their own USB cables do.
+class SimStation : public PodStation {
+public:
+    SimStation(const std::string& statePath, int count, bool paced) {
+        if (count == 0) {
+            pods_.push_back({kSimPodSerial, MakeSimBackend(statePath, kSimPodSerial, paced)});
+            return;
+        }
+        for (int n = 1; n <= count; ++n) {
+            const std::string serial = SimPodSerial(n);
+            pods_.push_back({serial, MakeSimBackend(SimPodStorePath(statePath, serial), serial, paced)});
+        }
+    }
+    bool List(std::vector<PodEntry>& entries, bool probe) override {
+        entries.clear();
+        for (auto& pod : pods_) {
+            auto driver = pod.backend->loader().Load();
+            if (driver != nullptr) AddListed(*driver, probe, entries);
+            // Each simulated pod hangs on a port of its own, numbered from 1.
+            if (!entries.empty()) entries.back().location = static_cast<uint32_t>(entries.size());
+        }
+        return true;
+    }
+    std::unique_ptr<PodBackend> Backend(const std::string& serial, const StopRequest* stop) override {
+        PodBackend* inner = serial.empty() ? pods_.front().backend.get() : Find(serial);
+        if (inner == nullptr) return nullptr;
+        return std::make_unique<PinnedBackend>(*inner, nullptr, serial, stop);
+    }
+    SimPod* SimPodOf(const std::string& serial) override {
+        PodBackend* backend = Find(serial);
+        return backend == nullptr ? nullptr : backend->simPod();
+    }
+
+private:
+    struct Pod {
+        std::string serial;
+        std::unique_ptr<PodBackend> backend;
+    };
+    PodBackend* Find(const std::string& serial) {
+        for (auto& pod : pods_)
+            if (pod.serial == serial) return pod.backend.get();
+        return nullptr;
+    }
+    std::vector<Pod> pods_;
+};
+
+}  // namespace
+
+std::unique_ptr<PodStation> MakeUsbStation() { return std::make_unique<UsbStation>(); }
+
+std::unique_ptr<PodStation> MakeSimStation(const std::string& statePath, int count, bool paced) {
+    return std::make_unique<SimStation>(statePath, count, paced);
+}
+
+std::string SimPodStorePath(const std::string& statePath, const std::string& serial) {
+    const std::filesystem::path state(statePath);
+    std::filesystem::path name = state.stem();
+    name += "." + serial;
+    name += state.extension();
+    return (state.parent_path() / name).string();
+}
+
+std::string SimPodSerial(int number) {
+    char serial[16];
+    std::snprintf(serial, sizeof serial, "SIM%05d", number);
+    return serial;
+}
+
+}  // namespace nembra::cli

@@ -1,0 +1,18 @@
+#pragma once
+#include <ostream>
+
+#include "cli/CliMain.h"
+#include "cli/CliOptions.h"
+#include "cli/PodStation.h"
+
+namespace nembra::cli {
+
+// A pod command on the pods --pod selects: one pod as the window would run
+// it, or several at once, each on its own link and thread with the image
+// loaded once, one progress line each on a terminal, then one final line
+// per pod and a summary. Ctrl-C stops every run at its next step. With
+// --log one record per pod is appended.
+ExitStatus RunStationCommand(const CliOptions& options, PodStation& station, std::ostream& out, std::ostream& err,
+                             const CliEnvironment& environment);
+
+}  // namespace nembra::cli
