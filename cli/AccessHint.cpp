@@ -6,6 +6,10 @@ std::string AccessHint(OpenFailureCause cause) {
     const char* why = nullptr;
     if (cause == OpenFailureCause::PermissionDenied) why = "this user may not open the KVL47Q POD's USB device";
     if (cause == OpenFailureCause::HeldByKernelDriver) why = "the kernel's serial driver (ftdi_sio) holds the KVL47Q POD";
+    if (cause == OpenFailureCause::HeldByAnotherProgram) {
+        // No rule helps here: the pod is free again once that program lets go.
+        return "hint: another program holds the KVL47Q POD; close it and try again.";
+    }
     if (why == nullptr) return {};
     return std::string("hint: ") + why +
            ". Install the udev rule packaging/60-kvl47q-pod.rules and re-plug the pod;"

@@ -36,7 +36,7 @@ inline constexpr ULONG FT_PURGE_TX = 2;
 
 // Why the last FT_OpenEx failed, where a backend can tell; the user-facing
 // message stays the same, but the command-line tool adds a hint.
-enum class OpenFailureCause { None, Other, PermissionDenied, HeldByKernelDriver, Unplugged };
+enum class OpenFailureCause { None, Other, PermissionDenied, HeldByKernelDriver, HeldByAnotherProgram, Unplugged };
 
 class FtdiDriver {
 public:

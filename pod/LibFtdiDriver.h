@@ -39,6 +39,9 @@ struct LibFtdiApi {
     std::function<int(ftdi_context*, unsigned char*)> getLatencyTimer;
     std::function<int(ftdi_context*, unsigned char*, int)> readData;
     std::function<int(ftdi_context*, const unsigned char*, int)> writeData;
+    // The product ids of every FTDI-vendor device libusb sees, for machines
+    // without sysfs (empty function: none beyond sysfs's).
+    std::function<std::vector<uint16_t>(ftdi_context*)> ftdiProductIds;
     // Bytes libftdi already holds from an earlier USB transfer (no USB traffic).
     std::function<unsigned(ftdi_context*)> bufferedBytes;
     // The USB-level time-outs of one transfer.
@@ -107,6 +110,7 @@ private:
     FT_STATUS OpenMatching(const std::string& wanted, bool bySerial, FT_HANDLE* pHandle);
     std::string SerialOf(ftdi_context* ctx, libusb_device* dev);
     OpenFailureCause CauseOfUnreachable(const std::string& description, const std::vector<UsbProduct>& products) const;
+    void NoteUnreadable(int rc);
     bool DrainBuffered(Port& port);
     bool FetchOnce(Port& port);
     int ReadByte(Port& port, uint8_t& byte, uint64_t startMs);
@@ -116,11 +120,18 @@ private:
     std::vector<Listed> listing_;
     std::vector<std::unique_ptr<Port>> ports_;
     OpenFailureCause lastOpenFailure_ = OpenFailureCause::None;
+    // FTDI devices of the last walk whose strings could not be read because
+    // their open was refused, and sysfs did not name them either.
+    int unnamedRefused_ = 0;
 };
 
-// The table resolved from libftdi1.so.2; nullopt when the library or one of
-// its functions is missing.
-std::optional<LibFtdiApi> LoadLibFtdiApi();
+// The table resolved from libftdi1.so.2; nullopt when the library, one of
+// its functions or a known version is missing (then `refusal` says why).
+std::optional<LibFtdiApi> LoadLibFtdiApi(std::string* refusal = nullptr);
+
+// Why a libftdi1 of this version cannot be used (the adapter reads fields of
+// its context), or empty when it can.
+std::string LibFtdiVersionRefusal(int major, int minor);
 
 // The FTDI devices (vendor 0403) the kernel lists under `sysfsRoot`, in name
 // order, with whether their node under `devRoot` is open to this user.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "pod/LibFtdiDriver.h"
+#include "pod/PodLink.h"
 
 namespace nembra {
 
@@ -15,8 +16,9 @@ constexpr size_t kDescriptionBytes = 64;
 // The (vendor, product) pairs to ask libftdi for: every FTDI product id the
 // kernel lists, so that a pod with its own product id is found too; without
 // sysfs, libftdi's defaults (vendor and product 0).
-std::vector<std::pair<int, int>> SearchIds(const std::vector<UsbProduct>& products) {
-    std::set<uint16_t> ids;
+std::vector<std::pair<int, int>> SearchIds(const std::vector<UsbProduct>& products,
+                                           const std::vector<uint16_t>& seenByLibusb) {
+    std::set<uint16_t> ids(seenByLibusb.begin(), seenByLibusb.end());
     for (const UsbProduct& p : products) {
         ids.insert(p.productId);
     }
@@ -32,16 +34,28 @@ std::vector<std::pair<int, int>> SearchIds(const std::vector<UsbProduct>& produc
 
 }  // namespace
 
+// ftdi_usb_open_dev's codes in libftdi1 1.5.
 OpenFailureCause CauseOfOpenError(int code) {
     switch (code) {
         case -4:  // libusb_open refused: the device node is not ours
-        case -8:  // inappropriate permissions
+        case -8:  // detaching ftdi_sio was not permitted
             return OpenFailureCause::PermissionDenied;
-        case -5:   // interface claimed elsewhere (ftdi_sio or another program)
-        case -11:  // the kernel's serial driver would not let go
+        case -3:  // the configuration could not be set while ftdi_sio holds the device
             return OpenFailureCause::HeldByKernelDriver;
+        case -5:  // the claim failed as busy after ftdi_sio was detached: another program has it
+            return OpenFailureCause::HeldByAnotherProgram;
         default:
+            // -6, -7: the reset or first baud request failed; -9, -10, -12: a
+            // descriptor or the configuration could not be read; -666: no device.
             return OpenFailureCause::Other;
+    }
+}
+
+constexpr int kOpenRefused = -4;  // ftdi_usb_get_strings2: libusb_open failed
+
+void LibFtdiDriver::NoteUnreadable(int rc) {
+    if (rc == kOpenRefused) {
+        ++unnamedRefused_;
     }
 }
 
@@ -49,7 +63,9 @@ OpenFailureCause CauseOfOpenError(int code) {
 // in enumeration order, until it returns true.
 void LibFtdiDriver::VisitDevices(ftdi_context* ctx, const std::vector<UsbProduct>& products,
                                  const DeviceVisitor& visit) {
-    for (const auto& [vendor, product] : SearchIds(products)) {
+    unnamedRefused_ = 0;
+    const auto seen = api_.ftdiProductIds ? api_.ftdiProductIds(ctx) : std::vector<uint16_t>{};
+    for (const auto& [vendor, product] : SearchIds(products, seen)) {
         ftdi_device_list* list = nullptr;
         if (api_.usbFindAll(ctx, &list, vendor, product) < 0) {
             continue;
@@ -57,7 +73,9 @@ void LibFtdiDriver::VisitDevices(ftdi_context* ctx, const std::vector<UsbProduct
         bool done = false;
         for (ftdi_device_list* node = list; node != nullptr && !done; node = node->next) {
             char text[kDescriptionBytes] = {};
-            if (api_.usbGetDescription(ctx, node->dev, text, static_cast<int>(sizeof text)) < 0) {
+            const int rc = api_.usbGetDescription(ctx, node->dev, text, static_cast<int>(sizeof text));
+            if (rc < 0) {
+                NoteUnreadable(rc);
                 continue;
             }
             text[kDescriptionBytes - 1] = '\0';
@@ -86,6 +104,12 @@ void LibFtdiDriver::Enumerate() {
         return false;
     });
     api_.freeContext(ctx);
+    // Without sysfs a device closed to this user has no name to show; the
+    // pod is the FTDI device this program is for, and "may not open" helps
+    // the user where "no pod" would not.
+    if (products.empty() && unnamedRefused_ > 0 && readable.count(kPodDescription) == 0) {
+        listing_.push_back(Listed{kPodDescription, "", false, OpenFailureCause::PermissionDenied});
+    }
     for (const UsbProduct& p : products) {
         const auto seen = readable.find(p.product);
         if (seen != readable.end()) {
@@ -166,9 +190,17 @@ FT_STATUS LibFtdiDriver::OpenMatching(const std::string& wanted, bool bySerial, 
     });
     if (!matched || rc < 0) {
         api_.freeContext(ctx);
-        lastOpenFailure_ = matched    ? CauseOfOpenError(rc)
-                           : bySerial ? OpenFailureCause::Unplugged
-                                      : CauseOfUnreachable(wanted, products);
+        if (matched) {
+            lastOpenFailure_ = CauseOfOpenError(rc);
+        } else if (bySerial) {
+            lastOpenFailure_ = OpenFailureCause::Unplugged;
+        } else if (products.empty() && unnamedRefused_ > 0) {
+            // Without sysfs a device whose name could not be read for want of
+            // permission may well be the pod.
+            lastOpenFailure_ = OpenFailureCause::PermissionDenied;
+        } else {
+            lastOpenFailure_ = CauseOfUnreachable(wanted, products);
+        }
         return matched ? FT_DEVICE_NOT_OPENED : FT_DEVICE_NOT_FOUND;
     }
     auto port = std::make_unique<Port>();

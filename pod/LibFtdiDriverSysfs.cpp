@@ -43,9 +43,11 @@ std::string DeviceNode(const std::string& devRoot, const fs::path& device) {
 std::vector<UsbProduct> ListFtdiUsbProducts(const std::string& sysfsRoot, const std::string& devRoot) {
     std::error_code ec;
     std::vector<fs::path> devices;
-    for (const auto& entry : fs::directory_iterator(sysfsRoot, ec)) {
-        if (ReadLine(entry.path() / "idVendor") == "0403") {
-            devices.push_back(entry.path());
+    // The error_code overloads throughout: a device unplugged while we walk
+    // ends the walk instead of throwing out of the driver.
+    for (fs::directory_iterator it(sysfsRoot, ec), end; !ec && it != end; it.increment(ec)) {
+        if (ReadLine(it->path() / "idVendor") == "0403") {
+            devices.push_back(it->path());
         }
     }
     std::sort(devices.begin(), devices.end());

@@ -16,7 +16,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
-  libftdi1-2 libftdi1-dev
+  libftdi1-2 libftdi1-dev libusb-1.0-0-dev
   libcli11-dev nlohmann-json3-dev libssl-dev zlib1g-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-nanum xvfb xauth x11-utils libxcb1-dev

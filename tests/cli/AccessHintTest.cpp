@@ -41,6 +41,13 @@ TEST(AccessHint, NamesTheUdevRuleWhenPermissionIsLacking) {
     }
 }
 
+TEST(AccessHint, AnotherProgramHoldingThePodIsNoUdevMatter) {
+    const CommandOutcome outcome = ResetWith(OpenFailureCause::HeldByAnotherProgram);
+    EXPECT_EQ(outcome.message, "Fail to open communication port");
+    EXPECT_NE(outcome.hint.find("another program holds the KVL47Q POD"), std::string::npos) << outcome.hint;
+    EXPECT_EQ(outcome.hint.find("udev"), std::string::npos) << outcome.hint;
+}
+
 TEST(AccessHint, NoHintForOtherFailures) {
     const CommandOutcome outcome = ResetWith(OpenFailureCause::Unplugged);
     EXPECT_EQ(outcome.message, "Fail to open communication port");

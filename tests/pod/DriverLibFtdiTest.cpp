@@ -105,8 +105,13 @@ TEST_F(LibFtdiTest, OpenFailuresSayWhyAndLeakNothing) {
         OpenFailureCause cause;
     } cases[] = {{-4, OpenFailureCause::PermissionDenied},
                  {-8, OpenFailureCause::PermissionDenied},
-                 {-5, OpenFailureCause::HeldByKernelDriver},
-                 {-3, OpenFailureCause::Other}};
+                 {-5, OpenFailureCause::HeldByAnotherProgram},
+                 {-3, OpenFailureCause::HeldByKernelDriver},
+                 {-6, OpenFailureCause::Other},
+                 {-7, OpenFailureCause::Other},
+                 {-9, OpenFailureCause::Other},
+                 {-10, OpenFailureCause::Other},
+                 {-12, OpenFailureCause::Other}};
     for (const auto& c : cases) {
         chip.openResult = c.rc;
         EXPECT_EQ(Driver().FT_OpenEx(const_cast<char*>("KVL47Q POD"), FT_OPEN_BY_DESCRIPTION, &h),
@@ -332,6 +337,14 @@ TEST(SystemDriverTest, SystemLoaderGivesAWorkingDriverOrNone) {
     EXPECT_TRUE(driver->BackendName() == "libftd2xx" || driver->BackendName() == "libftdi1");
     DWORD count = 99;
     EXPECT_EQ(driver->FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
+}
+
+// The adapter reads libftdi's context with the 1.x header's layout.
+TEST(LibFtdiVersion, OnlyKnownReleasesAreUsed) {
+    EXPECT_EQ(LibFtdiVersionRefusal(1, 5), "");
+    EXPECT_EQ(LibFtdiVersionRefusal(1, 4), "");
+    EXPECT_EQ(LibFtdiVersionRefusal(2, 0), "libftdi1 2.0 is not supported: this program needs libftdi1 1.4 or a later 1.x");
+    EXPECT_NE(LibFtdiVersionRefusal(0, 20), "");
 }
 
 }  // namespace
