@@ -92,7 +92,7 @@ private:
     };
     struct Pending {
         uint8_t byte;
-        uint32_t availableAtMs;
+        uint64_t availableAtUs;  // on the clock's microsecond line
     };
     class Queue;
 
@@ -100,9 +100,9 @@ private:
     bool HandleValid(FT_HANDLE handle) const;
     FT_STATUS Check(FT_HANDLE handle) const;
     size_t DueCount() const;
-    bool WaitForByte(uint32_t startMs);
+    bool WaitForByte(uint64_t startUs);
     int FindOpenable(const std::string& description) const;
-    void QueueReply(uint8_t byte, uint32_t availableAtMs);
+    void QueueReply(uint8_t byte, uint64_t availableAtUs);
 
     VirtualClock& clock_;
     std::vector<Entry> devices_;
