@@ -8,6 +8,7 @@
 #include "pod/LibFtdiDriver.h"
 #include "pod/PodLink.h"
 #include "tests/pod/DriverFakeFtdi.h"
+#include "tests/support/HardwareTests.h"
 
 namespace nembra::testing {
 namespace {
@@ -307,6 +308,7 @@ TEST(SystemDriverTest, MissingOrForeignLibrariesGiveNoDriver) {
 }
 
 TEST(SystemDriverTest, SystemLoaderGivesAWorkingDriverOrNone) {
+    if (!HardwareTestsAllowed()) GTEST_SKIP() << kHardwareTestsSkipped;
     auto driver = MakeSystemDriverLoader()->Load();
     if (driver == nullptr) {
         GTEST_SKIP() << "neither libftd2xx nor libftdi1 is installed on this machine";
