@@ -22,6 +22,7 @@ std::string AccessText(OpenFailureCause cause) {
         case OpenFailureCause::None: return "yes";
         case OpenFailureCause::PermissionDenied: return "no: permission denied";
         case OpenFailureCause::HeldByKernelDriver: return "no: held by the kernel's serial driver";
+        case OpenFailureCause::HeldByAnotherProgram: return "no: held by another program";
         case OpenFailureCause::Unplugged: return "no: unplugged";
         case OpenFailureCause::Other: break;
     }

@@ -25,6 +25,8 @@ enum class CoffResult : uint16_t {
     HexRecordType = 10,
     HexTruncated = 11,
     HexOverlap = 12,
+    // More runs of words than the image's 16-bit section counts can hold.
+    HexTooManyRuns = 13,
 };
 
 // The status-line text for a result ("Reading COFF file is successful" for Ok).

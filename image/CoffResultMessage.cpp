@@ -17,6 +17,7 @@ const char* CoffResultMessage(CoffResult result) {
         case CoffResult::HexRecordType: return "The specified HEX file has an unsupported record type";
         case CoffResult::HexTruncated: return "The specified HEX file is truncated";
         case CoffResult::HexOverlap: return "The specified HEX file gives a word address twice";
+        case CoffResult::HexTooManyRuns: return "The specified HEX file has more than 65535 separate blocks of words";
     }
     return "File exception error happens";
 }

@@ -11,6 +11,8 @@ namespace {
 // keys come from the key fields), as the COFF reader drops "CsmPwlFile".
 constexpr uint32_t kPasswordFirst = 0x3F7FF8;
 constexpr uint32_t kPasswordLast = 0x3F7FFF;
+// The flash summary counts sections in 16 bits, as a COFF header does.
+constexpr size_t kMostRuns = 0xFFFF;
 
 CoffResult FromProblem(HexProblem problem) {
     switch (problem) {
@@ -81,6 +83,7 @@ CoffResult ReadRuns(const std::string& path, DeviceType deviceType, std::vector<
     fault = {parsed.line, parsed.address};
     if (parsed.problem != HexProblem::None) return FromProblem(parsed.problem);
     runs = IsF281x(deviceType) ? WithoutPassword(std::move(parsed.runs)) : std::move(parsed.runs);
+    if (runs.size() > kMostRuns) return CoffResult::HexTooManyRuns;
     return FitsDevice(runs, deviceType) ? CoffResult::Ok : CoffResult::DeviceMismatch;
 }
 

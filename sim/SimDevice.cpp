@@ -9,18 +9,16 @@ namespace {
 
 constexpr size_t kDescriptionBytes = 64;
 
-// True when time `at` has come on a wrapping 32-bit clock.
-bool Reached(uint32_t now, uint32_t at) {
-    return static_cast<int32_t>(now - at) >= 0;
-}
-
 }  // namespace
 
 // Where the peer puts its reply bytes.
 class SimDevice::Queue : public ReplyQueue {
 public:
     explicit Queue(SimDevice& device) : device_(device) {}
-    void Push(uint8_t byte, uint32_t availableAtMs) override { device_.QueueReply(byte, availableAtMs); }
+    void Push(uint8_t byte, uint32_t availableAtMs) override {
+        device_.QueueReply(byte, UsOfReading(availableAtMs, device_.clock_.NowUs()));
+    }
+    void PushAtUs(uint8_t byte, uint64_t availableAtUs) override { device_.QueueReply(byte, availableAtUs); }
 
 private:
     SimDevice& device_;
@@ -57,17 +55,18 @@ int SimDevice::CallCount(Call call) const {
 }
 
 void SimDevice::InjectReply(const std::vector<uint8_t>& bytes, uint32_t availableAtMs) {
+    const uint64_t atUs = UsOfReading(availableAtMs, clock_.NowUs());
     for (uint8_t b : bytes) {
-        QueueReply(b, availableAtMs);
+        QueueReply(b, atUs);
     }
 }
 
 // The pipe keeps its order: a byte cannot overtake the one sent before it.
-void SimDevice::QueueReply(uint8_t byte, uint32_t availableAtMs) {
-    if (!rx_.empty() && !Reached(availableAtMs, rx_.back().availableAtMs)) {
-        availableAtMs = rx_.back().availableAtMs;
+void SimDevice::QueueReply(uint8_t byte, uint64_t availableAtUs) {
+    if (!rx_.empty()) {
+        availableAtUs = std::max(availableAtUs, rx_.back().availableAtUs);
     }
-    rx_.push_back(Pending{byte, availableAtMs});
+    rx_.push_back(Pending{byte, availableAtUs});
 }
 
 bool SimDevice::Fails(Call call) {
@@ -109,7 +108,7 @@ FT_STATUS SimDevice::Check(FT_HANDLE handle) const {
 size_t SimDevice::DueCount() const {
     size_t due = 0;
     for (const Pending& p : rx_) {
-        if (!Reached(clock_.NowMs(), p.availableAtMs)) {
+        if (p.availableAtUs > clock_.NowUs()) {
             break;
         }
         ++due;
@@ -322,7 +321,7 @@ FT_STATUS SimDevice::FT_Write(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesT
     SimPeer* peer = devices_[static_cast<size_t>(openIndex_)].peer;
     if (peer != nullptr && dwBytesToWrite > 0) {
         Queue replies(*this);
-        peer->OnHostWrite(bytes, dwBytesToWrite, clock_.NowMs(), replies);
+        peer->OnHostWriteAtUs(bytes, dwBytesToWrite, clock_.NowUs(), replies);
     }
     return FT_OK;
 }
@@ -353,23 +352,21 @@ FT_STATUS SimDevice::FT_GetStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes, DWORD* d
 }
 
 // Waits on the virtual clock for the next reply byte, within the read
-// time-out counted from `startMs`. False when it does not come in time.
-bool SimDevice::WaitForByte(uint32_t startMs) {
+// time-out counted from `startUs`. False when it does not come in time.
+bool SimDevice::WaitForByte(uint64_t startUs) {
+    const uint64_t deadlineUs = startUs + uint64_t{readTimeoutMs_} * 1000;
     if (rx_.empty()) {
         if (readTimeoutMs_ != 0) {
-            clock_.AdvanceTo(startMs + readTimeoutMs_);
+            clock_.AdvanceToUs(deadlineUs);
         }
         return false;  // nothing is on its way: an endless wait would never end
     }
-    const uint32_t arrival = rx_.front().availableAtMs;
-    if (Reached(clock_.NowMs(), arrival)) {
+    const uint64_t arrivalUs = rx_.front().availableAtUs;
+    if (readTimeoutMs_ == 0 || arrivalUs <= deadlineUs) {
+        clock_.AdvanceToUs(arrivalUs);
         return true;
     }
-    if (readTimeoutMs_ == 0 || arrival - startMs <= readTimeoutMs_) {
-        clock_.AdvanceTo(arrival);
-        return true;
-    }
-    clock_.AdvanceTo(startMs + readTimeoutMs_);
+    clock_.AdvanceToUs(deadlineUs);
     return false;
 }
 
@@ -384,7 +381,7 @@ FT_STATUS SimDevice::FT_Read(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesTo
         return FT_INVALID_PARAMETER;
     }
     auto* out = static_cast<uint8_t*>(lpBuffer);
-    const uint32_t start = clock_.NowMs();
+    const uint64_t start = clock_.NowUs();
     DWORD got = 0;
     while (got < dwBytesToRead && WaitForByte(start)) {
         out[got++] = rx_.front().byte;

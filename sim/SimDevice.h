@@ -95,7 +95,7 @@ private:
     };
     struct Pending {
         uint8_t byte;
-        uint32_t availableAtMs;
+        uint64_t availableAtUs;  // on the clock's microsecond line
     };
     class Queue;
 
@@ -104,10 +104,10 @@ private:
     bool HandleValid(FT_HANDLE handle) const;
     FT_STATUS Check(FT_HANDLE handle) const;
     size_t DueCount() const;
-    bool WaitForByte(uint32_t startMs);
+    bool WaitForByte(uint64_t startUs);
     int FindOpenable(const std::string& wanted, DWORD flags) const;
     FT_STATUS ListByIndex(uintptr_t index, void* out, DWORD field) const;
-    void QueueReply(uint8_t byte, uint32_t availableAtMs);
+    void QueueReply(uint8_t byte, uint64_t availableAtUs);
 
     VirtualClock& clock_;
     std::vector<Entry> devices_;

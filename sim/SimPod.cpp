@@ -40,7 +40,7 @@ struct SimPod::Impl {
     void Handle(const SimFrame& frame, ReplyQueue& replies);
     void Refuse(const std::string& why, ReplyQueue& replies);
     void Answer(const SimFrame& frame, const SimCommandShape& shape, ReplyQueue& replies);
-    static void Push(const std::vector<uint8_t>& bytes, uint32_t atMs, ReplyQueue& replies);
+    static void Push(const std::vector<uint8_t>& bytes, uint64_t atUs, ReplyQueue& replies);
 
     SimPodOptions options;
     SimTarget target;
@@ -54,8 +54,8 @@ struct SimPod::Impl {
     bool pulledOut = false;
 };
 
-void SimPod::Impl::Push(const std::vector<uint8_t>& bytes, uint32_t atMs, ReplyQueue& replies) {
-    for (uint8_t byte : bytes) replies.Push(byte, atMs);
+void SimPod::Impl::Push(const std::vector<uint8_t>& bytes, uint64_t atUs, ReplyQueue& replies) {
+    for (uint8_t byte : bytes) replies.PushAtUs(byte, atUs);
 }
 
 void SimPod::Impl::Refuse(const std::string& why, ReplyQueue& replies) {
@@ -104,15 +104,20 @@ void SimPod::Impl::Answer(const SimFrame& frame, const SimCommandShape& shape, R
     if (stray) bytes.push_back(kStrayByte);
     if (bytes.empty() && reply.workMs == 0) return;
     // A slow reply is late even when every other reply is due at once.
-    Push(bytes, wire.Reply(reply.workMs, bytes.size()) + extraMs, replies);
+    Push(bytes, wire.Reply(reply.workMs, bytes.size()) + uint64_t{extraMs} * 1000, replies);
 }
 
 SimPod::SimPod(SimPodOptions options) : impl_(new Impl(std::move(options))) {}
 
 SimPod::~SimPod() { delete impl_; }
 
+// A host that keeps only milliseconds writes at the start of its millisecond.
 void SimPod::OnHostWrite(const uint8_t* bytes, size_t count, uint32_t nowMs, ReplyQueue& replies) {
-    impl_->wire.HostWrite(nowMs);
+    OnHostWriteAtUs(bytes, count, UsOfReading(nowMs, impl_->wire.lastHostUs()), replies);
+}
+
+void SimPod::OnHostWriteAtUs(const uint8_t* bytes, size_t count, uint64_t nowUs, ReplyQueue& replies) {
+    impl_->wire.HostWrite(nowUs);
     SimFrame frame;
     for (size_t i = 0; i < count; ++i) {
         impl_->wire.ByteIn();

@@ -9,7 +9,8 @@
 
 namespace nembra {
 
-// How long things take on the simulated pod, in virtual milliseconds.
+// How long things take on the simulated pod, in virtual milliseconds (the
+// model keeps time finer than that, so fractions add up, not round up).
 struct SimTiming {
     bool zeroLatency = false;  // every reply due at once: the fastest tests
     // The rest is ignored when zeroLatency is set.
@@ -51,6 +52,7 @@ public:
 
     // SimPeer
     void OnHostWrite(const uint8_t* bytes, size_t count, uint32_t nowMs, ReplyQueue& replies) override;
+    void OnHostWriteAtUs(const uint8_t* bytes, size_t count, uint64_t nowUs, ReplyQueue& replies) override;
     void OnOpen(uint32_t nowMs) override;
     void OnClose() override;
     bool PulledOut() const override;

@@ -15,26 +15,22 @@ double BytesUs(size_t count) { return static_cast<double>(count) * kByteUs; }
 
 }  // namespace
 
-void SimWire::HostWrite(uint32_t nowMs) {
-    if (!started_) {
-        started_ = true;
-        lastHostMs_ = nowMs;
-    }
-    hostUs_ += static_cast<double>(nowMs - lastHostMs_) * 1000.0;
-    lastHostMs_ = nowMs;
-    podUs_ = std::max(podUs_, hostUs_);
+// The pod idles until the host's bytes come: its time never lags the host's.
+void SimWire::HostWrite(uint64_t nowUs) {
+    hostUs_ = nowUs;
+    podUs_ = std::max(podUs_, static_cast<double>(nowUs));
 }
 
 void SimWire::ByteIn() {
     if (!timing_.zeroLatency) podUs_ += BytesUs(1);
 }
 
-uint32_t SimWire::Reply(uint32_t workMs, size_t replyBytes) {
-    if (timing_.zeroLatency) return lastHostMs_;
+uint64_t SimWire::Reply(uint32_t workMs, size_t replyBytes) {
+    if (timing_.zeroLatency) return hostUs_;
     podUs_ += static_cast<double>(workMs) * 1000.0 + BytesUs(replyBytes);
     const double arrivalUs = podUs_ + std::max(0.0, timing_.usbTurnaroundMs) * 1000.0;
-    const double aheadMs = std::ceil((arrivalUs - hostUs_) / 1000.0);
-    return lastHostMs_ + static_cast<uint32_t>(aheadMs);
+    // Whole microseconds: the rounding stays below a microsecond per reply.
+    return std::max(hostUs_, static_cast<uint64_t>(std::ceil(arrivalUs)));
 }
 
 }  // namespace nembra

@@ -9,6 +9,7 @@
 #include "CliFiles.h"
 #include "CliProcess.h"
 #include "image/ProgramImage.h"
+#include "tests/support/HardwareTests.h"
 
 namespace nembra::testing {
 namespace {
@@ -234,6 +235,7 @@ TEST_F(SimPodCommands, EmptyStateFileStartsAnEmptyPod) {
 }
 
 TEST(UsbBackend, WithoutAPodTheConnectFailureIsTheFinalLine) {
+    if (!HardwareTestsAllowed()) GTEST_SKIP() << kHardwareTestsSkipped;
     CliFiles files;
     const CliRun run = RunTool({"reset"}, files.dir.path());
     EXPECT_EQ(run.exitCode, 1);

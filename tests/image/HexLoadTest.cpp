@@ -200,6 +200,21 @@ TEST_F(HexLoad, MoreWordsThanTheImageHoldsAreRefused) {
     ExpectRefused("The specified file is too large for image memory");
 }
 
+// One word at each even address: as many separate runs as words.
+std::string ScatteredWords(uint32_t count) {
+    WordMap words;
+    for (uint32_t i = 0; i < count; ++i) words[0x100000 + 2 * i] = static_cast<uint16_t>(i);
+    return HexOf(words);
+}
+
+TEST_F(HexLoad, SectionCountsFitTheirSixteenBits) {
+    ASSERT_TRUE(Load("most.hex", ScatteredWords(0xFFFF))) << status.lastText();
+    EXPECT_EQ(image.sectionCount(), 0xFFFF);
+    EXPECT_EQ(image.flashSummary.nonFlashSectionCount, 0xFFFF);
+    EXPECT_FALSE(Load("too-many.hex", ScatteredWords(0x10000)));
+    ExpectRefused("The specified HEX file has more than 65535 separate blocks of words");
+}
+
 // TI's own hex output gives the same image as the .out it was made from.
 class TiHexFiles : public ::testing::TestWithParam<const char*> {
 protected:

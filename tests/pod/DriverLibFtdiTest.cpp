@@ -9,6 +9,7 @@
 #include "pod/PodLink.h"
 #include "pod/PodListing.h"
 #include "tests/pod/DriverFakeFtdi.h"
+#include "tests/support/HardwareTests.h"
 
 namespace nembra::testing {
 namespace {
@@ -330,6 +331,7 @@ TEST(SystemDriverTest, MissingOrForeignLibrariesGiveNoDriver) {
 }
 
 TEST(SystemDriverTest, SystemLoaderGivesAWorkingDriverOrNone) {
+    if (!HardwareTestsAllowed()) GTEST_SKIP() << kHardwareTestsSkipped;
     auto driver = MakeSystemDriverLoader()->Load();
     if (driver == nullptr) {
         GTEST_SKIP() << "neither libftd2xx nor libftdi1 is installed on this machine";

@@ -1,7 +1,10 @@
 #include <cstdlib>
 #include <functional>
 
+#include "image/ProgramImage.h"
+#include "pod/TargetSequences.h"
 #include "tests/sim/SimFixture.h"
+#include "tests/support/RecordingStatus.h"
 
 namespace nembra::testing {
 namespace {
@@ -16,6 +19,89 @@ protected:
         return rig->clock.NowMs() - start;
     }
 };
+
+// What the host read over the link: bytes and replies.
+class ReadTally : public LinkObserver {
+public:
+    void OnWrite(const uint8_t*, size_t) override {}
+    void OnRead(const uint8_t*, size_t count) override {
+        bytes += count;
+        replies += count > 0 ? 1 : 0;
+    }
+    void OnEvent(const std::string&) override {}
+
+    size_t bytes = 0;
+    size_t replies = 0;
+};
+
+// A run on the simulated pod should take what a real pod with its
+// parameters would take: every byte both ways at 921600 baud and ten bits,
+// the pod's own work, and one USB turnaround per reply; no more.
+class SimRunTimeTest : public SimTimedTest {
+protected:
+    void SetUp() override {
+        SimTimedTest::SetUp();
+        l().SetObserver(&tally);
+    }
+    void TearDown() override { l().SetObserver(nullptr); }
+
+    double ExpectedMs(double podWorkMs) const {
+        constexpr double kByteMs = 10.0 * 1000.0 / 921600.0;
+        const size_t wireBytes = rig->device.written().size() + tally.bytes;
+        return static_cast<double>(wireBytes) * kByteMs + podWorkMs +
+               static_cast<double>(tally.replies) * timing.usbTurnaroundMs;
+    }
+    void ExpectWithinOnePercent(uint32_t modeledMs, double expectedMs) const {
+        EXPECT_NEAR(modeledMs, expectedMs, expectedMs / 100.0)
+            << tally.replies << " replies, " << rig->device.written().size() << " bytes written";
+    }
+
+    const SimTiming timing;
+    ReadTally tally;
+};
+
+// A reply costs its wire time and turnaround, about 1.04 ms, not the host's
+// next whole millisecond (2 ms) each time.
+TEST_F(SimRunTimeTest, ShortRepliesAddUpToTheirTrueTime) {
+    const uint32_t ms = Elapsed([&] {
+        for (int i = 0; i < 1000; ++i) ASSERT_TRUE(IdentifyPod(l()));
+    });
+    EXPECT_EQ(tally.replies, 1000u);
+    ExpectWithinOnePercent(ms, ExpectedMs(0));
+}
+
+// The whole 128 K-word flash of an F2812 written as Target Write does it.
+TEST_F(SimRunTimeTest, FullF2812TargetWriteTakesWireWorkAndTurnarounds) {
+    constexpr DeviceType kF2812 = 4;
+    constexpr uint32_t kFlashStart = 0x3D8000;
+    constexpr uint32_t kFlashWords = 0x20000;
+    ProgramImage image;
+    ClearImage(image, kF2812);
+    ImageSection section;
+    section.name = "text";
+    section.address = kFlashStart;
+    // The last eight words are the password: left erased, the flash stays open.
+    section.wordCount = kFlashWords - 8;
+    for (uint32_t i = 0; i < 2 * section.wordCount; ++i) image.store()[i] = static_cast<uint8_t>(i * 7 + 3);
+    MarkFlashRegion(section, kF2812);
+    image.sections.push_back(section);
+    image.totalBytes = 2 * section.wordCount;
+    ComputeFlashSummary(image, kF2812);
+    image.imageLoaded = true;
+    RecordingStatus status;
+    CsmKeyTable keys = kNoPassword;
+    SequenceContext ctx{l(), image, kF2812, keys, status};
+
+    const uint32_t ms = Elapsed([&] { ASSERT_EQ(ProgramF281x(ctx, true, true, false), TargetWriteResult::Success); });
+    ExpectNoProtocolErrors();
+    EXPECT_EQ(pod().TargetFlashWord(kFlashStart + 1), image.DataWord(section, 1));
+
+    const uint32_t blocks = (section.wordCount + 39) / 40;
+    const double workMs = timing.bootMs + timing.algorithmDownloadMs + timing.flashInitMs + 10.0 * timing.sectorEraseMs +
+                          static_cast<double>(blocks) * timing.blockProgramMs + timing.resetMs;
+    ExpectWithinOnePercent(ms, ExpectedMs(workMs));
+    RecordProperty("simulated_ms", static_cast<int>(ms));
+}
 
 TEST_F(SimTimedTest, AcknowledgementTakesATurnaround) {
     const uint32_t ms = Elapsed([&] { ASSERT_TRUE(IdentifyPod(l())); });
