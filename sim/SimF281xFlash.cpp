@@ -30,7 +30,7 @@ uint16_t OldContent(uint32_t address) {
 
 }  // namespace
 
-SimF281xFlash::SimF281xFlash() : words_(kEnd - kStart + 1) {
+SimF281xFlash::SimF281xFlash() : words_(kEnd - kStart + 1), erased_(words_.size(), false) {
     for (uint32_t address = kStart; address <= kEnd; ++address) words_[address - kStart] = OldContent(address);
 }
 
@@ -46,10 +46,22 @@ uint16_t SimF281xFlash::Word(uint32_t address) const {
 void SimF281xFlash::EraseSectors(uint16_t mask) {
     for (int index = 0; index < kSectorCount; ++index) {
         if ((mask & (1u << index)) == 0) continue;
-        for (uint32_t address = kSectors[index].first; address <= kSectors[index].last; ++address)
+        for (uint32_t address = kSectors[index].first; address <= kSectors[index].last; ++address) {
             words_[address - kStart] = 0xFFFF;
+            erased_[address - kStart] = true;
+        }
     }
 }
+
+bool SimF281xFlash::ErasedSinceBoot(uint32_t address, uint32_t count) const {
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t at = address + i;
+        if (at < kStart || at > kEnd || !erased_[at - kStart]) return false;
+    }
+    return true;
+}
+
+void SimF281xFlash::ForgetErases() { erased_.assign(erased_.size(), false); }
 
 void SimF281xFlash::Program(uint32_t address, uint16_t data) {
     if (address < kStart || address > kEnd) return;

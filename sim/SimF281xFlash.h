@@ -24,11 +24,16 @@ public:
     void EraseSectors(uint16_t mask);
     // Flash cells can only go from 1 to 0: programming ANDs the data in.
     void Program(uint32_t address, uint16_t data);
+    // Whether every word of the range was erased since the target was last
+    // booted; the flash algorithm knows nothing of erases before that.
+    bool ErasedSinceBoot(uint32_t address, uint32_t count) const;
+    void ForgetErases();
     // The CSM password words at 0x3F7FF8-0x3F7FFF.
     CsmKeyTable Password() const;
 
 private:
     std::vector<uint16_t> words_;
+    std::vector<bool> erased_;
 };
 
 }  // namespace nembra
