@@ -9,7 +9,6 @@ namespace nembra {
 
 inline constexpr uint8_t STX = 0x02;
 inline constexpr uint8_t ETX = 0x03;
-inline constexpr size_t kBatchThreshold = 350;
 
 // Every command clears the start of rxBuffer, writes its frame (200 ms) and,
 // when it has a reply, reads it; success only on a first byte of '!'.
@@ -47,23 +46,6 @@ bool ReadImageRecord(PodLink& link, ImageRecordReply& reply);
 bool ReadPasswordRecord(PodLink& link, CsmKeyTable& keys);
 bool ReadSectionRecord(PodLink& link, uint8_t sequence, SectionRecordReply& reply);
 bool VerifySerialFlashPage(PodLink& link, uint16_t page, uint16_t byteCount);
-
-// A batch of "S" frames written together once 350 characters are pending.
-// The pod acknowledges no data word, so any received byte waiting after a
-// batch write is a failure.
-class FrameBatch {
-public:
-    explicit FrameBatch(std::string& text) : text_(text) {}
-    void Clear() { text_.clear(); }
-    void AppendDataWord(uint16_t value);
-    bool Full() const { return text_.size() >= kBatchThreshold; }
-    bool Empty() const { return text_.empty(); }
-    // Writes (2000 ms) and empties the batch; checks no reply byte is waiting.
-    bool Flush(PodLink& link);
-
-private:
-    std::string& text_;
-};
 
 // The 32 upper-case hex digits of the keys, KEY0 first; all F when unlock is off.
 std::string CsmKeyText(bool unlock, const CsmKeyTable& keys);

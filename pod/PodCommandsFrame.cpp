@@ -73,15 +73,6 @@ bool WriteBatchText(PodLink& link, const std::string& text) {
     return true;
 }
 
-bool FlushBatch(PodLink& link, std::string& batch) {
-    const bool written = WriteBatchText(link, batch);
-    batch.clear();
-    if (!written) return false;
-    uint32_t waiting = 0;
-    if (!link.WaitingBytes(waiting)) return false;
-    return waiting == 0;
-}
-
 std::string DataWordFrame(uint16_t value) { return FrameText('S').Hex(value, 4).Finish(); }
 
 }  // namespace nembra

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "pod/DriverLoader.h"
+#include "pod/FrameBatch.h"
 #include "pod/FtdiDriver.h"
 #include "pod/LinkClock.h"
 #include "pod/LinkObserver.h"
@@ -50,7 +51,7 @@ public:
     bool connected = false;
     std::array<uint8_t, kLinkBufferBytes> txBuffer{};
     std::array<uint8_t, kLinkBufferBytes> rxBuffer{};
-    std::string frameBatch;
+    FrameBatch frameBatch;
     uint16_t firmwareVersion = 0;
 
 private:
