@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "image/FlashSectors.h"
 #include "pod/PodRecords.h"
 
 namespace nembra {
@@ -10,9 +11,8 @@ namespace nembra {
 // holding an old program, so a sector that was never erased shows.
 class SimF281xFlash {
 public:
-    static constexpr uint32_t kStart = 0x3D8000;
-    static constexpr uint32_t kEnd = 0x3F7FFF;
-    static constexpr int kSectorCount = 10;
+    static constexpr uint32_t kStart = kFlashSectors.back().first;
+    static constexpr uint32_t kEnd = kFlashSectors.front().last;
 
     SimF281xFlash();
 
