@@ -45,7 +45,8 @@ nlohmann::ordered_json CommandData(const CliOptions& options, const Session& ses
     nlohmann::ordered_json data = nlohmann::ordered_json::object();
     if (options.command != Command::Reset && options.command != Command::Info) data["file"] = options.file;
     if (options.command == Command::PodWrite) data["podFileName"] = session.eepFileName;
-    if (options.command == Command::Info && ok) data.update(PodInfoJson(session.link.firmwareVersion, session.podFileRecord));
+    if (options.command == Command::Info && ok)
+        data.update(PodInfoJson(session.firmwareVersion, session.podFileRecord));
     return data;
 }
 

@@ -13,7 +13,7 @@ bool FrameBatch::AddDataWord(PodLink& link, uint16_t value, bool flush) {
 
 bool FrameBatch::Flush(PodLink& link) {
     if (text_.empty()) return true;
-    const bool written = WriteBatchText(link, text_);
+    const bool written = link.WriteText(text_, kBatchWriteTimeoutMs);
     text_.clear();
     if (!written) return false;
     uint32_t waiting = 0;
@@ -22,7 +22,7 @@ bool FrameBatch::Flush(PodLink& link) {
 
 bool FrameBatch::WriteWith(PodLink& link, const std::string& closingFrame) {
     text_ += closingFrame;
-    const bool written = WriteBatchText(link, text_);
+    const bool written = link.WriteText(text_, kBatchWriteTimeoutMs);
     text_.clear();
     return written;
 }

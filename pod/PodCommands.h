@@ -10,10 +10,12 @@ namespace nembra {
 inline constexpr uint8_t STX = 0x02;
 inline constexpr uint8_t ETX = 0x03;
 
-// Every command clears the start of rxBuffer, writes its frame (200 ms) and,
-// when it has a reply, reads it; success only on a first byte of '!'.
+// Every command writes its frame (200 ms) and, when it has a reply, reads
+// it; success only on a first byte of '!'. What a reply carries is returned
+// through the command's arguments.
 bool IdentifyPod(PodLink& link);
-bool QueryPodVersion(PodLink& link);                      // sets link.firmwareVersion
+// The version the pod reports ("KVL15": 15); 0 for another answer after its '!'.
+bool QueryPodVersion(PodLink& link, uint16_t& firmwareVersion);
 bool ReadPodInfo(PodLink& link, PodFileRecord& record);
 bool ResetTarget(PodLink& link);                          // purges after an accepted reset
 bool StartBootLf240x(PodLink& link, uint8_t deviceCode);  // "M", 10000 ms

@@ -29,18 +29,6 @@ private:
     bool ok_ = true;
 };
 
-inline constexpr uint32_t kFrameWriteTimeoutMs = 200;
-
-// The generic single command: clear the reply area, copy the frame into
-// txBuffer, write it, read the reply; true only on a first byte of '!'.
-// replyBytes 0: no reply is read.
-bool ExchangeFrame(PodLink& link, const std::string& frame, size_t replyBytes, uint32_t timeoutMs,
-                   size_t clearBytes = 1);
-
-// Writes text through txBuffer in pieces that fit it, each with the batch
-// write time-out.
-bool WriteBatchText(PodLink& link, const std::string& text);
-
 // The "S" frame of one data word, value as given.
 std::string DataWordFrame(uint16_t value);
 

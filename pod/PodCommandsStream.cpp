@@ -8,16 +8,14 @@ namespace {
 
 // "U" and "X" travel alone and leave any pending data frames where they are.
 bool SendAlone(PodLink& link, char letter, uint16_t value, uint32_t timeoutMs) {
-    return ExchangeFrame(link, FrameText(letter).Hex(value, 4).Finish(), 1, timeoutMs);
+    return link.Exchange(FrameText(letter).Hex(value, 4).Finish(), 1, timeoutMs);
 }
 
 // "Y" and "Z" close a block: the pending data frames go out with them and
 // the pod acknowledges the whole block once.
 bool SendBlockEnd(PodLink& link, char letter, uint16_t value, uint32_t timeoutMs) {
-    link.rxBuffer[0] = 0;
-    if (!link.frameBatch.WriteWith(link, FrameText(letter).Hex(value, 4).Finish())) return false;
-    if (!link.ReadReply(link.rxBuffer.data(), 1, timeoutMs)) return false;
-    return link.rxBuffer[0] == '!';
+    if (!link.frameBatch().WriteWith(link, FrameText(letter).Hex(value, 4).Finish())) return false;
+    return link.AwaitReply(1, timeoutMs);
 }
 
 }  // namespace
@@ -28,7 +26,7 @@ bool SendStreamWord(PodLink& link, char letter, uint16_t value, uint32_t timeout
         case 'X':
             return SendAlone(link, letter, value, timeoutMs);
         case 'S':
-            return link.frameBatch.AddDataWord(link, value, false);
+            return link.frameBatch().AddDataWord(link, value, false);
         case 'Y':
         case 'Z':
             return SendBlockEnd(link, letter, value, timeoutMs);
@@ -44,7 +42,7 @@ bool SendStreamLong(PodLink& link, uint32_t value, uint32_t timeoutMs) {
 
 bool SendFlashWord(PodLink& link, uint16_t word, bool flush) {
     // The pod's flash algorithm takes each word low byte first.
-    return link.frameBatch.AddDataWord(link, SwapWordBytes(word), flush);
+    return link.frameBatch().AddDataWord(link, SwapWordBytes(word), flush);
 }
 
 }  // namespace nembra

@@ -53,7 +53,7 @@ bool EraseFlash(SequenceContext& ctx, bool eraseAll) {
 
 bool WriteFlash(SequenceContext& ctx) {
     ctx.status.ShowMessage("Writing Flash Memory...", false);
-    ctx.link.frameBatch.Clear();
+    ctx.link.frameBatch().Clear();
     for (const ImageSection& section : ctx.image.sections) {
         if (!section.inFlash) continue;
         if (!WriteFlashSection(ctx, section)) return false;

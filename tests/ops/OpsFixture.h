@@ -89,7 +89,7 @@ protected:
 
     // The state every long operation leaves behind, whatever its outcome.
     void ExpectCleanedUp() {
-        EXPECT_FALSE(session.link.connected);
+        EXPECT_FALSE(session.link.connected());
         EXPECT_FALSE(rig.device.open());
         EXPECT_FALSE(panel.buttonsLocked);
         EXPECT_FALSE(panel.cursorBusy);
