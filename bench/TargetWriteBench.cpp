@@ -11,7 +11,7 @@
 #include "ops/Operations.h"
 #include "sim/SimRig.h"
 #include "tests/support/FakePanel.h"
-#include "ui/status/ProgressModel.h"
+#include "status/ProgressModel.h"
 
 namespace nembra {
 namespace {

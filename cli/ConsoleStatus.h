@@ -6,8 +6,8 @@
 
 #include "cli/ProgressLine.h"
 #include "ops/OpsClock.h"
-#include "ui/status/ProgressModel.h"
-#include "ui/status/StatusSink.h"
+#include "status/ProgressModel.h"
+#include "status/StatusSink.h"
 
 namespace nembra::cli {
 

@@ -58,7 +58,8 @@ nlohmann::ordered_json CommandData(const CliOptions& options, const Session& ses
     if (options.command != Command::Reset && options.command != Command::Info) data["file"] = options.file;
     if (options.command == Command::PodWrite) data["podFileName"] = session.eepFileName;
     if (options.command == Command::PodWrite && options.verify) data["verified"] = ok;
-    if (options.command == Command::Info && ok) data.update(PodInfoJson(session.link.firmwareVersion, session.podFileRecord));
+    if (options.command == Command::Info && ok)
+        data.update(PodInfoJson(session.firmwareVersion, session.podFileRecord));
     return data;
 }
 
@@ -73,17 +74,18 @@ void WriteTargetHex(const CliOptions& options, PodBackend& backend, std::ofstrea
 // The firmware version for the record: what POD Info read, else one "?" to
 // the pod after the operation; none when the pod does not answer.
 std::optional<uint16_t> FirmwareVersion(const CliOptions& options, OperationContext& ctx, StatusSink& quiet) {
-    PodLink& link = ctx.session.link;
     if (options.command == Command::Info) {
-        if (link.firmwareVersion == 0) return std::nullopt;
-        return link.firmwareVersion;
+        if (ctx.session.firmwareVersion == 0) return std::nullopt;
+        return ctx.session.firmwareVersion;
     }
     if (options.logPath.empty()) return std::nullopt;
+    PodLink& link = ctx.session.link;
     OperationContext probe{ctx.session, ctx.panel, quiet, ctx.clock};
-    const bool answered = ConnectPod(probe) && QueryPodVersion(link);
+    uint16_t version = 0;
+    const bool answered = ConnectPod(probe) && QueryPodVersion(link, version);
     link.ClosePod();
-    if (!answered || link.firmwareVersion == 0) return std::nullopt;
-    return link.firmwareVersion;
+    if (!answered || version == 0) return std::nullopt;
+    return version;
 }
 
 // Shows nothing: the record's extra question to the pod is not the operation's.

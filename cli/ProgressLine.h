@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/status/ProgressModel.h"
+#include "status/ProgressModel.h"
 
 namespace nembra::cli {
 

@@ -16,15 +16,14 @@ struct DeviceEntry {
     DeviceFamily family;
     uint32_t flashStart;         // flash region for inFlash; 0/0 for LF240xA
     uint32_t flashEnd;
-    uint16_t allSectorsMask;     // what "Erase All Flash Memory" erases
 };
 
 inline constexpr std::array<DeviceEntry, 5> kDevices{{
-    {"LF240xA - 30MHz(7.5MHz * 4)", "lf240xa-30", DeviceFamily::Lf240xA, 0, 0, 0x0000},
-    {"LF240xA - 40MHz(10MHz * 4)", "lf240xa-40", DeviceFamily::Lf240xA, 0, 0, 0x0000},
-    {"F2810 - 150MHz(30MHz * 5)", "f2810", DeviceFamily::F281x, 0x3E8000, 0x3F7FFF, 0x001F},
-    {"F2811 - 150MHz(30MHz * 5)", "f2811", DeviceFamily::F281x, 0x3D8000, 0x3F7FFF, 0x03FF},
-    {"F2812 - 150MHz(30MHz * 5)", "f2812", DeviceFamily::F281x, 0x3D8000, 0x3F7FFF, 0x03FF},
+    {"LF240xA - 30MHz(7.5MHz * 4)", "lf240xa-30", DeviceFamily::Lf240xA, 0, 0},
+    {"LF240xA - 40MHz(10MHz * 4)", "lf240xa-40", DeviceFamily::Lf240xA, 0, 0},
+    {"F2810 - 150MHz(30MHz * 5)", "f2810", DeviceFamily::F281x, 0x3E8000, 0x3F7FFF},
+    {"F2811 - 150MHz(30MHz * 5)", "f2811", DeviceFamily::F281x, 0x3D8000, 0x3F7FFF},
+    {"F2812 - 150MHz(30MHz * 5)", "f2812", DeviceFamily::F281x, 0x3D8000, 0x3F7FFF},
 }};
 
 inline constexpr DeviceType kDefaultDeviceType = 4;

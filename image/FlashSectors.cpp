@@ -1,28 +1,8 @@
-#include <array>
-
+#include "image/FlashSectors.h"
 #include "image/ProgramImage.h"
 
 namespace nembra {
 namespace {
-
-struct SectorRange {
-    uint32_t first;
-    uint32_t last;
-};
-
-// TI's sectors A..J, index 0 at the top of flash.
-constexpr std::array<SectorRange, 10> kSectors{{
-    {0x3F6000, 0x3F7FFF},
-    {0x3F4000, 0x3F5FFF},
-    {0x3F0000, 0x3F3FFF},
-    {0x3EC000, 0x3EFFFF},
-    {0x3E8000, 0x3EBFFF},
-    {0x3E4000, 0x3E7FFF},
-    {0x3E0000, 0x3E3FFF},
-    {0x3DC000, 0x3DFFFF},
-    {0x3DA000, 0x3DBFFF},
-    {0x3D8000, 0x3D9FFF},
-}};
 
 uint16_t BitsBetween(int low, int high) {
     uint16_t mask = 0;
@@ -33,8 +13,9 @@ uint16_t BitsBetween(int low, int high) {
 }  // namespace
 
 bool FindFlashSector(uint32_t address, SectorHit& hit) {
-    for (int i = 0; i < static_cast<int>(kSectors.size()); ++i) {
-        if (address >= kSectors[i].first && address <= kSectors[i].last) {
+    for (int i = 0; i < kFlashSectorCount; ++i) {
+        const FlashSectorRange& sector = kFlashSectors[static_cast<size_t>(i)];
+        if (address >= sector.first && address <= sector.last) {
             hit = {static_cast<uint16_t>(1u << i), i};
             return true;
         }
@@ -43,7 +24,7 @@ bool FindFlashSector(uint32_t address, SectorHit& hit) {
 }
 
 char SectorLetter(int index) {
-    if (index < 0 || index >= static_cast<int>(kSectors.size())) return '?';
+    if (index < 0 || index >= kFlashSectorCount) return '?';
     return static_cast<char>('A' + index);
 }
 

@@ -5,7 +5,7 @@
 #include "image/DeviceTypes.h"
 #include "image/ProgramImage.h"
 #include "image/RecentFiles.h"
-#include "ui/status/StatusSink.h"
+#include "status/StatusSink.h"
 
 namespace nembra {
 

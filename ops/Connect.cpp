@@ -5,8 +5,8 @@ namespace nembra {
 bool ConnectPod(OperationContext& ctx) {
     PodLink& link = ctx.session.link;
     // Only a close the driver refused leaves the link open; it is used as is.
-    if (link.connected) return true;
-    if (!link.driverLibrary) {
+    if (link.connected()) return true;
+    if (link.driverLibrary() == nullptr) {
         ctx.status.ShowMessage("Fail to load FTD2XX.DLL", true);
         return false;
     }

@@ -5,7 +5,7 @@
 #include "ops/OpsClock.h"
 #include "ops/Session.h"
 #include "pod/TargetSequences.h"
-#include "ui/status/StatusSink.h"
+#include "status/StatusSink.h"
 
 namespace nembra {
 

@@ -37,13 +37,14 @@ void RunTargetReset(OperationContext& ctx) {
 void RunPodInfo(OperationContext& ctx) {
     if (!ConnectPod(ctx)) return;
     PodLink& link = ctx.session.link;
-    const bool answered = QueryPodVersion(link) && ReadPodInfo(link, ctx.session.podFileRecord);
+    uint16_t& version = ctx.session.firmwareVersion;
+    const bool answered = QueryPodVersion(link, version) && ReadPodInfo(link, ctx.session.podFileRecord);
     link.ClosePod();
-    if (!answered || link.firmwareVersion == 0) {
+    if (!answered || version == 0) {
         ctx.status.ShowMessage(kPodInfoFailed, true);
         return;
     }
-    ctx.status.ShowMessage(PodInfoLine(link.firmwareVersion, ctx.session.podFileRecord), false);
+    ctx.status.ShowMessage(PodInfoLine(version, ctx.session.podFileRecord), false);
 }
 
 }  // namespace nembra

@@ -21,6 +21,7 @@ struct Session {
     RecentFiles recentFiles;
     std::string eepFileName;
     PodFileRecord podFileRecord;
+    uint16_t firmwareVersion = 0;  // as POD Info last read it: 15 is version 1.5
 };
 
 }  // namespace nembra

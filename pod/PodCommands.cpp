@@ -1,6 +1,6 @@
 #include "pod/PodCommands.h"
 
-#include <algorithm>
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -19,18 +19,19 @@ constexpr size_t kVersionReply = 6;
 constexpr size_t kPodInfoReply = 16;
 
 bool Simple(PodLink& link, char letter, size_t replyBytes, uint32_t timeoutMs) {
-    return ExchangeFrame(link, FrameText(letter).Finish(), replyBytes, timeoutMs);
+    return link.Exchange(FrameText(letter).Finish(), replyBytes, timeoutMs);
 }
 
 bool Send(PodLink& link, const FrameText& frame, size_t replyBytes, uint32_t timeoutMs) {
     if (!frame.ok()) return false;
-    return ExchangeFrame(link, frame.Finish(), replyBytes, timeoutMs);
+    return link.Exchange(frame.Finish(), replyBytes, timeoutMs);
 }
 
 // The five version characters as text up to the first zero byte; "KVL" and
 // two decimal digits give their value, anything else 0.
-uint16_t ParseVersion(const uint8_t* chars) {
-    const std::string_view text(reinterpret_cast<const char*>(chars), strnlen(reinterpret_cast<const char*>(chars), 5));
+uint16_t ParseVersion(const std::array<uint8_t, kVersionReply - 1>& chars) {
+    const auto* first = reinterpret_cast<const char*>(chars.data());
+    const std::string_view text(first, strnlen(first, chars.size()));
     if (text.size() != 5 || text.substr(0, 3) != "KVL") return 0;
     const char tens = text[3];
     const char ones = text[4];
@@ -42,17 +43,19 @@ uint16_t ParseVersion(const uint8_t* chars) {
 
 bool IdentifyPod(PodLink& link) { return Simple(link, 'I', 1, kShortReplyMs); }
 
-bool QueryPodVersion(PodLink& link) {
-    link.firmwareVersion = 0;
-    if (!ExchangeFrame(link, FrameText('?').Finish(), kVersionReply, kShortReplyMs, 7)) return false;
-    link.firmwareVersion = ParseVersion(link.rxBuffer.data() + 1);
+bool QueryPodVersion(PodLink& link, uint16_t& firmwareVersion) {
+    firmwareVersion = 0;
+    std::array<uint8_t, kVersionReply - 1> chars{};
+    if (!link.Exchange(FrameText('?').Finish(), kVersionReply, kShortReplyMs, chars)) return false;
+    firmwareVersion = ParseVersion(chars);
     return true;
 }
 
 bool ReadPodInfo(PodLink& link, PodFileRecord& record) {
     record.bytes.fill(0);
-    if (!ExchangeFrame(link, FrameText('J').Finish(), kPodInfoReply, kShortReplyMs, kPodInfoReply)) return false;
-    std::copy_n(link.rxBuffer.begin() + 1, record.bytes.size(), record.bytes.begin());
+    PodFileRecord read;
+    if (!link.Exchange(FrameText('J').Finish(), kPodInfoReply, kShortReplyMs, read.bytes)) return false;
+    record = read;
     return true;
 }
 

@@ -9,12 +9,13 @@ namespace nembra {
 
 inline constexpr uint8_t STX = 0x02;
 inline constexpr uint8_t ETX = 0x03;
-inline constexpr size_t kBatchThreshold = 350;
 
-// Every command clears the start of rxBuffer, writes its frame (200 ms) and,
-// when it has a reply, reads it; success only on a first byte of '!'.
+// Every command writes its frame (200 ms) and, when it has a reply, reads
+// it; success only on a first byte of '!'. What a reply carries is returned
+// through the command's arguments.
 bool IdentifyPod(PodLink& link);
-bool QueryPodVersion(PodLink& link);                      // sets link.firmwareVersion
+// The version the pod reports ("KVL15": 15); 0 for another answer after its '!'.
+bool QueryPodVersion(PodLink& link, uint16_t& firmwareVersion);
 bool ReadPodInfo(PodLink& link, PodFileRecord& record);
 bool ResetTarget(PodLink& link);                          // purges after an accepted reset
 bool StartBootLf240x(PodLink& link, uint8_t deviceCode);  // "M", 10000 ms
@@ -47,23 +48,6 @@ bool ReadImageRecord(PodLink& link, ImageRecordReply& reply);
 bool ReadPasswordRecord(PodLink& link, CsmKeyTable& keys);
 bool ReadSectionRecord(PodLink& link, uint8_t sequence, SectionRecordReply& reply);
 bool VerifySerialFlashPage(PodLink& link, uint16_t page, uint16_t byteCount);
-
-// A batch of "S" frames written together once 350 characters are pending.
-// The pod acknowledges no data word, so any received byte waiting after a
-// batch write is a failure.
-class FrameBatch {
-public:
-    explicit FrameBatch(std::string& text) : text_(text) {}
-    void Clear() { text_.clear(); }
-    void AppendDataWord(uint16_t value);
-    bool Full() const { return text_.size() >= kBatchThreshold; }
-    bool Empty() const { return text_.empty(); }
-    // Writes (2000 ms) and empties the batch; checks no reply byte is waiting.
-    bool Flush(PodLink& link);
-
-private:
-    std::string& text_;
-};
 
 // The 32 upper-case hex digits of the keys, KEY0 first; all F when unlock is off.
 std::string CsmKeyText(bool unlock, const CsmKeyTable& keys);

@@ -48,40 +48,6 @@ std::string FrameText::Finish() const {
     return frame;
 }
 
-bool ExchangeFrame(PodLink& link, const std::string& frame, size_t replyBytes, uint32_t timeoutMs,
-                   size_t clearBytes) {
-    auto& rx = link.rxBuffer;
-    std::fill_n(rx.begin(), std::min(std::max<size_t>(clearBytes, 1), rx.size()), uint8_t{0});
-    if (frame.size() + 1 > link.txBuffer.size() || replyBytes > rx.size()) return false;
-    std::memcpy(link.txBuffer.data(), frame.data(), frame.size());
-    link.txBuffer[frame.size()] = 0;
-    if (!link.WriteFrame(link.txBuffer.data(), frame.size(), kFrameWriteTimeoutMs)) return false;
-    if (replyBytes == 0) return true;
-    if (!link.ReadReply(rx.data(), replyBytes, timeoutMs)) return false;
-    return rx[0] == '!';
-}
-
-bool WriteBatchText(PodLink& link, const std::string& text) {
-    // A batch never exceeds the threshold in normal use; a longer one is
-    // still written whole, in pieces of at most kBatchThreshold bytes.
-    for (size_t offset = 0; offset < text.size(); offset += kBatchThreshold) {
-        const size_t length = std::min(kBatchThreshold, text.size() - offset);
-        std::memcpy(link.txBuffer.data(), text.data() + offset, length);
-        link.txBuffer[length] = 0;
-        if (!link.WriteFrame(link.txBuffer.data(), length, kBatchWriteTimeoutMs)) return false;
-    }
-    return true;
-}
-
-bool FlushBatch(PodLink& link, std::string& batch) {
-    const bool written = WriteBatchText(link, batch);
-    batch.clear();
-    if (!written) return false;
-    uint32_t waiting = 0;
-    if (!link.WaitingBytes(waiting)) return false;
-    return waiting == 0;
-}
-
 std::string DataWordFrame(uint16_t value) { return FrameText('S').Hex(value, 4).Finish(); }
 
 }  // namespace nembra

@@ -29,23 +29,6 @@ private:
     bool ok_ = true;
 };
 
-inline constexpr uint32_t kFrameWriteTimeoutMs = 200;
-inline constexpr uint32_t kBatchWriteTimeoutMs = 2000;
-
-// The generic single command: clear the reply area, copy the frame into
-// txBuffer, write it, read the reply; true only on a first byte of '!'.
-// replyBytes 0: no reply is read.
-bool ExchangeFrame(PodLink& link, const std::string& frame, size_t replyBytes, uint32_t timeoutMs,
-                   size_t clearBytes = 1);
-
-// Writes text through txBuffer in pieces that fit it, each with the batch
-// write time-out.
-bool WriteBatchText(PodLink& link, const std::string& text);
-
-// Writes and empties a batch of data frames; the pod acknowledges none of
-// them, so any received byte waiting afterwards is a failure.
-bool FlushBatch(PodLink& link, std::string& batch);
-
 // The "S" frame of one data word, value as given.
 std::string DataWordFrame(uint16_t value);
 

@@ -1,3 +1,5 @@
+#include <array>
+
 #include "pod/PodCommands.h"
 #include "pod/PodCommandsFrame.h"
 
@@ -13,7 +15,7 @@ constexpr size_t kSectionReply = 10;
 
 bool Send(PodLink& link, const FrameText& frame, size_t replyBytes, uint32_t timeoutMs) {
     if (!frame.ok()) return false;
-    return ExchangeFrame(link, frame.Finish(), replyBytes, timeoutMs);
+    return link.Exchange(frame.Finish(), replyBytes, timeoutMs);
 }
 
 uint32_t ReadBigEndian24(const uint8_t* bytes) {
@@ -68,9 +70,8 @@ bool SendImageRecord(PodLink& link, uint8_t deviceCode, uint8_t csmOption, uint1
 
 bool ReadImageRecord(PodLink& link, ImageRecordReply& reply) {
     reply = {};
-    if (!ExchangeFrame(link, FrameText('h').Finish(), kImageRecordReply, kRecordMs, kImageRecordReply))
-        return false;
-    const uint8_t* bytes = link.rxBuffer.data() + 1;
+    std::array<uint8_t, kImageRecordReply - 1> bytes{};
+    if (!link.Exchange(FrameText('h').Finish(), kImageRecordReply, kRecordMs, bytes)) return false;
     reply.storeMarker = bytes[0];
     reply.deviceCode = bytes[1];
     reply.csmOption = bytes[2];
@@ -81,8 +82,8 @@ bool ReadImageRecord(PodLink& link, ImageRecordReply& reply) {
 }
 
 bool ReadPasswordRecord(PodLink& link, CsmKeyTable& keys) {
-    if (!ExchangeFrame(link, FrameText('g').Finish(), kPasswordReply, kRecordMs, kPasswordReply)) return false;
-    const uint8_t* bytes = link.rxBuffer.data() + 1;
+    std::array<uint8_t, kPasswordReply - 1> bytes{};
+    if (!link.Exchange(FrameText('g').Finish(), kPasswordReply, kRecordMs, bytes)) return false;
     for (size_t i = 0; i < keys.size(); ++i)
         keys[i] = static_cast<uint16_t>((bytes[2 * i] << 8) | bytes[2 * i + 1]);
     return true;
@@ -90,11 +91,11 @@ bool ReadPasswordRecord(PodLink& link, CsmKeyTable& keys) {
 
 bool ReadSectionRecord(PodLink& link, uint8_t sequence, SectionRecordReply& reply) {
     reply = {};
-    if (!Send(link, FrameText('l').Hex(sequence, 2), kSectionReply, kRecordMs)) return false;
-    const uint8_t* bytes = link.rxBuffer.data() + 1;
-    reply.address = ReadBigEndian24(bytes);
-    reply.wordCount = ReadBigEndian24(bytes + 3);
-    reply.dataOffset = ReadBigEndian24(bytes + 6);
+    std::array<uint8_t, kSectionReply - 1> bytes{};
+    if (!link.Exchange(FrameText('l').Hex(sequence, 2).Finish(), kSectionReply, kRecordMs, bytes)) return false;
+    reply.address = ReadBigEndian24(bytes.data());
+    reply.wordCount = ReadBigEndian24(bytes.data() + 3);
+    reply.dataOffset = ReadBigEndian24(bytes.data() + 6);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "pod/PodCommands.h"
 #include "pod/PodCommandsFrame.h"
+#include "pod/WordBytes.h"
 
 namespace nembra {
 
@@ -7,28 +8,15 @@ namespace {
 
 // "U" and "X" travel alone and leave any pending data frames where they are.
 bool SendAlone(PodLink& link, char letter, uint16_t value, uint32_t timeoutMs) {
-    return ExchangeFrame(link, FrameText(letter).Hex(value, 4).Finish(), 1, timeoutMs);
+    return link.Exchange(FrameText(letter).Hex(value, 4).Finish(), 1, timeoutMs);
 }
 
 // "Y" and "Z" close a block: the pending data frames go out with them and
 // the pod acknowledges the whole block once.
 bool SendBlockEnd(PodLink& link, char letter, uint16_t value, uint32_t timeoutMs) {
-    link.frameBatch += FrameText(letter).Hex(value, 4).Finish();
-    link.rxBuffer[0] = 0;
-    const bool written = WriteBatchText(link, link.frameBatch);
-    link.frameBatch.clear();
-    if (!written) return false;
-    if (!link.ReadReply(link.rxBuffer.data(), 1, timeoutMs)) return false;
-    return link.rxBuffer[0] == '!';
+    if (!link.frameBatch().WriteWith(link, FrameText(letter).Hex(value, 4).Finish())) return false;
+    return link.AwaitReply(1, timeoutMs);
 }
-
-bool AppendDataFrame(PodLink& link, uint16_t value, bool flush) {
-    link.frameBatch += DataWordFrame(value);
-    if (!flush && link.frameBatch.size() < kBatchThreshold) return true;
-    return FlushBatch(link, link.frameBatch);
-}
-
-uint16_t SwapBytes(uint16_t word) { return static_cast<uint16_t>((word << 8) | (word >> 8)); }
 
 }  // namespace
 
@@ -38,7 +26,7 @@ bool SendStreamWord(PodLink& link, char letter, uint16_t value, uint32_t timeout
         case 'X':
             return SendAlone(link, letter, value, timeoutMs);
         case 'S':
-            return AppendDataFrame(link, value, false);
+            return link.frameBatch().AddDataWord(link, value, false);
         case 'Y':
         case 'Z':
             return SendBlockEnd(link, letter, value, timeoutMs);
@@ -54,11 +42,7 @@ bool SendStreamLong(PodLink& link, uint32_t value, uint32_t timeoutMs) {
 
 bool SendFlashWord(PodLink& link, uint16_t word, bool flush) {
     // The pod's flash algorithm takes each word low byte first.
-    return AppendDataFrame(link, SwapBytes(word), flush);
+    return link.frameBatch().AddDataWord(link, SwapWordBytes(word), flush);
 }
-
-void FrameBatch::AppendDataWord(uint16_t value) { text_ += DataWordFrame(value); }
-
-bool FrameBatch::Flush(PodLink& link) { return FlushBatch(link, text_); }
 
 }  // namespace nembra

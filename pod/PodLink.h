@@ -2,9 +2,12 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "pod/DriverLoader.h"
+#include "pod/FrameBatch.h"
 #include "pod/FtdiDriver.h"
 #include "pod/LinkClock.h"
 #include "pod/LinkObserver.h"
@@ -19,8 +22,11 @@ inline constexpr uint8_t kPodLatencyMs = 1;
 inline constexpr uint32_t kDriverTimeoutMs = 200;
 inline constexpr uint32_t kInterByteTimeoutMs = 100;
 inline constexpr size_t kLinkBufferBytes = 400;
+inline constexpr uint32_t kFrameWriteTimeoutMs = 200;
 
-// The one link to the pod.
+// The one link to the pod: the driver, the open device, its transmit and
+// receive buffers and the batch of pending data frames are its own; the
+// pod's answers go back to whoever asked.
 class PodLink {
 public:
     PodLink(DriverLoader& loader, LinkClock& clock);
@@ -39,19 +45,26 @@ public:
     // Received bytes waiting in the driver; false when the driver call fails.
     bool WaitingBytes(uint32_t& count);
 
+    // Writes bytes through txBuffer in pieces of at most 350 bytes (a frame,
+    // a batch), each with the given time-out.
+    bool WriteText(std::string_view bytes, uint32_t timeoutMs);
+    // Reads a reply of replyBytes into rxBuffer, cleared first; true only on
+    // a first byte of '!'. The bytes after the '!' go to `data`, as many as it holds.
+    bool AwaitReply(size_t replyBytes, uint32_t timeoutMs, std::span<uint8_t> data = {});
+    // The generic single command: writes the frame (200 ms) and, when it has
+    // a reply (replyBytes > 0), awaits it.
+    bool Exchange(std::string_view frame, size_t replyBytes, uint32_t timeoutMs, std::span<uint8_t> data = {});
+
+    FtdiDriver* driverLibrary() const { return driverLibrary_.get(); }
+    bool podFound() const { return podFound_; }
+    const std::array<char, 64>& description() const { return description_; }
+    FT_HANDLE deviceHandle() const { return deviceHandle_; }
+    bool connected() const { return connected_; }
+    FrameBatch& frameBatch() { return frameBatch_; }
+
     void SetObserver(LinkObserver* observer) { observer_ = observer; }
     // Why the last OpenPod failed with PortFailed, where the backend can tell.
     OpenFailureCause lastOpenFailure() const { return lastOpenFailure_; }
-
-    std::unique_ptr<FtdiDriver> driverLibrary;
-    bool podFound = false;
-    std::array<char, 64> description{};
-    FT_HANDLE deviceHandle = nullptr;
-    bool connected = false;
-    std::array<uint8_t, kLinkBufferBytes> txBuffer{};
-    std::array<uint8_t, kLinkBufferBytes> rxBuffer{};
-    std::string frameBatch;
-    uint16_t firmwareVersion = 0;
 
 private:
     OpenResult FailOpen(OpenResult code);
@@ -63,6 +76,14 @@ private:
     bool ReadReplyBytes(uint8_t* buffer, size_t expected, size_t& received, uint32_t firstByteTimeoutMs);
     void Event(const std::string& text);
 
+    std::unique_ptr<FtdiDriver> driverLibrary_;
+    bool podFound_ = false;
+    std::array<char, 64> description_{};
+    FT_HANDLE deviceHandle_ = nullptr;
+    bool connected_ = false;
+    std::array<uint8_t, kLinkBufferBytes> txBuffer_{};
+    std::array<uint8_t, kLinkBufferBytes> rxBuffer_{};
+    FrameBatch frameBatch_;
     DriverLoader& loader_;
     LinkClock& clock_;
     LinkObserver* observer_ = nullptr;

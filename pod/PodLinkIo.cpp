@@ -1,5 +1,8 @@
 #include "pod/PodLink.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace nembra {
 
 namespace {
@@ -41,11 +44,11 @@ bool PodLink::WriteFrame(const uint8_t* buffer, size_t length, uint32_t timeoutM
     if (observer_ != nullptr) {
         observer_->OnWrite(buffer, length);
     }
-    if (driverLibrary == nullptr || deviceHandle == nullptr || length > UINT32_MAX) {
+    if (driverLibrary_ == nullptr || deviceHandle_ == nullptr || length > UINT32_MAX) {
         return false;
     }
     DWORD written = 0;
-    if (driverLibrary->FT_Write(deviceHandle, const_cast<uint8_t*>(buffer), static_cast<DWORD>(length), &written) !=
+    if (driverLibrary_->FT_Write(deviceHandle_, const_cast<uint8_t*>(buffer), static_cast<DWORD>(length), &written) !=
         FT_OK) {
         return false;
     }
@@ -63,12 +66,12 @@ bool PodLink::TransmitQueueDrained(uint32_t timeoutMs) {
     DWORD rx = 0;
     DWORD tx = 0;
     DWORD events = 0;
-    if (driverLibrary->FT_GetStatus(deviceHandle, &rx, &tx, &events) != FT_OK) {
+    if (driverLibrary_->FT_GetStatus(deviceHandle_, &rx, &tx, &events) != FT_OK) {
         return false;
     }
     const uint32_t start = clock_.NowMs();
     while (tx > 0 && clock_.NowMs() - start < timeoutMs) {
-        if (driverLibrary->FT_GetStatus(deviceHandle, &rx, &tx, &events) != FT_OK) {
+        if (driverLibrary_->FT_GetStatus(deviceHandle_, &rx, &tx, &events) != FT_OK) {
             return false;
         }
     }
@@ -91,13 +94,13 @@ bool PodLink::ReadReplyBytes(uint8_t* buffer, size_t expected, size_t& received,
     if (expected == 0) {
         return true;  // nothing to wait for, and no byte to take from the queue
     }
-    if (driverLibrary == nullptr || deviceHandle == nullptr) {
+    if (driverLibrary_ == nullptr || deviceHandle_ == nullptr) {
         return false;
     }
     ReplyState s{.limitMs = firstByteTimeoutMs};
     for (;;) {
         DWORD got = 0;
-        if (driverLibrary->FT_Read(deviceHandle, buffer + received, 1, &got) != FT_OK) {
+        if (driverLibrary_->FT_Read(deviceHandle_, buffer + received, 1, &got) != FT_OK) {
             return false;
         }
         if (got == 1) {
@@ -108,7 +111,7 @@ bool PodLink::ReadReplyBytes(uint8_t* buffer, size_t expected, size_t& received,
             clock_.SleepMs(1);
         }
         DWORD waiting = 0;
-        if (driverLibrary->FT_GetQueueStatus(deviceHandle, &waiting) != FT_OK) {
+        if (driverLibrary_->FT_GetQueueStatus(deviceHandle_, &waiting) != FT_OK) {
             return false;
         }
         const bool complete = received >= expected;
@@ -123,15 +126,41 @@ bool PodLink::ReadReplyBytes(uint8_t* buffer, size_t expected, size_t& received,
 
 bool PodLink::WaitingBytes(uint32_t& count) {
     count = 0;
-    if (driverLibrary == nullptr || deviceHandle == nullptr) {
+    if (driverLibrary_ == nullptr || deviceHandle_ == nullptr) {
         return false;
     }
     DWORD waiting = 0;
-    if (driverLibrary->FT_GetQueueStatus(deviceHandle, &waiting) != FT_OK) {
+    if (driverLibrary_->FT_GetQueueStatus(deviceHandle_, &waiting) != FT_OK) {
         return false;
     }
     count = waiting;
     return true;
+}
+
+// A batch never exceeds the threshold in normal use; longer text is still
+// written whole, in pieces that fit txBuffer with its terminating zero.
+bool PodLink::WriteText(std::string_view bytes, uint32_t timeoutMs) {
+    for (size_t offset = 0; offset < bytes.size(); offset += kBatchThreshold) {
+        const size_t length = std::min(kBatchThreshold, bytes.size() - offset);
+        std::memcpy(txBuffer_.data(), bytes.data() + offset, length);
+        txBuffer_[length] = 0;
+        if (!WriteFrame(txBuffer_.data(), length, timeoutMs)) return false;
+    }
+    return true;
+}
+
+bool PodLink::AwaitReply(size_t replyBytes, uint32_t timeoutMs, std::span<uint8_t> data) {
+    if (replyBytes == 0 || replyBytes > rxBuffer_.size()) return false;
+    std::fill_n(rxBuffer_.begin(), replyBytes, uint8_t{0});
+    if (!ReadReply(rxBuffer_.data(), replyBytes, timeoutMs) || rxBuffer_[0] != '!') return false;
+    std::copy_n(rxBuffer_.begin() + 1, std::min(data.size(), replyBytes - 1), data.begin());
+    return true;
+}
+
+bool PodLink::Exchange(std::string_view frame, size_t replyBytes, uint32_t timeoutMs, std::span<uint8_t> data) {
+    rxBuffer_[0] = 0;
+    if (!WriteText(frame, kFrameWriteTimeoutMs)) return false;
+    return replyBytes == 0 || AwaitReply(replyBytes, timeoutMs, data);
 }
 
 }  // namespace nembra

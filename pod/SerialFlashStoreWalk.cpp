@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "pod/SerialFlashStore.h"
+#include "pod/WordBytes.h"
 
 namespace nembra::serial_flash {
 
@@ -10,8 +11,6 @@ namespace {
 
 constexpr uint32_t kField24Limit = 1u << 24;
 constexpr uint32_t kMaxPages = 0x10000;
-
-uint16_t Swapped(uint16_t word) { return static_cast<uint16_t>((word << 8) | (word >> 8)); }
 
 // The "V" fields are 24 bits wide and the sequence 8; a section that does not
 // fit would go out as a malformed frame, so it is refused instead.
@@ -23,7 +22,7 @@ bool RecordFits(const ImageSection& section, size_t sequence) {
 bool SendWords(SequenceContext& ctx, const ImageSection& section, bool f281x, PageWalk& walk) {
     for (uint32_t i = 0; i < section.wordCount; ++i) {
         const uint16_t word = ctx.image.DataWord(section, i);
-        if (!walk.AddWord(f281x ? Swapped(word) : word)) return false;
+        if (!walk.AddWord(f281x ? SwapWordBytes(word) : word)) return false;
         ctx.status.StepIt();
     }
     return true;
@@ -58,21 +57,20 @@ uint16_t StoredSectorMask(const ProgramImage& image, DeviceType deviceType, bool
 PageWalk::PageWalk(SequenceContext& ctx, Mode mode, uint32_t streamBytes)
     : ctx_(ctx), mode_(mode), streamBytes_(streamBytes) {}
 
+// A page ends after 264 bytes or with the stream; its words must all have
+// reached the pod before it is committed.
 bool PageWalk::AddWord(uint16_t value) {
-    batch_.AppendDataWord(value);
     pageBytes_ += 2;
     sentBytes_ += 2;
-    if (pageBytes_ >= kSerialFlashPageBytes || sentBytes_ >= streamBytes_) return FlushBatch() && ClosePage();
-    if (batch_.Full()) return FlushBatch();
-    return true;
+    const bool pageEnds = pageBytes_ >= kSerialFlashPageBytes || sentBytes_ >= streamBytes_;
+    if (!batch_.AddDataWord(ctx_.link, value, pageEnds)) return false;
+    return !pageEnds || ClosePage();
 }
 
 bool PageWalk::Finish() {
     if (pageBytes_ == 0) return true;
-    return FlushBatch() && ClosePage();
+    return batch_.Flush(ctx_.link) && ClosePage();
 }
-
-bool PageWalk::FlushBatch() { return batch_.Empty() || batch_.Flush(ctx_.link); }
 
 bool PageWalk::ClosePage() {
     if (page_ >= kMaxPages) return false;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "pod/FrameBatch.h"
 #include "pod/PodCommands.h"
 #include "pod/TargetSequences.h"
 
@@ -31,15 +32,13 @@ public:
     bool Finish();
 
 private:
-    bool FlushBatch();
     bool ClosePage();
 
     SequenceContext& ctx_;
     Mode mode_;
     uint32_t streamBytes_;
     uint32_t sentBytes_ = 0;
-    std::string batchText_;
-    FrameBatch batch_{batchText_};
+    FrameBatch batch_;  // the walk's own, apart from the link's
     uint32_t page_ = 0;
     uint32_t pageBytes_ = 0;
 };

@@ -5,7 +5,7 @@
 #include "image/ProgramImage.h"
 #include "pod/PodLink.h"
 #include "pod/PodRecords.h"
-#include "ui/status/StatusSink.h"
+#include "status/StatusSink.h"
 
 namespace nembra {
 

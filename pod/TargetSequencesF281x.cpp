@@ -43,7 +43,7 @@ TargetWriteResult DownloadToRam(SequenceContext& ctx) {
 }  // namespace
 
 bool SendF281xBootStream(SequenceContext& ctx) {
-    ctx.link.frameBatch.clear();
+    ctx.link.frameBatch().Clear();
     bool sentAny = false;
     for (const ImageSection& section : ctx.image.sections) {
         if (section.inFlash || section.wordCount == 0) continue;

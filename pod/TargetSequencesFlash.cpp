@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <bit>
 
+#include "image/FlashSectors.h"
 #include "pod/PodCommands.h"
 #include "pod/TargetSequences.h"
 #include "pod/TargetSequencesSteps.h"
@@ -10,8 +11,6 @@ namespace nembra {
 using namespace sequence_steps;
 
 namespace {
-
-constexpr int kSectorCount = 10;
 
 // One flash section as blocks of at most 40 words; each block's words are
 // batched and the block is then programmed (and acknowledged) with "O" 02.
@@ -34,16 +33,16 @@ bool WriteFlashSection(SequenceContext& ctx, const ImageSection& section) {
 }  // namespace
 
 uint16_t EraseMask(DeviceType deviceType, uint16_t flashSectorMask, bool eraseAll) {
-    const uint16_t all = DeviceInfo(deviceType).allSectorsMask;
+    const uint16_t all = AllSectorsMask(deviceType);
     return eraseAll ? all : static_cast<uint16_t>(flashSectorMask & all);
 }
 
 bool EraseFlash(SequenceContext& ctx, bool eraseAll) {
     const uint16_t mask = EraseMask(ctx.deviceType, ctx.image.flashSummary.flashSectorMask, eraseAll);
     ctx.status.ShowMessage("Erasing Flash Memory...", false);
-    StartProgress(ctx.status, static_cast<uint32_t>(std::popcount(static_cast<unsigned>(mask & 0x03FF))));
+    StartProgress(ctx.status, static_cast<uint32_t>(std::popcount(static_cast<unsigned>(mask & kAnySectorMask))));
     // One sector per command: the pod's erase time-out is per sector.
-    for (int b = 0; b < kSectorCount; ++b) {
+    for (int b = 0; b < kFlashSectorCount; ++b) {
         const uint16_t bit = static_cast<uint16_t>(1u << b);
         if ((mask & bit) == 0) continue;
         if (!EraseSectors(ctx.link, bit, kEraseSectorTimeoutMs)) return false;
@@ -54,7 +53,7 @@ bool EraseFlash(SequenceContext& ctx, bool eraseAll) {
 
 bool WriteFlash(SequenceContext& ctx) {
     ctx.status.ShowMessage("Writing Flash Memory...", false);
-    ctx.link.frameBatch.clear();
+    ctx.link.frameBatch().Clear();
     for (const ImageSection& section : ctx.image.sections) {
         if (!section.inFlash) continue;
         if (!WriteFlashSection(ctx, section)) return false;

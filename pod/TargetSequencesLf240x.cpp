@@ -40,7 +40,7 @@ bool FitsLf240xStream(const ProgramImage& image) {
 }  // namespace
 
 bool SendLf240xStream(SequenceContext& ctx) {
-    ctx.link.frameBatch.clear();
+    ctx.link.frameBatch().Clear();
     if (!FitsLf240xStream(ctx.image)) return false;
     bool firstBlock = true;
     for (const ImageSection& section : ctx.image.sections)

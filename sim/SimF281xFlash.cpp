@@ -1,22 +1,8 @@
 #include "sim/SimF281xFlash.h"
 
-#include <array>
-
 namespace nembra {
 
 namespace {
-
-struct SectorRange {
-    uint32_t first;
-    uint32_t last;
-};
-
-// Sector index n is mask bit n; index 0 (A) is at the top of flash.
-constexpr std::array<SectorRange, SimF281xFlash::kSectorCount> kSectors{{
-    {0x3F6000, 0x3F7FFF}, {0x3F4000, 0x3F5FFF}, {0x3F0000, 0x3F3FFF}, {0x3EC000, 0x3EFFFF},
-    {0x3E8000, 0x3EBFFF}, {0x3E4000, 0x3E7FFF}, {0x3E0000, 0x3E3FFF}, {0x3DC000, 0x3DFFFF},
-    {0x3DA000, 0x3DBFFF}, {0x3D8000, 0x3D9FFF},
-}};
 
 constexpr uint32_t kPasswordStart = 0x3F7FF8;
 
@@ -30,13 +16,14 @@ uint16_t OldContent(uint32_t address) {
 
 }  // namespace
 
-SimF281xFlash::SimF281xFlash() : words_(kEnd - kStart + 1) {
+SimF281xFlash::SimF281xFlash() : words_(kEnd - kStart + 1), erased_(words_.size(), false) {
     for (uint32_t address = kStart; address <= kEnd; ++address) words_[address - kStart] = OldContent(address);
 }
 
-uint32_t SimF281xFlash::RegionStart(uint8_t deviceCode) { return deviceCode == 3 ? 0x3E8000 : kStart; }
+// Device code n is device type n - 1.
+uint32_t SimF281xFlash::RegionStart(uint8_t deviceCode) { return DeviceInfo(static_cast<DeviceType>(deviceCode - 1)).flashStart; }
 
-uint16_t SimF281xFlash::SectorsOf(uint8_t deviceCode) { return deviceCode == 3 ? 0x001F : 0x03FF; }
+uint16_t SimF281xFlash::SectorsOf(uint8_t deviceCode) { return AllSectorsMask(static_cast<DeviceType>(deviceCode - 1)); }
 
 uint16_t SimF281xFlash::Word(uint32_t address) const {
     if (address < kStart || address > kEnd) return 0xFFFF;
@@ -44,12 +31,25 @@ uint16_t SimF281xFlash::Word(uint32_t address) const {
 }
 
 void SimF281xFlash::EraseSectors(uint16_t mask) {
-    for (int index = 0; index < kSectorCount; ++index) {
+    for (int index = 0; index < kFlashSectorCount; ++index) {
         if ((mask & (1u << index)) == 0) continue;
-        for (uint32_t address = kSectors[index].first; address <= kSectors[index].last; ++address)
+        const FlashSectorRange& sector = kFlashSectors[static_cast<size_t>(index)];
+        for (uint32_t address = sector.first; address <= sector.last; ++address) {
             words_[address - kStart] = 0xFFFF;
+            erased_[address - kStart] = true;
+        }
     }
 }
+
+bool SimF281xFlash::ErasedSinceBoot(uint32_t address, uint32_t count) const {
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t at = address + i;
+        if (at < kStart || at > kEnd || !erased_[at - kStart]) return false;
+    }
+    return true;
+}
+
+void SimF281xFlash::ForgetErases() { erased_.assign(erased_.size(), false); }
 
 void SimF281xFlash::Program(uint32_t address, uint16_t data) {
     if (address < kStart || address > kEnd) return;

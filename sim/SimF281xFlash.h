@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "image/FlashSectors.h"
 #include "pod/PodRecords.h"
 
 namespace nembra {
@@ -10,9 +11,8 @@ namespace nembra {
 // holding an old program, so a sector that was never erased shows.
 class SimF281xFlash {
 public:
-    static constexpr uint32_t kStart = 0x3D8000;
-    static constexpr uint32_t kEnd = 0x3F7FFF;
-    static constexpr int kSectorCount = 10;
+    static constexpr uint32_t kStart = kFlashSectors.back().first;
+    static constexpr uint32_t kEnd = kFlashSectors.front().last;
 
     SimF281xFlash();
 
@@ -24,11 +24,16 @@ public:
     void EraseSectors(uint16_t mask);
     // Flash cells can only go from 1 to 0: programming ANDs the data in.
     void Program(uint32_t address, uint16_t data);
+    // Whether every word of the range was erased since the target was last
+    // booted; the flash algorithm knows nothing of erases before that.
+    bool ErasedSinceBoot(uint32_t address, uint32_t count) const;
+    void ForgetErases();
     // The CSM password words at 0x3F7FF8-0x3F7FFF.
     CsmKeyTable Password() const;
 
 private:
     std::vector<uint16_t> words_;
+    std::vector<bool> erased_;
 };
 
 }  // namespace nembra

@@ -60,6 +60,7 @@ void SimPod::Impl::Push(const std::vector<uint8_t>& bytes, uint64_t atUs, ReplyQ
 
 void SimPod::Impl::Refuse(const std::string& why, ReplyQueue& replies) {
     protocolErrors.push_back(why);
+    target.Excuse();
     Push({kRefusal}, wire.Reply(0, 1), replies);
 }
 
@@ -77,6 +78,7 @@ void SimPod::Impl::Answer(const SimFrame& frame, const SimCommandShape& shape, R
     uint32_t extraMs = 0;
     bool stray = false;
     for (const SimFault& fault : faults.Strike(frame.letter)) {
+        target.Excuse();
         // A lost or garbled command is not carried out.
         if (fault.kind == SimFault::Kind::NoReply) return;
         if (fault.kind == SimFault::Kind::PulledOut) {
@@ -95,6 +97,7 @@ void SimPod::Impl::Answer(const SimFrame& frame, const SimCommandShape& shape, R
     if (!reply.error.empty()) protocolErrors.push_back("frame \"" + Printable(frame) + "\": " + reply.error);
     std::vector<uint8_t> bytes;
     if (!reply.accepted) {
+        target.Excuse();
         bytes.push_back(kRefusal);
     } else if (shape.replyBytes > 0) {
         bytes.push_back('!');
@@ -128,7 +131,13 @@ void SimPod::OnHostWriteAtUs(const uint8_t* bytes, size_t count, uint64_t nowUs,
 
 void SimPod::OnOpen(uint32_t /*nowMs*/) { impl_->parser.Reset(); }
 
-void SimPod::OnClose() { impl_->parser.Reset(); }
+// The pod notices a session left without "R" when the host lets go of the
+// device, which it does at the end of every operation.
+void SimPod::OnClose() {
+    impl_->parser.Reset();
+    const std::string missing = impl_->target.TakeMissingReset("when the host closed the device");
+    if (!missing.empty()) impl_->protocolErrors.push_back(missing);
+}
 
 bool SimPod::PulledOut() const { return impl_->pulledOut; }
 

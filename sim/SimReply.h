@@ -16,6 +16,10 @@ struct SimReply {
     static SimReply AcceptWith(std::vector<uint8_t> data, uint32_t workMs = 0) {
         return SimReply{true, std::move(data), {}, workMs};
     }
+    // Carried out as a real pod would, yet the host broke the protocol.
+    static SimReply AcceptNoting(std::string why, uint32_t workMs = 0) {
+        return SimReply{true, {}, std::move(why), workMs};
+    }
     // Refused because the host broke the protocol.
     static SimReply Refuse(std::string why) { return SimReply{false, {}, std::move(why), 0}; }
     // A plain "no": nothing wrong with the frame (a page that differs).

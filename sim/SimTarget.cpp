@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <string>
 
+#include "pod/WordBytes.h"
+
 namespace nembra {
 
 namespace {
 
-// A block larger than the count field can say is never programmed.
-constexpr size_t kMaxStagedWords = 0xFFFF;
+// The flash algorithm's buffer: one block of 40 data words.
+constexpr uint32_t kFlashBlockWords = 40;
 
 std::string Hex(uint32_t value, int width) {
     char text[16];
@@ -25,28 +27,53 @@ const char* DeviceName(uint8_t code) {
     }
 }
 
-uint16_t Unswap(uint16_t word) { return static_cast<uint16_t>((word << 8) | (word >> 8)); }
-
 }  // namespace
+
+std::string SimTarget::StartSession(Session session, uint32_t deviceCode) {
+    std::string unfinished = TakeMissingReset("at the next boot");
+    session_ = session;
+    lastBooted_ = static_cast<uint8_t>(deviceCode);
+    staged_.clear();
+    flash_.ForgetErases();
+    lastBlock_.reset();
+    programmedSinceBoot_ = false;
+    excused_ = false;
+    return unfinished;
+}
 
 SimReply SimTarget::BootLf240x(uint32_t deviceCode) {
     if (deviceCode != 1 && deviceCode != 2)
-        return SimReply::Refuse("'M' boots an LF240xA (device code 1 or 2), not device code " + std::to_string(deviceCode));
-    session_ = Session::Lf240x;
-    lastBooted_ = static_cast<uint8_t>(deviceCode);
+        return SimReply::Refuse("'M' boots an LF240xA (device code 1 or 2), not device code " +
+                                std::to_string(deviceCode));
+    std::string unfinished = StartSession(Session::Lf240x, deviceCode);
     lfStream_ = std::make_unique<SimLf240xStream>(memory_);
     // The pod boots the target and loads its flash algorithm in one go.
-    return SimReply::Accept(timing_.bootMs + timing_.algorithmDownloadMs);
+    return SimReply::AcceptNoting(std::move(unfinished), timing_.bootMs + timing_.algorithmDownloadMs);
 }
 
 SimReply SimTarget::BootF281x(uint32_t deviceCode) {
     if (deviceCode < 3 || deviceCode > 5)
-        return SimReply::Refuse("'N' boots an F281x (device code 3 to 5), not device code " + std::to_string(deviceCode));
-    session_ = Session::F281xBooted;
-    lastBooted_ = static_cast<uint8_t>(deviceCode);
+        return SimReply::Refuse("'N' boots an F281x (device code 3 to 5), not device code " +
+                                std::to_string(deviceCode));
+    std::string unfinished = StartSession(Session::F281xBooted, deviceCode);
     bootStream_ = std::make_unique<SimF281xBootStream>(memory_);
-    staged_.clear();
-    return SimReply::Accept(timing_.bootMs);
+    return SimReply::AcceptNoting(std::move(unfinished), timing_.bootMs);
+}
+
+// Once the LF240xA stream has ended, or a flash block has been programmed
+// and no other is under way, all that is left of the session is "R". A host
+// that saw a command fail may give up without it.
+bool SimTarget::OwesReset() const {
+    if (excused_) return false;
+    if (session_ == Session::Finished) return lastBooted_ == 1 || lastBooted_ == 2;
+    return session_ == Session::F281xReady && programmedSinceBoot_ && staged_.empty();
+}
+
+std::string SimTarget::TakeMissingReset(const char* noticed) {
+    if (!OwesReset()) return {};
+    excused_ = true;  // reported once, at close or at the next boot
+    return std::string("the session ended without 'R' (noticed ") + noticed +
+           "): the target was left running the pod's code";
 }
 
 SimReply SimTarget::LoadAlgorithm(uint32_t option, const CsmKeyTable& keys) {
@@ -73,14 +100,21 @@ SimReply SimTarget::NeedReady(const char* what) const {
     return SimReply::Refuse(std::string(what) + " before the flash was initialised with 'O' 00");
 }
 
+// The flash algorithm erases whatever it is told to; erasing after
+// programming wipes words just written, so it is carried out but noted.
 SimReply SimTarget::Erase(uint32_t mask) {
     if (session_ != Session::F281xReady) return NeedReady("'O' 01 erase");
     const uint16_t present = SimF281xFlash::SectorsOf(lastBooted_);
     if (mask == 0) return SimReply::Refuse("'O' 01 with an empty sector mask");
     if ((mask & ~uint32_t{present}) != 0)
-        return SimReply::Refuse("sector mask " + Hex(mask, 4) + " names sectors the " + DeviceName(lastBooted_) + " lacks");
+        return SimReply::Refuse("sector mask " + Hex(mask, 4) + " names sectors the " + DeviceName(lastBooted_) +
+                                " lacks");
     flash_.EraseSectors(static_cast<uint16_t>(mask));
-    return SimReply::Accept(timing_.sectorEraseMs * static_cast<uint32_t>(std::popcount(mask)));
+    const uint32_t workMs = timing_.sectorEraseMs * static_cast<uint32_t>(std::popcount(mask));
+    if (!programmedSinceBoot_) return SimReply::Accept(workMs);
+    return SimReply::AcceptNoting("'O' 01 erase of sector mask " + Hex(mask, 4) +
+                                      " after flash was programmed: the erase comes before any block",
+                                  workMs);
 }
 
 bool SimTarget::RangeInFlash(uint32_t address, uint32_t count) const {
@@ -89,24 +123,51 @@ bool SimTarget::RangeInFlash(uint32_t address, uint32_t count) const {
            count - 1 <= SimF281xFlash::kEnd - address;
 }
 
+// What the flash algorithm refuses: more words than its buffer holds, a
+// count that differs from the words received, a block outside the device's
+// flash or on words not erased since the target was booted.
+std::string SimTarget::BlockRefusal(uint32_t address, uint32_t count, size_t received) const {
+    const std::string block = "'O' 02 block " + Hex(address, 6) + " + " + std::to_string(count) + " word(s)";
+    if (count > kFlashBlockWords)
+        return block + ": the flash algorithm takes at most " + std::to_string(kFlashBlockWords) + " words a block";
+    if (count != received)
+        return "'O' 02 count " + std::to_string(count) + " but " + std::to_string(received) +
+               " data word(s) came since the last block";
+    if (!RangeInFlash(address, count)) return block + " lies outside the " + DeviceName(lastBooted_) + "'s flash";
+    if (!flash_.ErasedSinceBoot(address, count))
+        return block + " programs flash not erased since the target was booted";
+    return {};
+}
+
+// A section goes out as blocks of 40 words, only its last one shorter, each
+// starting where the one before ended. A block that starts inside the full
+// block before it, or at most one block past its end, can only be that
+// section's next block sent to the wrong place; farther off, or after a
+// short block, another section begins.
+std::string SimTarget::FollowFault(uint32_t address) const {
+    if (!lastBlock_ || lastBlock_->count < kFlashBlockWords) return {};
+    const uint32_t end = lastBlock_->address + lastBlock_->count;
+    if (address == end || address < lastBlock_->address || address > end + kFlashBlockWords) return {};
+    return "'O' 02 block " + Hex(address, 6) + " does not follow the previous block of its section, which ended at " +
+           Hex(end, 6);
+}
+
 SimReply SimTarget::Program(uint32_t address, uint32_t count) {
     if (session_ != Session::F281xReady) return NeedReady("'O' 02 program");
     // Whatever the outcome, the next block starts from no data words.
     std::vector<uint16_t> words;
     words.swap(staged_);
-    const size_t received = words.size();
-    if (count != received)
-        return SimReply::Refuse("'O' 02 count " + std::to_string(count) + " but " + std::to_string(received) +
-                                " data word(s) came since the last block");
-    if (!RangeInFlash(address, count))
-        return SimReply::Refuse("'O' 02 block " + Hex(address, 6) + " + " + std::to_string(count) + " word(s) lies outside the " +
-                                DeviceName(lastBooted_) + "'s flash");
+    const std::string refusal = BlockRefusal(address, count, words.size());
+    if (!refusal.empty()) return SimReply::Refuse(refusal);
+    std::string misplaced = FollowFault(address);
     for (uint32_t i = 0; i < count; ++i) {
         // The pod sends each word low byte first.
-        flash_.Program(address + i, Unswap(words[i]));
+        flash_.Program(address + i, SwapWordBytes(words[i]));
         programmed_[address + i - SimF281xFlash::kStart] = true;
     }
-    return SimReply::Accept(timing_.blockProgramMs * ((count + 39) / 40));
+    programmedSinceBoot_ = true;
+    lastBlock_ = Block{address, count};
+    return SimReply::AcceptNoting(std::move(misplaced), timing_.blockProgramMs * ((count + 39) / 40));
 }
 
 SimReply SimTarget::StreamWord(char letter, uint16_t value) {
@@ -137,7 +198,9 @@ SimReply SimTarget::StreamWord(char letter, uint16_t value) {
 }
 
 SimReply SimTarget::DataWord(uint16_t value) {
-    if (staged_.size() >= kMaxStagedWords) return SimReply::Refuse("more data words than one block can hold");
+    if (staged_.size() >= kFlashBlockWords)
+        return SimReply::Refuse("data word " + std::to_string(staged_.size() + 1) +
+                                " of a block: the flash algorithm takes at most 40 words a block");
     staged_.push_back(value);
     return SimReply::Accept();
 }

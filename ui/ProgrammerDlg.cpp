@@ -88,7 +88,7 @@ void CProgrammerDlg::LoadSettings() {
 void CProgrammerDlg::SaveSettings() {
     if (saved_) return;
     saved_ = true;
-    if (session_.link.connected) session_.link.ClosePod();
+    if (session_.link.connected()) session_.link.ClosePod();
     session_.link.UnloadDriverLibrary();
     session_.image.sections.clear();
     const StoredOptions options = OptionsToStore(panel_);
@@ -132,7 +132,7 @@ void CProgrammerDlg::LookForPod() {
         status_.ShowMessage("Fail to load FTD2XX.DLL", true);
     else if (!session_.link.FindPod())
         status_.ShowMessage("No Connection to KVL47Q POD", true);
-    if (session_.link.podFound) status_.ShowMessage("Connection to KVL47Q POD is successful", false);
+    if (session_.link.podFound()) status_.ShowMessage("Connection to KVL47Q POD is successful", false);
 }
 
 void CProgrammerDlg::FillOptionControls() {

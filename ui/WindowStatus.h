@@ -3,7 +3,7 @@
 
 #include "ui/controls/LabeledProgressCtrl.h"
 #include "ui/controls/MessageStatic.h"
-#include "ui/status/StatusSink.h"
+#include "status/StatusSink.h"
 
 namespace nembra {
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "ui/status/ProgressModel.h"
-#include "ui/status/StatusSink.h"
+#include "status/ProgressModel.h"
+#include "status/StatusSink.h"
 
 namespace nembra {
 

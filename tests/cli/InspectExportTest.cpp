@@ -79,8 +79,8 @@ TEST_F(FileCommands, RamOnlyImageIsDownloadedAndRefusedByPodWrite) {
 }
 
 TEST_F(FileCommands, ImageWithoutDataIsRefusedByBothWrites) {
-    CoffFileSpec program;
-    CoffSectionSpec bss;
+    CoffFilePlan program;
+    CoffSectionPlan bss;
     bss.name = ".ebss";
     bss.address = 0x8000;
     bss.sizeWords = 0x100;

@@ -55,7 +55,7 @@ TEST(CoffNames, NameOffsetBeyondTheFileIsNotCoff) {
     EXPECT_EQ(f.Read(FileWith({section})), CoffResult::NotCoff);
 }
 
-CoffSectionSpec Flagged(std::string name, uint32_t flags) {
+CoffSectionPlan Flagged(std::string name, uint32_t flags) {
     auto s = Section(std::move(name), 0x8000, Pattern(2));
     s.flags = flags;
     return s;
@@ -85,7 +85,7 @@ TEST(CoffSkipRules, StackIsDroppedForBothFamilies) {
     }
 }
 
-std::vector<CoffSectionSpec> FamilyRuleSections() {
+std::vector<CoffSectionPlan> FamilyRuleSections() {
     auto paged = Section("paged", 0x300, Pattern(2));
     paged.page = 1;
     return {Section("_CsmPwlFile", 0x3F7FF8, Pattern(8)), Section(".debug_frame", 0, Pattern(2)),

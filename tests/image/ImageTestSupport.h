@@ -13,7 +13,7 @@ struct CoffFixture {
     TempDir dir;
     ProgramImage image;
 
-    CoffResult Read(const CoffFileSpec& coff, DeviceType type = 4) {
+    CoffResult Read(const CoffFilePlan& coff, DeviceType type = 4) {
         return ReadCoffFile(dir.Write("t.out", BuildCoff(coff)), type, image);
     }
     CoffResult ReadBytes(const std::vector<uint8_t>& bytes, DeviceType type = 4) {
@@ -31,17 +31,17 @@ struct CoffFixture {
     }
 };
 
-inline CoffSectionSpec Section(std::string name, uint32_t address, std::vector<uint16_t> words) {
-    CoffSectionSpec s;
+inline CoffSectionPlan Section(std::string name, uint32_t address, std::vector<uint16_t> words) {
+    CoffSectionPlan s;
     s.name = std::move(name);
     s.address = address;
     s.words = std::move(words);
     return s;
 }
 
-inline CoffFileSpec FileWith(std::vector<CoffSectionSpec> sections, CoffFormat format = CoffFormat::Coff2,
+inline CoffFilePlan FileWith(std::vector<CoffSectionPlan> sections, CoffFormat format = CoffFormat::Coff2,
                              uint16_t targetId = 0x009D) {
-    CoffFileSpec coff;
+    CoffFilePlan coff;
     coff.format = format;
     coff.targetId = targetId;
     coff.sections = std::move(sections);

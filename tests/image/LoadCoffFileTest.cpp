@@ -18,7 +18,9 @@ struct LoadFixture {
     RecordingStatus status;
     LoadContext ctx{coff.image, deviceType, 4, recent, status};
 
-    std::string Write(const std::string& name, const CoffFileSpec& file) { return coff.dir.Write(name, BuildCoff(file)); }
+    std::string Write(const std::string& name, const CoffFilePlan& file) {
+        return coff.dir.Write(name, BuildCoff(file));
+    }
     std::string GoodFile(const std::string& name = "Prog.out") {
         return Write(name, FileWith({Section("text", 0x8000, Pattern(4)), Section("f", 0x3F6000, Pattern(4))}));
     }

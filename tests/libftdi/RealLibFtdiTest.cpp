@@ -51,8 +51,8 @@ protected:
         opsClock.emplace(model->Clock());
         session.emplace(*loader, model->Clock());
         session->link.LoadDriverLibrary();
-        ASSERT_NE(session->link.driverLibrary, nullptr);
-        EXPECT_EQ(session->link.driverLibrary->BackendName(), "libftdi1");
+        ASSERT_NE(session->link.driverLibrary(), nullptr);
+        EXPECT_EQ(session->link.driverLibrary()->BackendName(), "libftdi1");
     }
     void TearDown() override {
         session.reset();
@@ -66,11 +66,11 @@ protected:
     OperationContext Ctx() { return OperationContext{*session, panel, status, *opsClock}; }
 
     void UseF2812Program() {
-        CoffFileSpec coff;
+        CoffFilePlan coff;
         coff.targetId = 0x009D;
         for (const auto& [name, address, words] : {std::tuple{"ramfuncs", 0x008000u, 40}, {"text", 0x3F0000u, 600},
                                                     {"cinit", 0x3F6000u, 30}}) {
-            CoffSectionSpec section;
+            CoffSectionPlan section;
             section.name = name;
             section.address = address;
             section.words = Pattern(static_cast<size_t>(words), static_cast<uint16_t>(address));
@@ -81,7 +81,7 @@ protected:
     }
     bool LastStartsWith(const std::string& prefix) const { return status.lastText().rfind(prefix, 0) == 0; }
     void ExpectClosed() {
-        EXPECT_FALSE(session->link.connected);
+        EXPECT_FALSE(session->link.connected());
         EXPECT_EQ(model->OpenHandles(), 0);
     }
     void ExpectNoProtocolErrors() {

@@ -12,7 +12,7 @@ protected:
         EXPECT_FALSE(ConnectPod(ctx));
         EXPECT_EQ(status.lastText(), message);
         EXPECT_TRUE(status.lastIsError());
-        EXPECT_FALSE(session.link.connected);
+        EXPECT_FALSE(session.link.connected());
         EXPECT_FALSE(device.open());
     }
 };
@@ -50,7 +50,7 @@ TEST_F(ConnectTest, TargetResetWithoutPodLeavesTheLinkClosed) {
     RunTargetReset(ctx);
     EXPECT_EQ(status.lines.size(), 1u);
     EXPECT_EQ(status.lastText(), "No Connection to KVL47Q POD");
-    EXPECT_FALSE(session.link.connected);
+    EXPECT_FALSE(session.link.connected());
 }
 
 }  // namespace

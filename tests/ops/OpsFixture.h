@@ -65,23 +65,23 @@ protected:
     OperationContext Ctx() { return OperationContext{session, panel, status, clock}; }
 
     // Writes a COFF file and points the File Path box and the device list at it.
-    std::string UseCoff(const std::string& name, const CoffFileSpec& coff, int device) {
+    std::string UseCoff(const std::string& name, const CoffFilePlan& coff, int device) {
         const std::string path = dir.Write(name, BuildCoff(coff));
         panel.filePath = path;
         panel.selectedDevice = device;
         return path;
     }
 
-    static CoffSectionSpec Section(const std::string& name, uint32_t address, size_t words, uint16_t seed) {
-        CoffSectionSpec section;
+    static CoffSectionPlan Section(const std::string& name, uint32_t address, size_t words, uint16_t seed) {
+        CoffSectionPlan section;
         section.name = name;
         section.address = address;
         section.words = Pattern(words, seed);
         return section;
     }
 
-    static CoffFileSpec Coff(std::vector<CoffSectionSpec> sections, bool f281x) {
-        CoffFileSpec coff;
+    static CoffFilePlan Coff(std::vector<CoffSectionPlan> sections, bool f281x) {
+        CoffFilePlan coff;
         coff.targetId = f281x ? 0x009D : 0x0092;
         coff.sections = std::move(sections);
         return coff;
@@ -89,7 +89,7 @@ protected:
 
     // The state every long operation leaves behind, whatever its outcome.
     void ExpectCleanedUp() {
-        EXPECT_FALSE(session.link.connected);
+        EXPECT_FALSE(session.link.connected());
         EXPECT_FALSE(rig.device.open());
         EXPECT_FALSE(panel.buttonsLocked);
         EXPECT_FALSE(panel.cursorBusy);

@@ -16,7 +16,7 @@ TEST_F(PodInfoTest, EmptyPodShowsItsVersion) {
     Info();
     EXPECT_EQ(status.lastText(), "POD Ver: 1.5, No POD File Data");
     EXPECT_FALSE(status.lastIsError());
-    EXPECT_FALSE(session.link.connected);
+    EXPECT_FALSE(session.link.connected());
     EXPECT_EQ(status.lines.size(), 1u);
 }
 
@@ -34,7 +34,7 @@ TEST_F(PodInfoTest, UnansweredQueries) {
     rig.pod.ArmFault(SimFault{SimFault::Kind::NoReply, 'J', 1});
     Info();
     EXPECT_EQ(status.lastText(), "Fail to read KVL47Q POD Information");
-    EXPECT_FALSE(session.link.connected);
+    EXPECT_FALSE(session.link.connected());
 }
 
 TEST_F(PodInfoTest, ShowsTheStoredNameAndDate) {
@@ -60,12 +60,12 @@ TEST_F(PodInfoTest, TargetReset) {
     RunTargetReset(ctx);
     EXPECT_EQ(status.lastText(), "Target board's reset is successful");
     EXPECT_FALSE(status.lastIsError());
-    EXPECT_FALSE(session.link.connected);
+    EXPECT_FALSE(session.link.connected());
     rig.pod.ArmFault(SimFault{SimFault::Kind::NoReply, 'R', 1});
     RunTargetReset(ctx);
     EXPECT_EQ(status.lastText(), "Fail to reset target board");
     EXPECT_TRUE(status.lastIsError());
-    EXPECT_FALSE(session.link.connected);
+    EXPECT_FALSE(session.link.connected());
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ protected:
         RunPodVerify(ctx);
     }
     // Loads another file (or the same one for another device) as the Load button does.
-    void Load(const std::string& name, const CoffFileSpec& coff, int device) {
+    void Load(const std::string& name, const CoffFilePlan& coff, int device) {
         UseCoff(name, coff, device);
         auto ctx = Ctx();
         RunLoad(ctx);
@@ -33,7 +33,7 @@ protected:
         ExpectCleanedUp();
     }
 
-    CoffFileSpec F2812Program(uint16_t seed = 1) const {
+    CoffFilePlan F2812Program(uint16_t seed = 1) const {
         return Coff({Section("ramfuncs", 0x008000, 40, seed), Section("text", 0x3F0000, 300, seed),
                      Section("cinit", 0x3F6000, 20, seed)},
                     true);
@@ -112,7 +112,7 @@ TEST_F(PodStoreTest, VerifyAgainstAnotherStore) {
 }
 
 TEST_F(PodStoreTest, OneChangedWordIsFound) {
-    CoffFileSpec coff = Coff({Section("text", 0x0000, 400, 1)}, false);
+    CoffFilePlan coff = Coff({Section("text", 0x0000, 400, 1)}, false);
     UseCoff("prog.out", coff, kLf240x40);
     Write();
     ASSERT_TRUE(LastStartsWith("EEPROM Write Completed - "));
@@ -197,9 +197,9 @@ INSTANTIATE_TEST_SUITE_P(EveryRead, PodVerifyFaultTest,
 // --- limits and checks before the pod is contacted
 
 TEST_F(PodStoreTest, SeventySectionsPassSeventyOneDoNot) {
-    std::vector<CoffSectionSpec> sections;
+    std::vector<CoffSectionPlan> sections;
     for (uint32_t i = 0; i < 71; ++i) sections.push_back(Section("s" + std::to_string(i), 0x100 * i, 2, 1));
-    CoffFileSpec coff = Coff(sections, false);
+    CoffFilePlan coff = Coff(sections, false);
     Load("s71.out", coff, kLf240x30);
     Write();
     EXPECT_EQ(status.lastText(), "The supported section count is to 70");
@@ -216,7 +216,7 @@ TEST_F(PodStoreTest, SeventySectionsPassSeventyOneDoNot) {
 }
 
 TEST_F(PodStoreTest, OnlyFlashSectionsCountForF281x) {
-    std::vector<CoffSectionSpec> sections;
+    std::vector<CoffSectionPlan> sections;
     for (uint32_t i = 0; i < 100; ++i) {
         const bool flash = i % 10 < 7;
         sections.push_back(Section("s" + std::to_string(i), flash ? 0x3D8000 + 0x100 * i : 0x8000 + 0x10 * i, 2, 1));

@@ -164,7 +164,7 @@ TEST_F(TargetWriteTest, LoadedImageIsUsedEvenWithAnEmptyPath) {
 }
 
 TEST_F(TargetWriteTest, ImageWithoutDataIsRefused) {
-    CoffFileSpec coff = Coff({Section("text", 0x3F6000, 20, 1)}, true);
+    CoffFilePlan coff = Coff({Section("text", 0x3F6000, 20, 1)}, true);
     coff.sections[0].withRawData = false;  // uninitialised: skipped by the reader
     UseCoff("empty.out", coff, kF2812);
     Write();

@@ -1,5 +1,6 @@
 #include <string>
 
+#include "pod/PodCommandsFrame.h"
 #include "tests/pod/CommandFixture.h"
 
 namespace nembra::testing {
@@ -17,12 +18,12 @@ TEST_F(CommandTest, FiftiethDataWordSendsTheBatch) {
     Silent();
     for (int i = 0; i < 49; ++i) ASSERT_TRUE(SendStreamWord(link, 'S', 0x1234, 0));
     EXPECT_EQ(Written(), "");
-    EXPECT_EQ(link.frameBatch.size(), 343u);
+    EXPECT_EQ(link.frameBatch().size(), 343u);
     const int writesBefore = device.CallCount(SimDevice::Call::Write);
     EXPECT_TRUE(SendStreamWord(link, 'S', 0x1234, 0));
     EXPECT_EQ(device.CallCount(SimDevice::Call::Write), writesBefore + 1);
     EXPECT_EQ(Written(), DataFrames(50, "1234"));
-    EXPECT_TRUE(link.frameBatch.empty());
+    EXPECT_TRUE(link.frameBatch().Empty());
 }
 
 TEST_F(CommandTest, StreamWordGoesOutAheadOfBufferedData) {
@@ -31,14 +32,14 @@ TEST_F(CommandTest, StreamWordGoesOutAheadOfBufferedData) {
     ASSERT_TRUE(SendStreamWord(link, 'S', 2, 0));
     EXPECT_TRUE(SendStreamWord(link, 'U', 0x00C8, 3000));
     EXPECT_EQ(Written(), Frame("U00C8"));
-    EXPECT_EQ(link.frameBatch, "\x02S0001\x03\x02S0002\x03");
+    EXPECT_EQ(link.frameBatch().text(), "\x02S0001\x03\x02S0002\x03");
 }
 
 TEST_F(CommandTest, FailedStreamWordLeavesTheBatchAlone) {
     Silent();
     ASSERT_TRUE(SendStreamWord(link, 'S', 1, 0));
     EXPECT_FALSE(SendStreamWord(link, 'X', 0, 3000));
-    EXPECT_EQ(link.frameBatch, "\x02S0001\x03");
+    EXPECT_EQ(link.frameBatch().text(), "\x02S0001\x03");
 }
 
 // The pod acknowledges no data word: a byte waiting after a batch write
@@ -48,7 +49,7 @@ TEST_F(CommandTest, ByteWaitingAfterABatchFailsTheWord) {
     for (int i = 0; i < 49; ++i) ASSERT_TRUE(SendStreamWord(link, 'S', 7, 0));
     peer.script = [](const std::vector<uint8_t>&, uint32_t now, ReplyQueue& replies) { replies.Push(0x15, now); };
     EXPECT_FALSE(SendStreamWord(link, 'S', 7, 0));
-    EXPECT_TRUE(link.frameBatch.empty());
+    EXPECT_TRUE(link.frameBatch().Empty());
     EXPECT_EQ(device.PendingReplyBytes(), 1u);
 }
 
@@ -56,7 +57,7 @@ TEST_F(CommandTest, FailedQueueQueryFailsTheWord) {
     Silent();
     device.FailCall(SimDevice::Call::GetQueueStatus);
     EXPECT_FALSE(SendFlashWord(link, 0x1234, true));
-    EXPECT_TRUE(link.frameBatch.empty());
+    EXPECT_TRUE(link.frameBatch().Empty());
 }
 
 TEST_F(CommandTest, BlockEndFlushesTheBatchAndReadsOneByte) {
@@ -64,7 +65,7 @@ TEST_F(CommandTest, BlockEndFlushesTheBatchAndReadsOneByte) {
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(SendStreamWord(link, 'S', 0xAB, 0));
     EXPECT_TRUE(SendStreamWord(link, 'Y', 0xCD, 4000));
     EXPECT_EQ(Written(), DataFrames(3, "00AB") + Frame("Y00CD"));
-    EXPECT_TRUE(link.frameBatch.empty());
+    EXPECT_TRUE(link.frameBatch().Empty());
     EXPECT_EQ(device.PendingReplyBytes(), 0u);
 }
 
@@ -72,7 +73,7 @@ TEST_F(CommandTest, UnansweredBlockEndStillEmptiesTheBatch) {
     Silent();
     ASSERT_TRUE(SendStreamWord(link, 'S', 1, 0));
     EXPECT_FALSE(SendStreamWord(link, 'Z', 2, 4000));
-    EXPECT_TRUE(link.frameBatch.empty());
+    EXPECT_TRUE(link.frameBatch().Empty());
 }
 
 TEST_F(CommandTest, FailedBatchWriteEmptiesTheBatch) {
@@ -80,7 +81,7 @@ TEST_F(CommandTest, FailedBatchWriteEmptiesTheBatch) {
     for (int i = 0; i < 49; ++i) ASSERT_TRUE(SendStreamWord(link, 'S', 1, 0));
     device.FailCall(SimDevice::Call::Write);
     EXPECT_FALSE(SendStreamWord(link, 'S', 1, 0));
-    EXPECT_TRUE(link.frameBatch.empty());
+    EXPECT_TRUE(link.frameBatch().Empty());
 }
 
 TEST_F(CommandTest, FlashWordsTravelByteSwapped) {
@@ -105,29 +106,14 @@ TEST_F(CommandTest, StreamLongSendsHighWordFirstAndStopsOnFailure) {
     EXPECT_EQ(Written(), Frame("U0012"));
 }
 
-TEST_F(CommandTest, SerialFlashBatchFollowsTheSameRules) {
-    Silent();
-    std::string text;
-    FrameBatch batch(text);
-    for (int i = 0; i < 49; ++i) batch.AppendDataWord(0x0102);
-    EXPECT_FALSE(batch.Full());
-    batch.AppendDataWord(0x0102);
-    EXPECT_TRUE(batch.Full());
-    EXPECT_TRUE(batch.Flush(link));
-    EXPECT_TRUE(batch.Empty());
-    EXPECT_EQ(Written(), DataFrames(50, "0102"));
-    EXPECT_TRUE(link.frameBatch.empty());
-}
-
-// A batch allowed to grow past the threshold is still written whole, in
-// pieces that fit the 400-byte transmit buffer.
+// Text longer than the threshold is still written whole, in pieces that fit
+// the 400-byte transmit buffer.
 TEST_F(CommandTest, OversizedBatchIsWrittenInPiecesThatFit) {
     Silent();
     std::string text;
-    FrameBatch batch(text);
-    for (int i = 0; i < 120; ++i) batch.AppendDataWord(static_cast<uint16_t>(i));
+    for (int i = 0; i < 120; ++i) text += DataWordFrame(static_cast<uint16_t>(i));
     const int writesBefore = device.CallCount(SimDevice::Call::Write);
-    EXPECT_TRUE(batch.Flush(link));
+    EXPECT_TRUE(link.WriteText(text, 2000));
     EXPECT_EQ(device.CallCount(SimDevice::Call::Write), writesBefore + 3);
     const std::string written = Written();
     EXPECT_EQ(written.substr(0, 16), "<STX>S0000<ETX><");

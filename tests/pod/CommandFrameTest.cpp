@@ -19,7 +19,7 @@ std::vector<Row> Table() {
     TagRecord tag{'A', 'B', 'C', 0, 0, 0, 0, 0, 0x07, 0xD7, 3, 2, 14, 5};
     return {
         {"I", 1, 200, [](PodLink& l) { return IdentifyPod(l); }},
-        {"?", 6, 200, [](PodLink& l) { return QueryPodVersion(l); }},
+        {"?", 6, 200, [](PodLink& l) { uint16_t v = 0; return QueryPodVersion(l, v); }},
         {"J", 16, 200, [](PodLink& l) { PodFileRecord r; return ReadPodInfo(l, r); }},
         {"R", 1, 1000, [](PodLink& l) { return ResetTarget(l); }},
         {"M2", 1, 10000, [](PodLink& l) { return StartBootLf240x(l, 2); }},

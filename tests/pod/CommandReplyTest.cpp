@@ -12,34 +12,38 @@ std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
 }
 
 TEST_F(CommandTest, VersionFromKvlAndTwoDigits) {
+    uint16_t version = 99;
     AnswerEachWrite("!KVL15");
-    EXPECT_TRUE(QueryPodVersion(link));
-    EXPECT_EQ(link.firmwareVersion, 15);
+    EXPECT_TRUE(QueryPodVersion(link, version));
+    EXPECT_EQ(version, 15);
 }
 
 TEST_F(CommandTest, ForeignVersionPrefixGivesZeroButSucceeds) {
+    uint16_t version = 99;
     AnswerEachWrite("!KVL15");
-    ASSERT_TRUE(QueryPodVersion(link));
+    ASSERT_TRUE(QueryPodVersion(link, version));
     AnswerEachWrite("!ABC15");
-    EXPECT_TRUE(QueryPodVersion(link));
-    EXPECT_EQ(link.firmwareVersion, 0);
+    EXPECT_TRUE(QueryPodVersion(link, version));
+    EXPECT_EQ(version, 0);
 }
 
 TEST_F(CommandTest, VersionTextStopsAtTheFirstZeroByte) {
+    uint16_t version = 99;
     AnswerEachWrite(Bytes({'!', 'K', 'V', 'L', '1', 0}));
-    EXPECT_TRUE(QueryPodVersion(link));
-    EXPECT_EQ(link.firmwareVersion, 0);
+    EXPECT_TRUE(QueryPodVersion(link, version));
+    EXPECT_EQ(version, 0);
     AnswerEachWrite("!KVL1x");
-    EXPECT_TRUE(QueryPodVersion(link));
-    EXPECT_EQ(link.firmwareVersion, 0);
+    EXPECT_TRUE(QueryPodVersion(link, version));
+    EXPECT_EQ(version, 0);
 }
 
 TEST_F(CommandTest, FailedVersionQueryLeavesZero) {
+    uint16_t version = 99;
     AnswerEachWrite("!KVL15");
-    ASSERT_TRUE(QueryPodVersion(link));
+    ASSERT_TRUE(QueryPodVersion(link, version));
     Silent();
-    EXPECT_FALSE(QueryPodVersion(link));
-    EXPECT_EQ(link.firmwareVersion, 0);
+    EXPECT_FALSE(QueryPodVersion(link, version));
+    EXPECT_EQ(version, 0);
 }
 
 TEST_F(CommandTest, PodInfoCopiesTheFifteenRecordBytes) {
@@ -93,7 +97,8 @@ TEST_F(CommandTest, RecordsAreReadHighByteFirst) {
     EXPECT_EQ(section.wordCount, 0x100u);
     EXPECT_EQ(section.dataOffset, 0x200u);
 
-    AnswerEachWrite(Bytes({'!', 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF, 0, 0, 0xFF, 0xFF, 0x00, 0xA0, 0xBE, 0xEF}));
+    AnswerEachWrite(
+        Bytes({'!', 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF, 0, 0, 0xFF, 0xFF, 0x00, 0xA0, 0xBE, 0xEF}));
     CsmKeyTable keys{};
     ASSERT_TRUE(ReadPasswordRecord(link, keys));
     EXPECT_EQ(keys, (CsmKeyTable{0x0123, 0x4567, 0x89AB, 0xCDEF, 0x0000, 0xFFFF, 0x00A0, 0xBEEF}));

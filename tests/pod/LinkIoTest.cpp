@@ -17,6 +17,7 @@ protected:
     uint32_t Elapsed(uint32_t since) { return clock.NowMs() - since; }
 
     std::array<uint8_t, 16> buf{};
+    std::array<uint8_t, 4> tx{};  // what the test writes, apart from the link's own buffers
 };
 
 TEST_P(LinkIoTest, SilentReplyFailsAfterTwoEmptyReads) {
@@ -88,34 +89,34 @@ TEST_P(LinkIoTest, DriverFailuresFailTheRead) {
     uint32_t waiting = 7;
     device.FailCall(Call::GetQueueStatus);
     EXPECT_FALSE(link.WaitingBytes(waiting));
-    EXPECT_TRUE(link.connected);  // a failed read leaves the link open
+    EXPECT_TRUE(link.connected());  // a failed read leaves the link open
 }
 
 TEST_P(LinkIoTest, WriteWaitsForTheTransmitQueue) {
     device.SetTransmitDelay(50);
     const uint32_t start = clock.NowMs();
-    link.txBuffer[0] = 'x';
-    EXPECT_TRUE(link.WriteFrame(link.txBuffer.data(), 1, 200));
+    tx[0] = 'x';
+    EXPECT_TRUE(link.WriteFrame(tx.data(), 1, 200));
     EXPECT_EQ(Elapsed(start), 50u);
 }
 
 TEST_P(LinkIoTest, StuckTransmitQueueFailsAtTheDeadline) {
     device.SetTransmitDelay(UINT32_MAX);
     const uint32_t start = clock.NowMs();
-    link.txBuffer[0] = 'x';
-    EXPECT_FALSE(link.WriteFrame(link.txBuffer.data(), 1, 2000));
+    tx[0] = 'x';
+    EXPECT_FALSE(link.WriteFrame(tx.data(), 1, 2000));
     // One status call before the deadline is taken, then 2000 ms of polling.
     EXPECT_EQ(Elapsed(start), 2001u);
 }
 
 TEST_P(LinkIoTest, WriteDriverFailuresFailTheWrite) {
     device.FailCall(Call::Write);
-    EXPECT_FALSE(link.WriteFrame(link.txBuffer.data(), 3, 200));
+    EXPECT_FALSE(link.WriteFrame(tx.data(), 3, 200));
     device.FailCall(Call::GetStatus);
-    EXPECT_FALSE(link.WriteFrame(link.txBuffer.data(), 3, 200));
+    EXPECT_FALSE(link.WriteFrame(tx.data(), 3, 200));
     device.SetTransmitDelay(UINT32_MAX);
     device.FailCall(Call::GetStatus, 5);
-    EXPECT_FALSE(link.WriteFrame(link.txBuffer.data(), 3, 200));
+    EXPECT_FALSE(link.WriteFrame(tx.data(), 3, 200));
 }
 
 TEST_P(LinkIoTest, ShortWriteReportedAsSuccessIsAFailure) {
@@ -129,18 +130,18 @@ TEST_P(LinkIoTest, ShortWriteReportedAsSuccessIsAFailure) {
 TEST_P(LinkIoTest, PodPulledOutWhileOpenFailsReadsAndWritesButCloses) {
     device.SetUnplugged(0, true);
     device.InjectReply({'!'}, clock.NowMs());
-    EXPECT_FALSE(link.WriteFrame(link.txBuffer.data(), 3, 200));
+    EXPECT_FALSE(link.WriteFrame(tx.data(), 3, 200));
     EXPECT_FALSE(link.ReadReply(buf.data(), 1, 200));
     EXPECT_TRUE(link.ClosePod());
-    EXPECT_FALSE(link.connected);
+    EXPECT_FALSE(link.connected());
     EXPECT_EQ(link.OpenPod(), OpenResult::PortFailed);
 }
 
 TEST_P(LinkIoTest, ObserverSeesEachReadEvenWhenEmpty) {
     RecordingObserver seen;
     link.SetObserver(&seen);
-    link.txBuffer[0] = 'Q';
-    ASSERT_TRUE(link.WriteFrame(link.txBuffer.data(), 1, 200));
+    tx[0] = 'Q';
+    ASSERT_TRUE(link.WriteFrame(tx.data(), 1, 200));
     EXPECT_FALSE(link.ReadReply(buf.data(), 1, 200));
     EXPECT_EQ(seen.lines, (std::vector<std::string>{"WQ", "R"}));
 }

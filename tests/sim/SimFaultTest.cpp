@@ -24,7 +24,9 @@ TEST_F(SimPodTest, FaultCountsFromItsArming) {
 
 TEST_F(SimPodTest, WrongFirstByteKeepsTheReplyLength) {
     pod().ArmFault(SimFault{SimFault::Kind::WrongFirstByte, '?', 1});
-    EXPECT_FALSE(QueryPodVersion(l()));
+    uint16_t version = 99;
+    EXPECT_FALSE(QueryPodVersion(l(), version));
+    EXPECT_EQ(version, 0);
     EXPECT_EQ(rig->device.PendingReplyBytes(), 0u);
 }
 

@@ -65,14 +65,15 @@ TEST_F(SimPodTest, FrameCutShortByANewStxIsRefused) {
 }
 
 TEST_F(SimPodTest, VersionReplyCanBeChanged) {
-    ASSERT_TRUE(QueryPodVersion(l()));
-    EXPECT_EQ(l().firmwareVersion, 15);
+    uint16_t version = 0;
+    ASSERT_TRUE(QueryPodVersion(l(), version));
+    EXPECT_EQ(version, 15);
     pod().SetVersionReply("KVL21");
-    ASSERT_TRUE(QueryPodVersion(l()));
-    EXPECT_EQ(l().firmwareVersion, 21);
+    ASSERT_TRUE(QueryPodVersion(l(), version));
+    EXPECT_EQ(version, 21);
     pod().SetVersionReply("XYZ15");
-    ASSERT_TRUE(QueryPodVersion(l()));
-    EXPECT_EQ(l().firmwareVersion, 0);
+    ASSERT_TRUE(QueryPodVersion(l(), version));
+    EXPECT_EQ(version, 0);
 }
 
 TEST_F(SimPodTest, ResetIsAlwaysAccepted) {

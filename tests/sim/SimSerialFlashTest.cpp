@@ -28,16 +28,14 @@ protected:
     // "L" when verifying).
     void SendWords(int from, int to, uint16_t seed, bool verify = false) {
         for (int i = from; i < to; ++i) {
-            batch.AppendDataWord(static_cast<uint16_t>(seed + i));
             const int inPage = i % 132 + 1;
-            if (inPage == 132 || i == 149) {
-                ASSERT_TRUE(batch.Flush(l()));
+            const bool pageEnds = inPage == 132 || i == 149;
+            ASSERT_TRUE(batch.AddDataWord(l(), static_cast<uint16_t>(seed + i), pageEnds));
+            if (pageEnds) {
                 const auto page = static_cast<uint16_t>(i / 132);
                 const auto bytes = static_cast<uint16_t>(2 * inPage);
                 pageResults.push_back(verify ? VerifySerialFlashPage(l(), page, bytes)
                                              : WriteSerialFlashPage(l(), page, bytes));
-            } else if (batch.Full()) {
-                ASSERT_TRUE(batch.Flush(l()));
             }
         }
     }
@@ -47,8 +45,7 @@ protected:
     }
 
     TempFolder folder;
-    std::string batchText;
-    FrameBatch batch{batchText};
+    FrameBatch batch;
     std::vector<bool> pageResults;
 };
 
@@ -154,9 +151,8 @@ TEST_F(SimStoreTest, IncompleteStoreIsNotKept) {
 TEST_F(SimStoreTest, UncommittedDataMakesTheStoreIncomplete) {
     ASSERT_TRUE(BeginSerialFlashAccess(l()));
     ASSERT_TRUE(SendSectionRecord(l(), 0, 0x9000, 2, 0));
-    batch.AppendDataWord(1);
-    batch.AppendDataWord(2);
-    ASSERT_TRUE(batch.Flush(l()));
+    ASSERT_TRUE(batch.AddDataWord(l(), 1, false));
+    ASSERT_TRUE(batch.AddDataWord(l(), 2, true));
     ASSERT_TRUE(SendTagRecord(l(), kTag));
     ASSERT_TRUE(SendImageRecord(l(), 1, 0, 0, 1));
     ASSERT_TRUE(EndSerialFlashAccess(l()));
@@ -169,8 +165,7 @@ TEST_F(SimStoreTest, RecordsOutOfOrderAreRefused) {
     ASSERT_TRUE(BeginSerialFlashAccess(l()));
     EXPECT_FALSE(SendSectionRecord(l(), 1, 0x9000, 2, 0));
     EXPECT_TRUE(ErrorMentions("sequence 1, expected 0"));
-    batch.AppendDataWord(1);
-    ASSERT_TRUE(batch.Flush(l()));
+    ASSERT_TRUE(batch.AddDataWord(l(), 1, true));
     EXPECT_FALSE(WriteSerialFlashPage(l(), 0, 4));
     EXPECT_TRUE(ErrorMentions("byte count 4, but 2 byte(s) came"));
     EXPECT_FALSE(WriteSerialFlashPage(l(), 3, 0));
@@ -179,10 +174,8 @@ TEST_F(SimStoreTest, RecordsOutOfOrderAreRefused) {
 
 TEST_F(SimStoreTest, PageBufferHoldsOnePage) {
     ASSERT_TRUE(BeginSerialFlashAccess(l()));
-    for (int i = 0; i < 132; ++i) batch.AppendDataWord(1);
-    ASSERT_TRUE(batch.Flush(l()));
-    batch.AppendDataWord(1);
-    EXPECT_FALSE(batch.Flush(l()));
+    for (int i = 0; i < 132; ++i) ASSERT_TRUE(batch.AddDataWord(l(), 1, i == 131));
+    EXPECT_FALSE(batch.AddDataWord(l(), 1, true));
     EXPECT_TRUE(ErrorMentions("beyond one 264-byte page"));
 }
 

@@ -1,4 +1,4 @@
-#include "ui/status/ProgressModel.h"
+#include "status/ProgressModel.h"
 
 #include <gtest/gtest.h>
 

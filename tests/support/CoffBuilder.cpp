@@ -22,7 +22,7 @@ void Put32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
 size_t FileHeaderBytes(CoffFormat format) { return format == CoffFormat::Coff0 ? 20 : 22; }
 size_t SectionHeaderBytes(CoffFormat format) { return format == CoffFormat::Coff2 ? 48 : 40; }
 
-uint16_t VersionId(const CoffFileSpec& coff) {
+uint16_t VersionId(const CoffFilePlan& coff) {
     if (coff.versionId) return *coff.versionId;
     switch (coff.format) {
         case CoffFormat::Coff0: return coff.targetId;
@@ -32,11 +32,11 @@ uint16_t VersionId(const CoffFileSpec& coff) {
     return 0x00C2;
 }
 
-bool NameGoesToTable(const CoffSectionSpec& section) {
+bool NameGoesToTable(const CoffSectionPlan& section) {
     return section.nameInStringTable || section.name.size() > 8 || section.nameOffset.has_value();
 }
 
-void WriteFileHeader(std::vector<uint8_t>& out, const CoffFileSpec& coff, uint32_t symbolTable) {
+void WriteFileHeader(std::vector<uint8_t>& out, const CoffFilePlan& coff, uint32_t symbolTable) {
     Put16(out, 0, VersionId(coff));
     Put16(out, 2, coff.sectionCount.value_or(static_cast<uint16_t>(coff.sections.size())));
     Put32(out, 8, coff.symbolTableOffset.value_or(symbolTable));
@@ -45,7 +45,7 @@ void WriteFileHeader(std::vector<uint8_t>& out, const CoffFileSpec& coff, uint32
     if (coff.format != CoffFormat::Coff0) Put16(out, 20, coff.targetId);
 }
 
-void WriteName(std::vector<uint8_t>& out, size_t at, const CoffSectionSpec& section, uint32_t tableOffset) {
+void WriteName(std::vector<uint8_t>& out, size_t at, const CoffSectionPlan& section, uint32_t tableOffset) {
     if (NameGoesToTable(section)) {
         Put32(out, at, 0);
         Put32(out, at + 4, section.nameOffset.value_or(tableOffset));
@@ -54,7 +54,7 @@ void WriteName(std::vector<uint8_t>& out, size_t at, const CoffSectionSpec& sect
     for (size_t i = 0; i < section.name.size(); ++i) out[at + i] = static_cast<uint8_t>(section.name[i]);
 }
 
-void WriteSectionHeader(std::vector<uint8_t>& out, size_t at, CoffFormat format, const CoffSectionSpec& section,
+void WriteSectionHeader(std::vector<uint8_t>& out, size_t at, CoffFormat format, const CoffSectionPlan& section,
                         uint32_t rawData, uint32_t nameOffset) {
     WriteName(out, at, section, nameOffset);
     Put32(out, at + 8, section.address);
@@ -73,7 +73,7 @@ void WriteSectionHeader(std::vector<uint8_t>& out, size_t at, CoffFormat format,
 
 }  // namespace
 
-std::vector<uint8_t> BuildCoff(const CoffFileSpec& coff) {
+std::vector<uint8_t> BuildCoff(const CoffFilePlan& coff) {
     const size_t headersStart = FileHeaderBytes(coff.format) + (coff.optionalHeaderSize ? 28 : 0);
     size_t offset = headersStart + coff.sections.size() * SectionHeaderBytes(coff.format);
     std::vector<uint32_t> rawOffsets;

@@ -9,7 +9,7 @@ namespace nembra::testing {
 // TI's three header layouts, by the name of their version.
 enum class CoffFormat { Coff0, Coff1, Coff2 };
 
-struct CoffSectionSpec {
+struct CoffSectionPlan {
     std::string name;
     // Names longer than eight characters always go to the string table.
     bool nameInStringTable = false;
@@ -23,7 +23,7 @@ struct CoffSectionSpec {
     uint16_t page = 0;
 };
 
-struct CoffFileSpec {
+struct CoffFilePlan {
     CoffFormat format = CoffFormat::Coff2;
     uint16_t targetId = 0x009D;
     std::optional<uint16_t> versionId;          // forced first half-word
@@ -33,12 +33,12 @@ struct CoffFileSpec {
     std::optional<uint16_t> sectionCount;       // default sections.size()
     std::optional<uint32_t> stringTableLength;  // forced length field
     bool withStringTable = true;
-    std::vector<CoffSectionSpec> sections;
+    std::vector<CoffSectionPlan> sections;
 };
 
 // A COFF file laid out as: file header, optional header, section headers,
 // raw data in section order, symbol table, string table.
-std::vector<uint8_t> BuildCoff(const CoffFileSpec& coff);
+std::vector<uint8_t> BuildCoff(const CoffFilePlan& coff);
 
 // Words 0x1000 + i * 3 + seed, distinct enough to catch misplaced data.
 std::vector<uint16_t> Pattern(size_t count, uint16_t seed = 0);

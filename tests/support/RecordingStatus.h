@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/status/ProgressModel.h"
-#include "ui/status/StatusSink.h"
+#include "status/ProgressModel.h"
+#include "status/StatusSink.h"
 
 namespace nembra::testing {
 

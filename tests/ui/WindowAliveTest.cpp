@@ -263,9 +263,9 @@ protected:
 };
 
 TEST_F(WindowAliveInBoot, TheLongBootWaitOfAnLf240xAKeepsTheWindowAnswering) {
-    CoffFileSpec coff;
+    CoffFilePlan coff;
     coff.targetId = 0x0092;
-    CoffSectionSpec section;
+    CoffSectionPlan section;
     section.name = "text";
     section.address = 0x0040;
     section.words = Pattern(100, 3);

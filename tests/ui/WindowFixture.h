@@ -47,9 +47,9 @@ protected:
 
     // An F2812 program of one flash section.
     std::string F281xProgram(const std::string& name, uint32_t address = 0x3F6000, size_t words = 200) {
-        CoffFileSpec coff;
+        CoffFilePlan coff;
         coff.targetId = 0x009D;
-        CoffSectionSpec section;
+        CoffSectionPlan section;
         section.name = "text";
         section.address = address;
         section.words = Pattern(words, 7);

@@ -58,7 +58,7 @@ TEST_F(WindowOperations, ShortOperationsReportThroughTheMessageLine) {
     EXPECT_EQ(Message().rfind("POD Ver: ", 0), 0u) << Message();
     c().targetReset->click();
     EXPECT_EQ(Message(), "Target board's reset is successful");
-    EXPECT_FALSE(window->session().link.connected) << "the pod is never held between presses";
+    EXPECT_FALSE(window->session().link.connected()) << "the pod is never held between presses";
 }
 
 TEST_F(WindowOperations, LoadWithAnEmptyPathAsksForAFile) {

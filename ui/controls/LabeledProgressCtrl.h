@@ -3,7 +3,7 @@
 #include <QProgressBar>
 #include <QString>
 
-#include "ui/status/ProgressModel.h"
+#include "status/ProgressModel.h"
 
 namespace nembra {
 
