@@ -98,8 +98,9 @@ Fault ApplyRecord(const Record& record, ParseState& state) {
 
 // Sorts the runs, joins those that meet and finds a word given twice.
 bool JoinRuns(std::vector<HexRun>& runs, uint32_t& repeated) {
-    std::stable_sort(runs.begin(), runs.end(),
-                     [](const HexRun& a, const HexRun& b) { return a.address < b.address; });
+    // Runs that start at one address overlap whatever their order, so a plain
+    // sort is enough.
+    std::sort(runs.begin(), runs.end(), [](const HexRun& a, const HexRun& b) { return a.address < b.address; });
     std::vector<HexRun> joined;
     for (HexRun& run : runs) {
         if (!joined.empty() && run.address < joined.back().end()) {
