@@ -31,7 +31,7 @@ struct CliOptions {
     int simPods = 0;
     bool simPaced = false;        // --sim-paced: the simulated pods take real time              // --sim-pods; 0: the one simulated pod in the --sim state
     std::string logPath;          // --log; empty: no record
-    std::vector<std::string> simFaults;  // --sim-fault specs
+    std::vector<std::string> simFaults;  // --sim-fault requests
 };
 
 // "The command's name as typed", for messages and JSON.

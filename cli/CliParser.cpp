@@ -7,7 +7,7 @@
 #include "cli/ArgumentChecks.h"
 #include "cli/HelpText.h"
 #include "cli/ManFormatter.h"
-#include "cli/SimFaultSpec.h"
+#include "cli/SimFaultRequest.h"
 
 namespace nembra::cli {
 namespace {
@@ -88,7 +88,7 @@ void DefineGlobalOptions(Parser& p) {
         ->type_name("FILE");
     p.app.add_option("--sim-fault", p.raw.simFaults,
                      "with --sim: arm a fault of the simulated pods (KIND:LETTER[:N[:MS]]); may be repeated")
-        ->type_name("SPEC");
+        ->type_name("FAULT");
     p.app.add_flag("--sim-paced", p.raw.simPaced, "with --sim: the simulated pods take as long as real pods would");
 }
 
@@ -137,10 +137,10 @@ bool ReadStationOptions(const Parser& p, CliOptions& o, std::string& error) {
         error = "--log applies to the commands that use the pod, not list";
     else if (!o.podSelector.empty() && o.podSelector.find_first_not_of(", ") == std::string::npos)
         error = "--pod needs a serial number, an index, a list of them or all";
-    for (const std::string& spec : o.simFaults) {
+    for (const std::string& fault : o.simFaults) {
         if (!error.empty()) break;
-        SimFaultSpec parsed;
-        ParseSimFault(spec, parsed, error);
+        SimFaultRequest parsed;
+        ParseSimFault(fault, parsed, error);
     }
     return error.empty();
 }

@@ -10,7 +10,7 @@
 #include "cli/OutcomeOutput.h"
 #include "cli/PodSelection.h"
 #include "cli/RecordLog.h"
-#include "cli/SimFaultSpec.h"
+#include "cli/SimFaultRequest.h"
 #include "image/LoadCoffFile.h"
 #include "pod/PodLink.h"
 
@@ -45,10 +45,10 @@ bool Select(const CliOptions& options, PodStation& station, Selection& selection
 
 bool ArmFaults(const CliOptions& options, PodStation& station, const Selection& selection, std::string& error) {
     for (const std::string& text : options.simFaults) {
-        SimFaultSpec spec;
-        ParseSimFault(text, spec, error);
-        std::vector<std::string> targets{spec.serial};
-        if (spec.serial.empty()) targets = selection.serials;
+        SimFaultRequest request;
+        ParseSimFault(text, request, error);
+        std::vector<std::string> targets{request.serial};
+        if (request.serial.empty()) targets = selection.serials;
         for (std::string serial : targets) {
             if (serial.empty()) serial = selection.defaultSerial;
             SimPod* pod = station.SimPodOf(serial);
@@ -56,7 +56,7 @@ bool ArmFaults(const CliOptions& options, PodStation& station, const Selection& 
                 error = "--sim-fault \"" + text + "\": there is no simulated pod " + serial;
                 return false;
             }
-            pod->ArmFault(spec.fault);
+            pod->ArmFault(request.fault);
         }
     }
     return true;

@@ -9,11 +9,11 @@ namespace nembra::cli {
 // slow, stray or unplug; LETTER the command letter; N the occurrence
 // (default 1); MS the extra delay of slow (default 1000); SERIAL the one pod
 // it is armed on (default: every simulated pod).
-struct SimFaultSpec {
+struct SimFaultRequest {
     SimFault fault{SimFault::Kind::NoReply, 0, 1};
     std::string serial;
 };
 
-bool ParseSimFault(const std::string& text, SimFaultSpec& spec, std::string& error);
+bool ParseSimFault(const std::string& text, SimFaultRequest& request, std::string& error);
 
 }  // namespace nembra::cli

@@ -1,4 +1,4 @@
-#include "cli/SimFaultSpec.h"
+#include "cli/SimFaultRequest.h"
 
 #include <charconv>
 #include <map>
@@ -40,12 +40,12 @@ bool Refuse(std::string& error, const char* why) {
 
 }  // namespace
 
-bool ParseSimFault(const std::string& text, SimFaultSpec& spec, std::string& error) {
+bool ParseSimFault(const std::string& text, SimFaultRequest& request, std::string& error) {
     error = "--sim-fault \"" + text + "\": ";
     const size_t at = text.find('@');
-    spec.serial = at == std::string::npos ? "" : text.substr(at + 1);
+    request.serial = at == std::string::npos ? "" : text.substr(at + 1);
     const std::vector<std::string> parts = Split(text.substr(0, at), ':');
-    if (at != std::string::npos && spec.serial.empty()) return Refuse(error, "no serial number after @");
+    if (at != std::string::npos && request.serial.empty()) return Refuse(error, "no serial number after @");
     if (parts.size() < 2 || parts.size() > 4) return Refuse(error, "use KIND:LETTER[:N[:MS]][@SERIAL]");
     const auto kind = Kinds().find(parts[0]);
     if (kind == Kinds().end()) return Refuse(error, "KIND is one of lost, refused, slow, stray, unplug");
@@ -56,7 +56,7 @@ bool ParseSimFault(const std::string& text, SimFaultSpec& spec, std::string& err
     if (parts.size() > 2 && !ReadPositive(parts[2], 1000000, occurrence)) return Refuse(error, "N is a count from 1");
     if (parts.size() > 3 && (kind->second != SimFault::Kind::SlowReply || !ReadPositive(parts[3], 600000, delayMs)))
         return Refuse(error, "MS (1 to 600000) is for slow only");
-    spec.fault = {kind->second, parts[1][0], static_cast<int>(occurrence),
+    request.fault = {kind->second, parts[1][0], static_cast<int>(occurrence),
                   kind->second == SimFault::Kind::SlowReply ? static_cast<uint32_t>(delayMs) : 0};
     error.clear();
     return true;
