@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 
-#include "app/SettingsValues.h"
+#include "settings/SettingsValues.h"
 #include "image/LoadCoffFile.h"
 #include "ui/AboutDlg.h"
 #include "ui/FieldLimit.h"

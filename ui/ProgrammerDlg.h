@@ -3,7 +3,7 @@
 #include <string>
 
 #include "NembraVersion.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "ops/Operations.h"
 #include "ops/Session.h"
 #include "ui/CoffFileChooser.h"

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "tests/ui/SettingsFile.h"
 
 namespace nembra::testing {

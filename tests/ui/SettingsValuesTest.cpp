@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/SettingsValues.h"
+#include "settings/SettingsValues.h"
 #include "tests/support/FakePanel.h"
 
 namespace nembra::testing {

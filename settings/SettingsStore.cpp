@@ -1,4 +1,4 @@
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <sys/stat.h>
 #include <fcntl.h>
@@ -8,7 +8,7 @@
 #include <QFileInfo>
 #include <QSettings>
 
-#include "app/SettingsValues.h"
+#include "settings/SettingsValues.h"
 #include "image/LoadCoffFile.h"
 
 namespace nembra {

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The folders' includes run one way only: front-ends over operations over the
+# link over the image, with Qt only in the window's folders. A new include
+# that points upward or sideways fails here, naming the file and the line.
+set -uo pipefail
+root="${1:?usage: check-layers.sh SOURCE_DIR}"
+
+declare -A allowed=(
+    [status]="status"
+    [image]="image status"
+    [pod]="pod image status"
+    [sim]="sim pod image status"
+    [ops]="ops pod image status"
+    [settings]="settings ops pod image status"
+    [ui]="ui settings ops pod image status"
+    [app]="app ui settings sim ops pod image status"
+    [cli]="cli sim ops pod image status"
+)
+qt_folders=" settings ui app "
+
+faults=0
+for folder in "${!allowed[@]}"; do
+    [[ -d "$root/$folder" ]] || { echo "missing folder: $folder"; faults=$((faults + 1)); continue; }
+    while IFS=: read -r file line text; do
+        target="${text#*\"}"
+        target="${target%%/*}"
+        if [[ " ${allowed[$folder]} " != *" $target "* ]]; then
+            echo "${file#"$root"/}:$line: $folder/ may not include $target/: $text"
+            faults=$((faults + 1))
+        fi
+    done < <(grep -rnE '^#include "[a-z_]+/' --include='*.h' --include='*.cpp' "$root/$folder")
+    if [[ "$qt_folders" != *" $folder "* ]]; then
+        while IFS= read -r hit; do
+            echo "${hit#"$root"/}: $folder/ is standard library only"
+            faults=$((faults + 1))
+        done < <(grep -rnE '^#include <Q' --include='*.h' --include='*.cpp' "$root/$folder")
+    fi
+done
+
+if ((faults > 0)); then
+    echo "$faults include(s) against the layering"
+    exit 1
+fi
+echo "includes run downward in ${#allowed[@]} folders"
