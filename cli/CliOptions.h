@@ -28,8 +28,8 @@ struct CliOptions {
     std::string podName;          // empty: the image's own name
     bool verify = false;          // pod-write: a POD Verify after a successful POD Write
     std::string podSelector;      // --pod; empty: the first pod by its description
-    int simPods = 0;
-    bool simPaced = false;        // --sim-paced: the simulated pods take real time              // --sim-pods; 0: the one simulated pod in the --sim state
+    int simPods = 0;              // --sim-pods; 0: the one simulated pod in the --sim state
+    bool simPaced = false;        // --sim-paced: the simulated pods take real time
     std::string logPath;          // --log; empty: no record
     std::vector<std::string> simFaults;  // --sim-fault requests
 };
