@@ -6,11 +6,13 @@
 
 namespace nembra {
 
-// Forwards every call to the driver it owns; a decorator overrides the calls
-// it changes.
+// Forwards every call to the driver it wraps; a decorator overrides the calls
+// it changes. It owns the driver it is given, or borrows one that must
+// outlive it.
 class DriverDecorator : public FtdiDriver {
 public:
-    explicit DriverDecorator(std::unique_ptr<FtdiDriver> inner) : inner_(std::move(inner)) {}
+    explicit DriverDecorator(std::unique_ptr<FtdiDriver> inner) : owned_(std::move(inner)), inner_(owned_.get()) {}
+    explicit DriverDecorator(FtdiDriver& borrowed) : inner_(&borrowed) {}
 
     FT_STATUS FT_ListDevices(void* a1, void* a2, DWORD flags) override { return inner_->FT_ListDevices(a1, a2, flags); }
     FT_STATUS FT_OpenEx(void* a1, DWORD flags, FT_HANDLE* h) override { return inner_->FT_OpenEx(a1, flags, h); }
@@ -40,7 +42,8 @@ protected:
     FtdiDriver& inner() { return *inner_; }
 
 private:
-    std::unique_ptr<FtdiDriver> inner_;
+    std::unique_ptr<FtdiDriver> owned_;
+    FtdiDriver* inner_;
 };
 
 }  // namespace nembra
