@@ -14,6 +14,7 @@
 #include "tests/support/CoffBuilder.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/RecordingStatus.h"
+#include "tests/usbmodel/ModelDriverLoader.h"
 #include "tests/usbmodel/UsbModelControl.h"
 
 namespace nembra::testing {
@@ -21,20 +22,7 @@ namespace {
 
 constexpr int kF2812 = 4;
 
-// The real backend, its clock the bus's and no sysfs to look at, as in a container.
-class ModelDriverLoader : public DriverLoader {
-public:
-    explicit ModelDriverLoader(LinkClock& clock) : clock_(clock) {}
-    std::unique_ptr<FtdiDriver> Load() override {
-        auto api = LoadLibFtdiApi();
-        if (!api) return nullptr;
-        api->nowMs = [&clock = clock_] { return uint64_t{clock.NowMs()}; };
-        return std::make_unique<LibFtdiDriver>(std::move(*api), [] { return std::vector<UsbProduct>{}; });
-    }
-
-private:
-    LinkClock& clock_;
-};
+using usbmodel::ModelDriverLoader;
 
 class RealLibFtdiTest : public ::testing::Test {
 protected:
@@ -230,6 +218,10 @@ TEST_F(RealLibFtdiTest, QueueStatusNeverWaitsOnTheBus) {
     EXPECT_EQ(Waiting(), 0u);  // due, but the chip holds it until its latency timer runs out
     model->Clock().SleepMs(kPodLatencyMs);
     EXPECT_EQ(Waiting(), 1u);
+    uint8_t reply = 0;
+    DWORD got = 0;
+    ASSERT_EQ(Driver().FT_Read(Handle(), &reply, 1, &got), FT_OK);
+    EXPECT_EQ(reply, '!');
 
     start = model->Clock().NowMs();
     for (int i = 0; i < 10; ++i) {
