@@ -15,6 +15,7 @@
 #include "ops/Operations.h"
 #include "pod/PodLink.h"
 #include "tests/support/FakePanel.h"
+#include "tests/support/LinkTally.h"
 #include "tests/usbmodel/ModelDriverLoader.h"
 #include "tests/usbmodel/UsbModelControl.h"
 
@@ -32,20 +33,6 @@ usbmodel::UsbModelControl* LoadModel() {
     auto* find = reinterpret_cast<decltype(&nembra_usb_model)>(dlsym(library, "nembra_usb_model"));
     return find == nullptr ? nullptr : find();
 }
-
-// Bytes both ways and replies, as the link saw them.
-class LinkTally : public LinkObserver {
-public:
-    void OnWrite(const uint8_t*, size_t count) override { bytes += count; }
-    void OnRead(const uint8_t*, size_t count) override {
-        bytes += count;
-        replies += count > 0 ? 1 : 0;
-    }
-    void OnEvent(const std::string&) override {}
-
-    size_t bytes = 0;
-    size_t replies = 0;
-};
 
 class QuietStatus : public StatusSink {
 public:
@@ -79,7 +66,7 @@ struct ModelLink {
     usbmodel::ModelDriverLoader loader;
     LinkOpsClock opsClock;
     std::optional<Session> session;
-    LinkTally tally;
+    testing::LinkTally tally;
     testing::FakePanel panel;
     QuietStatus status;
 };
@@ -134,7 +121,7 @@ void BM_FullF2812Flash(benchmark::State& state) {
         }
     }
     const auto runs = static_cast<double>(state.iterations());
-    const double wireMs = static_cast<double>(bench.tally.bytes) * kLineByteMs / runs;
+    const double wireMs = static_cast<double>((bench.tally.written + bench.tally.read)) * kLineByteMs / runs;
     state.counters["bus_s"] = static_cast<double>(busMs) / runs / 1000.0;
     state.counters["wire_s"] = wireMs / 1000.0;
     state.counters["replies"] = static_cast<double>(bench.tally.replies) / runs;

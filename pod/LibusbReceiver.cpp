@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "pod/DlSymbol.h"
 #include "pod/UsbReceiver.h"
 
 namespace nembra {
@@ -164,22 +165,15 @@ int LibusbReceiver::Collect(uint32_t waitMs, std::deque<uint8_t>& into) {
     return failure_;
 }
 
-template <typename Fn>
-bool Resolve(void* library, const char* name, Fn& out) {
-    void* symbol = dlsym(library, name);
-    out = reinterpret_cast<Fn>(symbol);
-    return symbol != nullptr;
-}
-
 }  // namespace
 
 UsbReceiverFactory LibusbReceivers(std::shared_ptr<void> usbLibrary) {
     LibusbCalls usb{};
     void* lib = usbLibrary.get();
-    if (lib == nullptr || !Resolve(lib, "libusb_alloc_transfer", usb.alloc) ||
-        !Resolve(lib, "libusb_free_transfer", usb.free) || !Resolve(lib, "libusb_submit_transfer", usb.submit) ||
-        !Resolve(lib, "libusb_cancel_transfer", usb.cancel) ||
-        !Resolve(lib, "libusb_handle_events_timeout_completed", usb.handleEvents)) {
+    if (lib == nullptr || !ResolveSymbol(lib, "libusb_alloc_transfer", usb.alloc) ||
+        !ResolveSymbol(lib, "libusb_free_transfer", usb.free) || !ResolveSymbol(lib, "libusb_submit_transfer", usb.submit) ||
+        !ResolveSymbol(lib, "libusb_cancel_transfer", usb.cancel) ||
+        !ResolveSymbol(lib, "libusb_handle_events_timeout_completed", usb.handleEvents)) {
         return {};
     }
     usb.library = std::move(usbLibrary);
