@@ -1,7 +1,7 @@
-#include <dlfcn.h>
 #include <libftdi1/ftdi.h>
 #include <libusb-1.0/libusb.h>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
