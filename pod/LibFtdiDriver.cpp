@@ -7,7 +7,8 @@ namespace nembra {
 
 namespace {
 
-constexpr int kFetchBytes = 512;
+// A read without a time-out still wakes now and then to look at the clock.
+constexpr uint32_t kEndlessWaitSliceMs = 100;
 
 int ClampToInt(ULONG value) { return value > static_cast<ULONG>(INT_MAX) ? INT_MAX : static_cast<int>(value); }
 
@@ -20,6 +21,7 @@ LibFtdiDriver::LibFtdiDriver(LibFtdiApi api, ProductLister listProducts)
 
 LibFtdiDriver::~LibFtdiDriver() {
     for (auto& port : ports_) {
+        port->receiver.reset();
         api_.usbClose(port->ctx);
         api_.freeContext(port->ctx);
     }
@@ -39,7 +41,7 @@ FT_STATUS LibFtdiDriver::FT_ResetDevice(FT_HANDLE ftHandle) {
     if (port == nullptr) {
         return FT_INVALID_HANDLE;
     }
-    port->received.clear();
+    DropReceived(*port);
     return StatusOf(api_.usbReset(port->ctx));
 }
 
@@ -112,7 +114,7 @@ FT_STATUS LibFtdiDriver::FT_Purge(FT_HANDLE ftHandle, ULONG Mask) {
     const bool rx = (Mask & FT_PURGE_RX) != 0;
     const bool tx = (Mask & FT_PURGE_TX) != 0;
     if (rx) {
-        port->received.clear();
+        DropReceived(*port);
     }
     if (rx && tx) {
         return StatusOf(api_.tcioflush(port->ctx));
@@ -140,29 +142,42 @@ FT_STATUS LibFtdiDriver::FT_Write(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBy
     return rc == static_cast<int>(dwBytesToWrite) ? FT_OK : FT_IO_ERROR;
 }
 
-// Moves what libftdi already holds into our queue, without USB traffic.
-bool LibFtdiDriver::DrainBuffered(Port& port) {
-    const unsigned held = api_.bufferedBytes(port.ctx);
-    if (held == 0) {
-        return true;
+UsbReceiver& LibFtdiDriver::ReceiverOf(Port& port) {
+    if (!port.receiver) {
+        port.receiver = api_.startReceiver(port.ctx);
     }
-    std::vector<unsigned char> bytes(held);
-    const int rc = api_.readData(port.ctx, bytes.data(), static_cast<int>(held));
-    if (rc < 0) {
-        return false;
-    }
-    port.received.insert(port.received.end(), bytes.begin(), bytes.begin() + rc);
-    return true;
+    return *port.receiver;
 }
 
-// One USB read: whatever the chip has, or nothing after one latency period.
-bool LibFtdiDriver::FetchOnce(Port& port) {
-    unsigned char bytes[kFetchBytes];
-    const int rc = api_.readData(port.ctx, bytes, kFetchBytes);
-    if (rc < 0) {
-        return false;
+// Stops the transfers in flight first, so that nothing fetched before a
+// purge or reset turns up after it; the next read starts them again.
+void LibFtdiDriver::DropReceived(Port& port) {
+    port.receiver.reset();
+    port.received.clear();
+}
+
+// What has arrived, without waiting. A failed chip is reported once nothing
+// it sent before is left to read.
+bool LibFtdiDriver::CountReceived(Port& port) {
+    return ReceiverOf(port).Collect(0, port.received) == 0 || !port.received.empty();
+}
+
+// Waits until `wanted` bytes are there or the read time-out has passed since
+// the call began; false when the chip failed first.
+bool LibFtdiDriver::AwaitReceived(Port& port, size_t wanted) {
+    const uint64_t start = api_.nowMs();
+    UsbReceiver& receiver = ReceiverOf(port);
+    while (port.received.size() < wanted) {
+        const uint64_t elapsed = api_.nowMs() - start;
+        if (port.readTimeoutMs != 0 && elapsed >= port.readTimeoutMs) {
+            return true;
+        }
+        const auto waitMs =
+            port.readTimeoutMs == 0 ? kEndlessWaitSliceMs : static_cast<uint32_t>(port.readTimeoutMs - elapsed);
+        if (receiver.Collect(waitMs, port.received) != 0) {
+            return false;
+        }
     }
-    port.received.insert(port.received.end(), bytes, bytes + rc);
     return true;
 }
 
@@ -171,7 +186,7 @@ FT_STATUS LibFtdiDriver::FT_GetStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes, DWOR
     if (port == nullptr) {
         return FT_INVALID_HANDLE;
     }
-    if (!DrainBuffered(*port)) {
+    if (!CountReceived(*port)) {
         return FT_IO_ERROR;
     }
     if (dwRxBytes != nullptr) {
@@ -186,26 +201,7 @@ FT_STATUS LibFtdiDriver::FT_GetStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes, DWOR
     return FT_OK;
 }
 
-// 1: a byte; 0: none within the read time-out; -1: the USB read failed.
-// ftdi_read_data itself waits about one latency period when the chip has
-// nothing, so the loop needs no pause and returns as soon as a byte is there.
-int LibFtdiDriver::ReadByte(Port& port, uint8_t& byte, uint64_t startMs) {
-    if (!port.received.empty()) {
-        byte = port.received.front();
-        port.received.pop_front();
-        return 1;
-    }
-    for (;;) {
-        const int rc = api_.readData(port.ctx, &byte, 1);
-        if (rc != 0) {
-            return rc < 0 ? -1 : 1;
-        }
-        if (port.readTimeoutMs != 0 && api_.nowMs() - startMs >= port.readTimeoutMs) {
-            return 0;
-        }
-    }
-}
-
+// As D2XX: what arrived within the read time-out, up to the count asked for.
 FT_STATUS LibFtdiDriver::FT_Read(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToRead, DWORD* lpdwBytesReturned) {
     Port* port = Find(ftHandle);
     if (port == nullptr) {
@@ -214,19 +210,16 @@ FT_STATUS LibFtdiDriver::FT_Read(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwByt
     if ((lpBuffer == nullptr && dwBytesToRead > 0) || lpdwBytesReturned == nullptr) {
         return FT_INVALID_PARAMETER;
     }
-    auto* out = static_cast<uint8_t*>(lpBuffer);
-    const uint64_t start = api_.nowMs();
-    DWORD got = 0;
-    int rc = 1;
-    while (got < dwBytesToRead && (rc = ReadByte(*port, out[got], start)) == 1) {
-        ++got;
-    }
-    *lpdwBytesReturned = got;
-    return rc < 0 ? FT_IO_ERROR : FT_OK;
+    const bool ok = AwaitReceived(*port, dwBytesToRead);
+    const auto got = std::min<size_t>(dwBytesToRead, port->received.size());
+    std::copy_n(port->received.begin(), got, static_cast<uint8_t*>(lpBuffer));
+    port->received.erase(port->received.begin(), port->received.begin() + static_cast<long>(got));
+    *lpdwBytesReturned = static_cast<DWORD>(got);
+    return ok ? FT_OK : FT_IO_ERROR;
 }
 
-// D2XX counts what its driver has already fetched; libftdi fetches only when
-// asked, so an empty queue is topped up with one USB read.
+// As D2XX, from what the transfers in flight have already fetched: never a
+// wait on the bus.
 FT_STATUS LibFtdiDriver::FT_GetQueueStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes) {
     Port* port = Find(ftHandle);
     if (port == nullptr) {
@@ -235,7 +228,7 @@ FT_STATUS LibFtdiDriver::FT_GetQueueStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes)
     if (dwRxBytes == nullptr) {
         return FT_INVALID_PARAMETER;
     }
-    if (!DrainBuffered(*port) || (port->received.empty() && !FetchOnce(*port))) {
+    if (!CountReceived(*port)) {
         return FT_IO_ERROR;
     }
     *dwRxBytes = static_cast<DWORD>(port->received.size());
@@ -249,6 +242,7 @@ FT_STATUS LibFtdiDriver::FT_Close(FT_HANDLE ftHandle) {
     if (port == nullptr) {
         return FT_INVALID_HANDLE;
     }
+    port->receiver.reset();  // its transfers end before the device handle does
     api_.usbClose(port->ctx);
     api_.freeContext(port->ctx);
     ports_.erase(std::find_if(ports_.begin(), ports_.end(), [&](const auto& p) { return p.get() == port; }));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pod/FtdiDriver.h"
+#include "pod/UsbReceiver.h"
 
 namespace nembra {
 
@@ -37,13 +38,13 @@ struct LibFtdiApi {
     std::function<int(ftdi_context*, unsigned char, unsigned char)> setFlowCtrlXonXoff;
     std::function<int(ftdi_context*, unsigned char)> setLatencyTimer;
     std::function<int(ftdi_context*, unsigned char*)> getLatencyTimer;
-    std::function<int(ftdi_context*, unsigned char*, int)> readData;
     std::function<int(ftdi_context*, const unsigned char*, int)> writeData;
+    // What the chip sends, fetched by transfers kept in flight (libusb's
+    // asynchronous calls), in place of libftdi's reads, which fetch only when asked.
+    UsbReceiverFactory startReceiver;
     // The product ids of every FTDI-vendor device libusb sees, for machines
     // without sysfs (empty function: none beyond sysfs's).
     std::function<std::vector<uint16_t>(ftdi_context*)> ftdiProductIds;
-    // Bytes libftdi already holds from an earlier USB transfer (no USB traffic).
-    std::function<unsigned(ftdi_context*)> bufferedBytes;
     // The USB-level time-outs of one transfer.
     std::function<void(ftdi_context*, int readMs, int writeMs)> setUsbTimeouts;
     // Monotonic milliseconds for the read time-out.
@@ -92,8 +93,9 @@ public:
 private:
     struct Port {
         ftdi_context* ctx = nullptr;
-        std::deque<uint8_t> received;  // drained from libftdi, not yet read
-        uint32_t readTimeoutMs = 0;    // 0: wait for ever, as D2XX does
+        std::unique_ptr<UsbReceiver> receiver;  // started by the first read or count
+        std::deque<uint8_t> received;           // fetched from the chip, not yet read
+        uint32_t readTimeoutMs = 0;             // 0: wait for ever, as D2XX does
     };
     struct Listed {
         std::string description;
@@ -111,9 +113,10 @@ private:
     std::string SerialOf(ftdi_context* ctx, libusb_device* dev);
     OpenFailureCause CauseOfUnreachable(const std::string& description, const std::vector<UsbProduct>& products) const;
     void NoteUnreadable(int rc);
-    bool DrainBuffered(Port& port);
-    bool FetchOnce(Port& port);
-    int ReadByte(Port& port, uint8_t& byte, uint64_t startMs);
+    UsbReceiver& ReceiverOf(Port& port);
+    void DropReceived(Port& port);
+    bool CountReceived(Port& port);
+    bool AwaitReceived(Port& port, size_t wanted);
 
     LibFtdiApi api_;
     ProductLister listProducts_;

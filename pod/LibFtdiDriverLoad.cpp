@@ -30,7 +30,6 @@ struct Symbols {
     decltype(&ftdi_setflowctrl_xonxoff) setFlowCtrlXonXoff;
     decltype(&ftdi_set_latency_timer) setLatencyTimer;
     decltype(&ftdi_get_latency_timer) getLatencyTimer;
-    decltype(&ftdi_read_data) readData;
     decltype(&ftdi_write_data) writeData;
     decltype(&ftdi_get_library_version) libraryVersion;
     // libftdi1 1.4 has only the older call that empties both directions
@@ -78,7 +77,7 @@ bool ResolveAll(void* lib, Symbols& s) {
            Resolve(lib, "ftdi_setflowctrl_xonxoff", s.setFlowCtrlXonXoff) &&
            Resolve(lib, "ftdi_set_latency_timer", s.setLatencyTimer) &&
            Resolve(lib, "ftdi_get_latency_timer", s.getLatencyTimer) &&
-           Resolve(lib, "ftdi_read_data", s.readData) && Resolve(lib, "ftdi_write_data", s.writeData);
+           Resolve(lib, "ftdi_write_data", s.writeData);
 }
 
 constexpr uint16_t kFtdiVendor = 0x0403;
@@ -141,10 +140,8 @@ LibFtdiApi MakeTable(const Symbols& s, std::shared_ptr<void> library) {
     api.setFlowCtrlXonXoff = s.setFlowCtrlXonXoff;
     api.setLatencyTimer = s.setLatencyTimer;
     api.getLatencyTimer = s.getLatencyTimer;
-    api.readData = s.readData;
     api.writeData = s.writeData;
     // libftdi keeps these in its context and offers no call for them.
-    api.bufferedBytes = [](ftdi_context* c) { return c->readbuffer_remaining; };
     api.setUsbTimeouts = [](ftdi_context* c, int readMs, int writeMs) {
         c->usb_read_timeout = readMs;
         c->usb_write_timeout = writeMs;
@@ -189,6 +186,10 @@ std::optional<LibFtdiApi> LoadLibFtdiApi(std::string* refusal) {
         if (h != nullptr) dlclose(h);
     });
     LibFtdiApi api = MakeTable(symbols, std::move(holder));
+    api.startReceiver = LibusbReceivers(usbHolder);
+    if (!api.startReceiver) {
+        return refuse("the libusb-1.0 that libftdi1 loaded lacks a function this program uses");
+    }
     api.ftdiProductIds = FtdiProductIds(std::move(usbHolder));
     return api;
 }

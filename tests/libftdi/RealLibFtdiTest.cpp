@@ -14,6 +14,7 @@
 #include "tests/support/CoffBuilder.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/RecordingStatus.h"
+#include "tests/usbmodel/ModelDriverLoader.h"
 #include "tests/usbmodel/UsbModelControl.h"
 
 namespace nembra::testing {
@@ -21,20 +22,7 @@ namespace {
 
 constexpr int kF2812 = 4;
 
-// The real backend, its clock the bus's and no sysfs to look at, as in a container.
-class ModelDriverLoader : public DriverLoader {
-public:
-    explicit ModelDriverLoader(LinkClock& clock) : clock_(clock) {}
-    std::unique_ptr<FtdiDriver> Load() override {
-        auto api = LoadLibFtdiApi();
-        if (!api) return nullptr;
-        api->nowMs = [&clock = clock_] { return uint64_t{clock.NowMs()}; };
-        return std::make_unique<LibFtdiDriver>(std::move(*api), [] { return std::vector<UsbProduct>{}; });
-    }
-
-private:
-    LinkClock& clock_;
-};
+using usbmodel::ModelDriverLoader;
 
 class RealLibFtdiTest : public ::testing::Test {
 protected:
@@ -58,6 +46,8 @@ protected:
         session.reset();
         if (model != nullptr) {
             EXPECT_EQ(model->OpenHandles(), 0);
+            EXPECT_EQ(model->TransfersInFlight(), 0);
+            for (const auto& misuse : model->TransferMisuses()) ADD_FAILURE() << misuse;
         }
         if (usb_ != nullptr) dlclose(usb_);
         if (ftdi_ != nullptr) dlclose(ftdi_);
@@ -83,6 +73,23 @@ protected:
     void ExpectClosed() {
         EXPECT_FALSE(session->link.connected());
         EXPECT_EQ(model->OpenHandles(), 0);
+    }
+    // The link opened on the pod, for calls straight to its driver.
+    void OpenLink() {
+        ASSERT_TRUE(session->link.FindPod());
+        ASSERT_EQ(session->link.OpenPod(), OpenResult::Opened);
+    }
+    FtdiDriver& Driver() { return *session->link.driverLibrary(); }
+    FT_HANDLE Handle() { return session->link.deviceHandle(); }
+    void WriteIdentify() {
+        static constexpr char kIdentify[] = {0x02, 'I', 0x03};
+        DWORD written = 0;
+        ASSERT_EQ(Driver().FT_Write(Handle(), const_cast<char*>(kIdentify), 3, &written), FT_OK);
+    }
+    DWORD Waiting() {
+        DWORD waiting = 99;
+        EXPECT_EQ(Driver().FT_GetQueueStatus(Handle(), &waiting), FT_OK);
+        return waiting;
     }
     void ExpectNoProtocolErrors() {
         for (const auto& error : model->Pod(pod).protocolErrors()) ADD_FAILURE() << "pod refused: " << error;
@@ -191,6 +198,112 @@ TEST_F(RealLibFtdiTest, UnplugDuringTheFlashWriteClosesTheLink) {
     EXPECT_EQ(status.lastText(), "Fail to write flash memory");
     EXPECT_TRUE(status.lastIsError());
     ExpectClosed();
+}
+
+// The chip's bulk IN is kept busy by transfers in flight, so counting what
+// has arrived never waits for the latency timer, and an acknowledgement
+// costs the pod's own time plus one latency period, nothing more.
+TEST_F(RealLibFtdiTest, QueueStatusNeverWaitsOnTheBus) {
+    model->Reset();
+    SimPodOptions instant;
+    instant.timing.zeroLatency = true;
+    pod = model->AddChip(0x6001, kPodDescription, instant);
+    OpenLink();
+    uint32_t start = model->Clock().NowMs();
+    EXPECT_EQ(Waiting(), 0u);
+    EXPECT_EQ(model->Clock().NowMs(), start);
+    EXPECT_GT(model->TransfersInFlight(), 0);
+
+    WriteIdentify();
+    EXPECT_EQ(Waiting(), 0u);  // due, but the chip holds it until its latency timer runs out
+    model->Clock().SleepMs(kPodLatencyMs);
+    EXPECT_EQ(Waiting(), 1u);
+    uint8_t reply = 0;
+    DWORD got = 0;
+    ASSERT_EQ(Driver().FT_Read(Handle(), &reply, 1, &got), FT_OK);
+    EXPECT_EQ(reply, '!');
+
+    start = model->Clock().NowMs();
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(session->link.Exchange(std::string_view("\x02I\x03", 3), 1, kDriverTimeoutMs)) << i;
+    }
+    EXPECT_LE(model->Clock().NowMs() - start, 10u * kPodLatencyMs);
+    EXPECT_TRUE(session->link.ClosePod());
+}
+
+// Wherever the pod's bytes are when the purge comes: counted already, fetched
+// by a transfer while another call ran, or still in the chip.
+TEST_F(RealLibFtdiTest, PurgeDropsWhatWasFetched) {
+    OpenLink();
+    WriteIdentify();
+    model->Clock().SleepMs(10);
+    ASSERT_EQ(Waiting(), 1u);
+    ASSERT_EQ(Driver().FT_Purge(Handle(), FT_PURGE_RX), FT_OK);
+    EXPECT_EQ(Waiting(), 0u);
+    EXPECT_GT(model->TransfersInFlight(), 0);  // started again by the count
+
+    WriteIdentify();
+    model->Clock().SleepMs(10);
+    UCHAR latency = 0;  // libusb handles the transfers' events during this request
+    ASSERT_EQ(Driver().FT_GetLatencyTimer(Handle(), &latency), FT_OK);
+    ASSERT_EQ(Driver().FT_Purge(Handle(), FT_PURGE_RX), FT_OK);
+    EXPECT_EQ(Waiting(), 0u);
+
+    WriteIdentify();
+    model->Clock().SleepMs(10);
+    ASSERT_EQ(Driver().FT_Purge(Handle(), FT_PURGE_RX | FT_PURGE_TX), FT_OK);
+    model->Clock().SleepMs(10);
+    EXPECT_EQ(Waiting(), 0u);
+
+    ASSERT_TRUE(session->link.Exchange(std::string_view("\x02I\x03", 3), 1, kDriverTimeoutMs));
+    EXPECT_TRUE(session->link.ClosePod());
+    ExpectNoProtocolErrors();
+}
+
+// Pulled out while the transfers wait on the chip: the waiting read ends at
+// once with the error, the next calls report it too, and close is clean.
+TEST_F(RealLibFtdiTest, UnplugDuringTheBackgroundFetch) {
+    OpenLink();
+    EXPECT_EQ(Waiting(), 0u);
+    const uint32_t start = model->Clock().NowMs();
+    model->PullOutAt(pod, start + 30);
+    uint8_t byte = 0;
+    DWORD got = 9;
+    EXPECT_EQ(Driver().FT_Read(Handle(), &byte, 1, &got), FT_IO_ERROR);
+    EXPECT_EQ(got, 0u);
+    EXPECT_EQ(model->Clock().NowMs() - start, 30u);
+    DWORD waiting = 0;
+    EXPECT_EQ(Driver().FT_GetQueueStatus(Handle(), &waiting), FT_IO_ERROR);
+    EXPECT_EQ(Driver().FT_Read(Handle(), &byte, 1, &got), FT_IO_ERROR);
+    EXPECT_EQ(model->Clock().NowMs() - start, 30u);  // a failed chip is not waited for
+    EXPECT_EQ(model->TransfersInFlight(), 0);
+    session->link.ClosePod();
+    ExpectClosed();
+}
+
+// A reply on its way and transfers waiting for it: close cancels them and
+// waits for nothing else.
+TEST_F(RealLibFtdiTest, CloseWhileAReadIsPending) {
+    OpenLink();
+    WriteIdentify();
+    EXPECT_EQ(Waiting(), 0u);
+    ASSERT_GT(model->TransfersInFlight(), 0);
+    const uint32_t start = model->Clock().NowMs();
+    EXPECT_EQ(Driver().FT_Close(Handle()), FT_OK);
+    EXPECT_EQ(model->Clock().NowMs(), start);
+    EXPECT_EQ(model->TransfersInFlight(), 0);
+    EXPECT_EQ(model->OpenHandles(), 0);
+    for (const auto& misuse : model->TransferMisuses()) ADD_FAILURE() << misuse;
+
+    // And a driver dropped with its port still open and reading.
+    session.emplace(*loader, model->Clock());
+    session->link.LoadDriverLibrary();
+    OpenLink();
+    WriteIdentify();
+    EXPECT_EQ(Waiting(), 0u);
+    session.reset();
+    EXPECT_EQ(model->TransfersInFlight(), 0);
+    EXPECT_EQ(model->OpenHandles(), 0);
 }
 
 }  // namespace

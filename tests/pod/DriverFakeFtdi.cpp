@@ -6,8 +6,6 @@
 namespace nembra::testing {
 
 namespace {
-constexpr size_t kPacketPayload = 62;  // 64-byte packets less two status bytes
-
 libusb_device* AsDevice(FakeFtdi::Chip* chip) { return reinterpret_cast<libusb_device*>(chip); }
 FakeFtdi::Chip* AsChip(libusb_device* dev) { return reinterpret_cast<FakeFtdi::Chip*>(dev); }
 }  // namespace
@@ -50,39 +48,40 @@ int FakeFtdi::FindAll(ftdi_device_list** list, int vendor, int product) {
     return n;
 }
 
-// Like libftdi: what it holds first, then USB packets while they bring data;
-// an empty packet comes back after one latency period.
-int FakeFtdi::Read(ftdi_context* c, unsigned char* buf, int size) {
-    ++readCalls;
-    Context* ctx = Of(c);
-    if (readError != 0) {
-        return readError;
+class FakeFtdi::Receiver : public UsbReceiver {
+public:
+    Receiver(FakeFtdi& fake, Chip& chip) : fake_(fake), chip_(chip) { ++fake_.receiversStarted; }
+    ~Receiver() override { ++fake_.receiversStopped; }
+
+    int Collect(uint32_t waitMs, std::deque<uint8_t>& into) override {
+        ++fake_.collects;
+        if (fake_.readError != 0) {
+            return fake_.readError;
+        }
+        if (!TakeDue(into) && waitMs > 0) {
+            const uint32_t until = fake_.clock_.NowMs() + waitMs;
+            const auto& q = chip_.toHost;
+            const bool comes = !q.empty() && static_cast<int32_t>(until - q.front().second) >= 0;
+            fake_.clock_.AdvanceTo(comes ? q.front().second : until);
+            TakeDue(into);
+        }
+        return 0;
     }
-    int got = 0;
-    while (got < size && !ctx->held.empty()) {
-        buf[got++] = ctx->held.front();
-        ctx->held.pop_front();
-    }
-    while (got < size) {
-        ++usbReads;
-        std::deque<uint8_t> packet;
-        auto& q = ctx->chip->toHost;
-        while (!q.empty() && packet.size() < kPacketPayload && static_cast<int32_t>(clock_.NowMs() - q.front().second) >= 0) {
-            packet.push_back(q.front().first);
+
+private:
+    bool TakeDue(std::deque<uint8_t>& into) {
+        auto& q = chip_.toHost;
+        const size_t before = into.size();
+        while (!q.empty() && static_cast<int32_t>(fake_.clock_.NowMs() - q.front().second) >= 0) {
+            into.push_back(q.front().first);
             q.pop_front();
         }
-        if (packet.empty()) {
-            clock_.Advance(ctx->latency);
-            break;
-        }
-        while (got < size && !packet.empty()) {
-            buf[got++] = packet.front();
-            packet.pop_front();
-        }
-        ctx->held.insert(ctx->held.end(), packet.begin(), packet.end());
+        return into.size() > before;
     }
-    return got;
-}
+
+    FakeFtdi& fake_;
+    Chip& chip_;
+};
 
 int FakeFtdi::Write(ftdi_context* c, const unsigned char* buf, int size) {
     Context* ctx = Of(c);
@@ -141,9 +140,9 @@ LibFtdiApi FakeFtdi::Api() {
         return 0;
     };
     api.usbReset = [this](ftdi_context*) { return ++resets, 0; };
-    api.tciflush = [this](ftdi_context* c) { return Of(c)->held.clear(), ++iflush, 0; };
+    api.tciflush = [this](ftdi_context*) { return ++iflush, 0; };
     api.tcoflush = [this](ftdi_context*) { return ++oflush, 0; };
-    api.tcioflush = [this](ftdi_context* c) { return Of(c)->held.clear(), ++ioflush, 0; };
+    api.tcioflush = [this](ftdi_context*) { return ++ioflush, 0; };
     api.setBaudrate = [this](ftdi_context* c, int baud) { return Of(c)->baud = baud, 0; };
     api.setLineProperty = [this](ftdi_context* c, ftdi_bits_type b, ftdi_stopbits_type s, ftdi_parity_type p) {
         Context* x = Of(c);
@@ -158,9 +157,10 @@ LibFtdiApi FakeFtdi::Api() {
     };
     api.setLatencyTimer = [this](ftdi_context* c, unsigned char t) { return Of(c)->latency = t, 0; };
     api.getLatencyTimer = [this](ftdi_context* c, unsigned char* t) { return *t = Of(c)->latency, 0; };
-    api.readData = [this](ftdi_context* c, unsigned char* b, int n) { return Read(c, b, n); };
     api.writeData = [this](ftdi_context* c, const unsigned char* b, int n) { return Write(c, b, n); };
-    api.bufferedBytes = [this](ftdi_context* c) { return static_cast<unsigned>(Of(c)->held.size()); };
+    api.startReceiver = [this](ftdi_context* c) -> std::unique_ptr<UsbReceiver> {
+        return std::make_unique<Receiver>(*this, *Of(c)->chip);
+    };
     api.setUsbTimeouts = [this](ftdi_context* c, int r, int w) {
         Of(c)->readTimeout = r;
         Of(c)->writeTimeout = w;

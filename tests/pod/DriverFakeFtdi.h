@@ -10,7 +10,8 @@
 namespace nembra::testing {
 
 // libftdi1 as the adapter sees it, over a few pretend FTDI chips, with time
-// on a virtual clock: an empty USB read takes one latency period.
+// on a virtual clock: the receiver hands over every byte due by now, and its
+// wait moves the clock to the next byte or by the whole wait.
 class FakeFtdi {
 public:
     struct Chip {
@@ -26,7 +27,6 @@ public:
     struct Context {
         ftdi_context ctx{};
         Chip* chip = nullptr;
-        std::deque<uint8_t> held;  // rest of the last USB packet, inside libftdi
         unsigned char latency = 16;
         int baud = 9600;
         int lineBits = 0, lineStop = -1, lineParity = -1, flow = -1;
@@ -51,13 +51,14 @@ public:
 
     std::vector<std::unique_ptr<Chip>> chips;
     std::vector<std::unique_ptr<Context>> contexts;  // alive ones
-    int readCalls = 0, usbReads = 0, iflush = 0, oflush = 0, ioflush = 0, resets = 0, closes = 0;
-    int readError = 0;     // ftdi_read_data fails with this (0: works)
+    int collects = 0, receiversStarted = 0, receiversStopped = 0;
+    int iflush = 0, oflush = 0, ioflush = 0, resets = 0, closes = 0;
+    int readError = 0;     // the receiver fails with this (0: works)
     int writeResult = -2;  // <= -2: write everything; otherwise the result
     int listFailures = 0;
 
 private:
-    int Read(ftdi_context* c, unsigned char* buf, int size);
+    class Receiver;
     int Write(ftdi_context* c, const unsigned char* buf, int size);
     int FindAll(ftdi_device_list** list, int vendor, int product);
     VirtualClock& clock_;

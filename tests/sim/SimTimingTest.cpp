@@ -4,6 +4,7 @@
 #include "image/ProgramImage.h"
 #include "pod/TargetSequences.h"
 #include "tests/sim/SimFixture.h"
+#include "tests/support/LinkTally.h"
 #include "tests/support/RecordingStatus.h"
 
 namespace nembra::testing {
@@ -20,20 +21,6 @@ protected:
     }
 };
 
-// What the host read over the link: bytes and replies.
-class ReadTally : public LinkObserver {
-public:
-    void OnWrite(const uint8_t*, size_t) override {}
-    void OnRead(const uint8_t*, size_t count) override {
-        bytes += count;
-        replies += count > 0 ? 1 : 0;
-    }
-    void OnEvent(const std::string&) override {}
-
-    size_t bytes = 0;
-    size_t replies = 0;
-};
-
 // A run on the simulated pod should take what a real pod with its
 // parameters would take: every byte both ways at 921600 baud and ten bits,
 // the pod's own work, and one USB turnaround per reply; no more.
@@ -47,7 +34,7 @@ protected:
 
     double ExpectedMs(double podWorkMs) const {
         constexpr double kByteMs = 10.0 * 1000.0 / 921600.0;
-        const size_t wireBytes = rig->device.written().size() + tally.bytes;
+        const size_t wireBytes = rig->device.written().size() + tally.read;
         return static_cast<double>(wireBytes) * kByteMs + podWorkMs +
                static_cast<double>(tally.replies) * timing.usbTurnaroundMs;
     }
@@ -57,7 +44,7 @@ protected:
     }
 
     const SimTiming timing;
-    ReadTally tally;
+    LinkTally tally;
 };
 
 // A reply costs its wire time and turnaround, about 1.04 ms, not the host's

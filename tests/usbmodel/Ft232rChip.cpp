@@ -34,8 +34,10 @@ uint32_t DecodeBaud(uint16_t value, uint16_t index) {
 
 }  // namespace
 
-Ft232rChip::Ft232rChip(VirtualClock& clock, uint16_t id, std::string productText, std::string serialText)
-    : productId(id), product(std::move(productText)), serial(std::move(serialText)), clock_(clock) {}
+Ft232rChip::Ft232rChip(VirtualClock& clock, uint16_t id, std::string productText, std::string serialText,
+                       SimPodOptions podOptions)
+    : productId(id), product(std::move(productText)), serial(std::move(serialText)), pod(std::move(podOptions)),
+      clock_(clock) {}
 
 void Ft232rChip::Push(uint8_t byte, uint32_t availableAtMs) {
     if (!toHost_.empty() && !Reached(availableAtMs, toHost_.back().atMs)) availableAtMs = toHost_.back().atMs;
@@ -81,7 +83,7 @@ int Ft232rChip::Vendor(uint8_t request, uint16_t value, uint16_t index) {
 
 int Ft232rChip::Control(uint8_t requestType, uint8_t request, uint16_t value, uint16_t index, uint8_t* data,
                         uint16_t length) {
-    if (unplugged_) return LIBUSB_ERROR_NO_DEVICE;
+    if (Gone()) return LIBUSB_ERROR_NO_DEVICE;
     if (requestType == FTDI_DEVICE_OUT_REQTYPE) return Vendor(request, value, index);
     if (requestType != FTDI_DEVICE_IN_REQTYPE || data == nullptr) return LIBUSB_ERROR_PIPE;
     if (request == SIO_GET_LATENCY_TIMER_REQUEST && length >= 1) {
@@ -99,7 +101,7 @@ int Ft232rChip::Control(uint8_t requestType, uint8_t request, uint16_t value, ui
 // what is beyond the FIFO's size has to leave on the line first.
 int Ft232rChip::BulkOut(const uint8_t* data, int length, int* transferred) {
     *transferred = 0;
-    if (unplugged_) return LIBUSB_ERROR_NO_DEVICE;
+    if (Gone()) return LIBUSB_ERROR_NO_DEVICE;
     long count = length;
     const long limit = conditions.unplugAfterOutBytes;
     if (limit >= 0 && outBytes_ + count > limit) count = std::max(0L, limit - outBytes_);
@@ -139,13 +141,9 @@ void Ft232rChip::Emit(uint8_t* data, int* transferred, size_t payload) {
 
 // Full packets go at once; a short one (down to the bare status bytes) when
 // the latency timer runs out, and it ends the transfer, as on the bus.
-int Ft232rChip::BulkIn(uint8_t* data, int length, int* transferred, unsigned timeoutMs) {
-    *transferred = 0;
-    const uint32_t start = clock_.NowMs();
+bool Ft232rChip::ServeIn(uint8_t* data, int length, int* transferred, uint32_t& nextMs) {
     for (;;) {
-        if (unplugged_) return LIBUSB_ERROR_NO_DEVICE;
-        const bool room = *transferred + static_cast<int>(kPacket) <= length;
-        if (!room) return *transferred > 0 ? 0 : LIBUSB_ERROR_OVERFLOW;
+        if (*transferred + static_cast<int>(kPacket) > length) return true;
         const size_t due = Due();
         if (due >= kPayload) {
             Emit(data, transferred, kPayload);
@@ -154,16 +152,35 @@ int Ft232rChip::BulkIn(uint8_t* data, int length, int* transferred, unsigned tim
         const uint32_t deadline = lastPacketMs_ + latencyMs_;
         if (Reached(clock_.NowMs(), deadline)) {
             Emit(data, transferred, due);
-            return 0;
+            return true;
         }
-        uint32_t next = deadline;
-        if (toHost_.size() >= kPayload && !Reached(toHost_[kPayload - 1].atMs, next)) next = toHost_[kPayload - 1].atMs;
+        nextMs = deadline;
+        if (toHost_.size() >= kPayload && !Reached(toHost_[kPayload - 1].atMs, nextMs)) {
+            nextMs = toHost_[kPayload - 1].atMs;
+        }
+        if (pullOutAtMs_ && !Reached(*pullOutAtMs_, nextMs)) nextMs = *pullOutAtMs_;
+        return false;
+    }
+}
+
+int Ft232rChip::BulkIn(uint8_t* data, int length, int* transferred, unsigned timeoutMs) {
+    *transferred = 0;
+    const uint32_t start = clock_.NowMs();
+    for (;;) {
+        if (Gone()) return LIBUSB_ERROR_NO_DEVICE;
+        uint32_t next = 0;
+        if (ServeIn(data, length, transferred, next)) return *transferred > 0 ? 0 : LIBUSB_ERROR_OVERFLOW;
         if (timeoutMs != 0 && !Reached(start + timeoutMs, next)) {
             clock_.AdvanceTo(start + timeoutMs);
             return LIBUSB_ERROR_TIMEOUT;
         }
         clock_.AdvanceTo(next);
     }
+}
+
+bool Ft232rChip::Gone() {
+    if (!unplugged_ && pullOutAtMs_ && Reached(clock_.NowMs(), *pullOutAtMs_)) unplugged_ = true;
+    return unplugged_;
 }
 
 }  // namespace nembra::usbmodel

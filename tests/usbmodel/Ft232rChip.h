@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 
 #include "sim/SimPod.h"
@@ -15,16 +16,23 @@ namespace nembra::usbmodel {
 // bytes, as soon as 62 bytes are there or when the latency timer runs out.
 class Ft232rChip : public ReplyQueue {
 public:
-    Ft232rChip(VirtualClock& clock, uint16_t productId, std::string product, std::string serial);
+    Ft232rChip(VirtualClock& clock, uint16_t productId, std::string product, std::string serial,
+               SimPodOptions podOptions = {});
 
     // libusb results: >= 0 bytes moved, or a LIBUSB_ERROR_* code.
     int Control(uint8_t requestType, uint8_t request, uint16_t value, uint16_t index, uint8_t* data,
                 uint16_t length);
     int BulkOut(const uint8_t* data, int length, int* transferred);
     int BulkIn(uint8_t* data, int length, int* transferred, unsigned timeoutMs);
+    // One look at the IN endpoint for a transfer under way (`transferred`
+    // bytes in so far): moves in the packets the chip sends by now. True when
+    // the transfer has ended; otherwise `nextMs` is when something changes.
+    bool ServeIn(uint8_t* data, int length, int* transferred, uint32_t& nextMs);
     void Claimed();
     void Released();
-    bool Gone() const { return unplugged_; }
+    bool Gone();
+    // Pulled out when the bus's clock reaches this time.
+    void PullOutAt(uint32_t atMs) { pullOutAtMs_ = atMs; }
     uint32_t BaudRate() const { return baud_; }
 
     void Push(uint8_t byte, uint32_t availableAtMs) override;
@@ -53,7 +61,8 @@ private:
     uint32_t lastPacketMs_ = 0;
     double drainUs_ = 0;  // FIFO drain time not yet spent on the clock
     long outBytes_ = 0;
-    bool unplugged_ = false;
+    std::optional<uint32_t> pullOutAtMs_;
+    bool unplugged_ = false;  // once pulled out, for good
 };
 
 }  // namespace nembra::usbmodel

@@ -2,10 +2,12 @@
 // libusb is a process-wide C API, so the bus is one object for the process.
 #include <libusb-1.0/libusb.h>
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "tests/usbmodel/Ft232rChip.h"
+#include "tests/usbmodel/TransferQueue.h"
 #include "tests/usbmodel/UsbModelControl.h"
 
 struct libusb_context {};
@@ -26,14 +28,15 @@ enum : uint8_t { kManufacturerString = 1, kProductString = 2, kSerialString = 3 
 class Bus : public UsbModelControl {
 public:
     void Reset() override {
+        transfers_.Clear();
         devices_.clear();
         chips_.clear();
         clock_ = VirtualClock();
         openHandles_ = 0;
     }
-    int AddChip(uint16_t productId, const char* product) override {
+    int AddChip(uint16_t productId, const char* product, const SimPodOptions& options) override {
         const std::string serial = "KV" + std::to_string(100000 + chips_.size());
-        chips_.push_back(std::make_unique<Ft232rChip>(clock_, productId, product, serial));
+        chips_.push_back(std::make_unique<Ft232rChip>(clock_, productId, product, serial, options));
         devices_.push_back(std::make_unique<libusb_device>(libusb_device{chips_.back().get()}));
         return static_cast<int>(chips_.size()) - 1;
     }
@@ -42,6 +45,10 @@ public:
     LinkClock& Clock() override { return clock_; }
     int OpenHandles() const override { return openHandles_; }
     uint32_t BaudRate(int chip) const override { return chips_.at(static_cast<size_t>(chip))->BaudRate(); }
+    void PullOutAt(int chip, uint32_t atMs) override { chips_.at(static_cast<size_t>(chip))->PullOutAt(atMs); }
+    int TransfersInFlight() const override { return transfers_.InFlight(); }
+    const std::vector<std::string>& TransferMisuses() const override { return transfers_.misuses(); }
+    TransferQueue& transfers() { return transfers_; }
 
     std::vector<libusb_device*> Present() const {
         std::vector<libusb_device*> out;
@@ -55,6 +62,7 @@ public:
 
 private:
     VirtualClock clock_;
+    TransferQueue transfers_{clock_};
     std::vector<std::unique_ptr<Ft232rChip>> chips_;
     std::vector<std::unique_ptr<libusb_device>> devices_;
     int openHandles_ = 0;
@@ -77,9 +85,16 @@ libusb_config_descriptor* MakeConfig() {
     return config;
 }
 
+// An event wait's time-out.
+unsigned Milliseconds(const timeval* tv) {
+    if (tv == nullptr) return 60000;  // libusb's own wait without a time-out
+    return static_cast<unsigned>(tv->tv_sec * 1000 + (tv->tv_usec + 999) / 1000);
+}
+
 }  // namespace
 }  // namespace nembra::usbmodel
 
+using nembra::usbmodel::Milliseconds;
 using nembra::usbmodel::TheBus;
 
 extern "C" {
@@ -150,13 +165,14 @@ int libusb_open(libusb_device* dev, libusb_device_handle** handle) {
 
 void libusb_close(libusb_device_handle* handle) {
     if (handle == nullptr) return;
+    TheBus().transfers().Closed(handle);
     if (handle->claimed) handle->device->chip->Released();
     delete handle;
     TheBus().Closed();
 }
 
 int libusb_get_string_descriptor_ascii(libusb_device_handle* handle, uint8_t index, unsigned char* data, int length) {
-    const auto* chip = handle->device->chip;
+    auto* chip = handle->device->chip;
     if (chip->Gone()) return LIBUSB_ERROR_NO_DEVICE;
     std::string text;
     if (index == nembra::usbmodel::kManufacturerString) text = "FTDI";
@@ -206,9 +222,13 @@ int libusb_release_interface(libusb_device_handle* handle, int) {
     return handle->device->chip->Gone() ? LIBUSB_ERROR_NO_DEVICE : LIBUSB_SUCCESS;
 }
 
+// libusb's synchronous calls handle the context's events while they wait,
+// so transfers in flight finish (and their callbacks run) during them.
 int libusb_control_transfer(libusb_device_handle* handle, uint8_t requestType, uint8_t request, uint16_t value,
                             uint16_t index, unsigned char* data, uint16_t length, unsigned int) {
-    return handle->device->chip->Control(requestType, request, value, index, data, length);
+    const int rc = handle->device->chip->Control(requestType, request, value, index, data, length);
+    TheBus().transfers().HandleEvents(0, nullptr);
+    return rc;
 }
 
 int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char endpoint, unsigned char* data, int length,
@@ -219,15 +239,38 @@ int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char endpoint, u
     const int rc = (endpoint & LIBUSB_ENDPOINT_IN) != 0 ? chip->BulkIn(data, length, &moved, timeout)
                                                         : chip->BulkOut(data, length, &moved);
     if (transferred != nullptr) *transferred = moved;
+    TheBus().transfers().HandleEvents(0, nullptr);
     return rc;
 }
 
-// libftdi's streaming calls; the adapter does not use them.
-libusb_transfer* libusb_alloc_transfer(int) { return nullptr; }
-void libusb_free_transfer(libusb_transfer*) {}
-int libusb_submit_transfer(libusb_transfer*) { return LIBUSB_ERROR_NOT_SUPPORTED; }
-int libusb_cancel_transfer(libusb_transfer*) { return LIBUSB_ERROR_NOT_SUPPORTED; }
-int libusb_handle_events_timeout(libusb_context*, timeval*) { return LIBUSB_ERROR_NOT_SUPPORTED; }
-int libusb_handle_events_timeout_completed(libusb_context*, timeval*, int*) { return LIBUSB_ERROR_NOT_SUPPORTED; }
+// Asynchronous bulk IN transfers; libftdi's streaming calls, which want
+// more, are refused by the queue.
+libusb_transfer* libusb_alloc_transfer(int isoPackets) {
+    if (isoPackets != 0) return nullptr;
+    return static_cast<libusb_transfer*>(std::calloc(1, sizeof(libusb_transfer)));
+}
+
+void libusb_free_transfer(libusb_transfer* transfer) {
+    if (transfer == nullptr) return;
+    TheBus().transfers().Freed(transfer);
+    if ((transfer->flags & LIBUSB_TRANSFER_FREE_BUFFER) != 0) std::free(transfer->buffer);
+    std::free(transfer);
+}
+
+int libusb_submit_transfer(libusb_transfer* transfer) {
+    if (transfer == nullptr || transfer->dev_handle == nullptr) return LIBUSB_ERROR_INVALID_PARAM;
+    if (!transfer->dev_handle->claimed) return LIBUSB_ERROR_IO;
+    return TheBus().transfers().Submit(transfer, transfer->dev_handle->device->chip);
+}
+
+int libusb_cancel_transfer(libusb_transfer* transfer) { return TheBus().transfers().Cancel(transfer); }
+
+int libusb_handle_events_timeout(libusb_context*, timeval* tv) {
+    return TheBus().transfers().HandleEvents(Milliseconds(tv), nullptr);
+}
+
+int libusb_handle_events_timeout_completed(libusb_context*, timeval* tv, int* completed) {
+    return TheBus().transfers().HandleEvents(Milliseconds(tv), completed);
+}
 
 }  // extern "C"
