@@ -1,21 +1,19 @@
 // Backend choice with the real libftdi1 on the modelled FT232R: a stand-in
 // for libftd2xx that fails as FTDI's library does while ftdi_sio holds the pod.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <optional>
 
 #include "ops/Operations.h"
 #include "pod/DriverLoader.h"
-#include "pod/LibFtdiDriver.h"
 #include "pod/SysfsOpenCause.h"
 #include "sim/SimDevice.h"
 #include "sim/SimDriverLoader.h"
+#include "tests/libftdi/ModelLibraries.h"
 #include "tests/ops/FlashCheck.h"
 #include "tests/support/CoffBuilder.h"
 #include "tests/support/FakePanel.h"
 #include "tests/support/RecordingStatus.h"
-#include "tests/usbmodel/UsbModelControl.h"
 
 namespace nembra::testing {
 namespace {
@@ -25,12 +23,8 @@ constexpr const char* kModelSerial = "KV100000";  // the model's first chip
 class FallbackOnModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ftdi_ = dlopen("libftdi1.so.2", RTLD_NOW | RTLD_LOCAL);
-        if (ftdi_ == nullptr) GTEST_SKIP() << "libftdi1.so.2 is not installed (Debian package libftdi1-2)";
-        usb_ = dlopen("libusb-1.0.so.0", RTLD_NOW | RTLD_NOLOAD);
-        auto* find = usb_ == nullptr ? nullptr : reinterpret_cast<decltype(&nembra_usb_model)>(dlsym(usb_, "nembra_usb_model"));
-        if (find == nullptr) GTEST_SKIP() << "libftdi1 loaded the system's libusb, not the chip model: run through ctest";
-        model = find();
+        model = libraries_.model();
+        if (model == nullptr) GTEST_SKIP() << libraries_.skipReason();
         model->Reset();
         pod = model->AddChip(0x6001, kPodDescription);
         model->Conditions(pod).kernelDriverBound = true;
@@ -45,8 +39,6 @@ protected:
         if (model != nullptr) {
             EXPECT_EQ(model->OpenHandles(), 0);
         }
-        if (usb_ != nullptr) dlclose(usb_);
-        if (ftdi_ != nullptr) dlclose(ftdi_);
     }
 
     // The kernel's view of the modelled chip, as sysfs would show it.
@@ -64,12 +56,7 @@ protected:
         loads.libftd2xx = [this](std::string&) {
             return WithSysfsOpenCause(d2xxLoader.Load(), [this] { return Sysfs(); });
         };
-        loads.libftdi1 = [this](std::string& whyNot) -> std::unique_ptr<FtdiDriver> {
-            auto api = LoadLibFtdiApi(&whyNot);
-            if (!api) return nullptr;
-            api->nowMs = [&clock = model->Clock()] { return uint64_t{clock.NowMs()}; };
-            return std::make_unique<LibFtdiDriver>(std::move(*api), [] { return std::vector<UsbProduct>{}; });
-        };
+        loads.libftdi1 = [this](std::string& whyNot) { return LoadModelLibFtdi(model->Clock(), &whyNot); };
         return loads;
     }
     OperationContext Start(DriverChoice choice) {
@@ -90,8 +77,7 @@ protected:
         panel.selectedDevice = 4;
     }
 
-    void* ftdi_ = nullptr;
-    void* usb_ = nullptr;
+    ModelLibraries libraries_;
     usbmodel::UsbModelControl* model = nullptr;
     int pod = 0;
     VirtualClock d2xxClock{0};

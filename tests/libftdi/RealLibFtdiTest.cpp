@@ -1,6 +1,5 @@
 // The real libftdi1.so.2 through the project's libftdi1 backend, on a
 // modelled FT232R pod that stands in for libusb-1.0.so.0 beneath it.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -8,29 +7,22 @@
 
 #include "ops/Operations.h"
 #include "pod/DriverLoader.h"
-#include "pod/LibFtdiDriver.h"
 #include "pod/PodLink.h"
 #include "tests/ops/FlashCheck.h"
 #include "tests/support/CoffBuilder.h"
 #include "tests/support/FakePanel.h"
+#include "tests/libftdi/ModelLibraries.h"
 #include "tests/support/RecordingStatus.h"
-#include "tests/usbmodel/UsbModelControl.h"
 
 namespace nembra::testing {
 namespace {
 
 constexpr int kF2812 = 4;
 
-// The real backend, its clock the bus's and no sysfs to look at, as in a container.
 class ModelDriverLoader : public DriverLoader {
 public:
     explicit ModelDriverLoader(LinkClock& clock) : clock_(clock) {}
-    std::unique_ptr<FtdiDriver> Load() override {
-        auto api = LoadLibFtdiApi();
-        if (!api) return nullptr;
-        api->nowMs = [&clock = clock_] { return uint64_t{clock.NowMs()}; };
-        return std::make_unique<LibFtdiDriver>(std::move(*api), [] { return std::vector<UsbProduct>{}; });
-    }
+    std::unique_ptr<FtdiDriver> Load() override { return LoadModelLibFtdi(clock_); }
 
 private:
     LinkClock& clock_;
@@ -39,12 +31,8 @@ private:
 class RealLibFtdiTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ftdi_ = dlopen("libftdi1.so.2", RTLD_NOW | RTLD_LOCAL);
-        if (ftdi_ == nullptr) GTEST_SKIP() << "libftdi1.so.2 is not installed (Debian package libftdi1-2)";
-        usb_ = dlopen("libusb-1.0.so.0", RTLD_NOW | RTLD_NOLOAD);
-        auto* find = usb_ == nullptr ? nullptr : reinterpret_cast<decltype(&nembra_usb_model)>(dlsym(usb_, "nembra_usb_model"));
-        if (find == nullptr) GTEST_SKIP() << "libftdi1 loaded the system's libusb, not the chip model: run through ctest";
-        model = find();
+        model = libraries_.model();
+        if (model == nullptr) GTEST_SKIP() << libraries_.skipReason();
         model->Reset();
         pod = model->AddChip(0x6001, kPodDescription);
         loader.emplace(model->Clock());
@@ -59,8 +47,6 @@ protected:
         if (model != nullptr) {
             EXPECT_EQ(model->OpenHandles(), 0);
         }
-        if (usb_ != nullptr) dlclose(usb_);
-        if (ftdi_ != nullptr) dlclose(ftdi_);
     }
 
     OperationContext Ctx() { return OperationContext{*session, panel, status, *opsClock}; }
@@ -88,8 +74,7 @@ protected:
         for (const auto& error : model->Pod(pod).protocolErrors()) ADD_FAILURE() << "pod refused: " << error;
     }
 
-    void* ftdi_ = nullptr;
-    void* usb_ = nullptr;
+    ModelLibraries libraries_;
     usbmodel::UsbModelControl* model = nullptr;
     int pod = 0;
     std::optional<ModelDriverLoader> loader;
