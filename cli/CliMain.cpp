@@ -61,7 +61,7 @@ ExitStatus RunOnStation(const CliOptions& options, std::ostream& out, std::ostre
         }
         station = MakeSimStation(options.simStatePath, options.simPods, options.simPaced);
     } else {
-        station = MakeUsbStation();
+        station = MakeUsbStation(options.driver);
     }
     if (options.command == Command::List) return RunListCommand(options, *station, out, err);
     return RunStationCommand(options, *station, out, err, environment);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "image/DeviceTypes.h"
+#include "pod/DriverLoader.h"
 
 namespace nembra::cli {
 
@@ -17,6 +18,7 @@ struct CliOptions {
     DeviceType device = kDefaultDeviceType;
     bool json = false;
     bool sim = false;
+    DriverChoice driver = DriverChoice::Auto;  // --driver: the USB backend library
     std::string simStatePath;     // where the simulated pod keeps its serial flash
     std::string tracePath;        // empty: no protocol trace
     std::string simTargetHexPath; // empty: not written

@@ -12,6 +12,9 @@
 namespace nembra::cli {
 namespace {
 
+constexpr std::pair<const char*, DriverChoice> kDriverNames[] = {
+    {"auto", DriverChoice::Auto}, {"libftd2xx", DriverChoice::LibFtd2xx}, {"libftdi1", DriverChoice::LibFtdi1}};
+
 // What CLI11 fills in before the texts are checked.
 struct RawArguments {
     std::string device = "f2812";
@@ -30,6 +33,7 @@ struct RawArguments {
     std::string log;
     std::vector<std::string> simFaults;
     bool simPaced = false;
+    std::string driver = "auto";
 };
 
 struct Parser {
@@ -37,6 +41,7 @@ struct Parser {
     RawArguments raw;
     CLI::Option* simOption = nullptr;
     CLI::Option* simPodsOption = nullptr;
+    CLI::Option* driverOption = nullptr;
     CLI::Option* unlockOptions[2] = {nullptr, nullptr};
     std::vector<std::pair<CLI::App*, Command>> commands;
 };
@@ -90,6 +95,13 @@ void DefineGlobalOptions(Parser& p) {
                      "with --sim: arm a fault of the simulated pods (KIND:LETTER[:N[:MS]]); may be repeated")
         ->type_name("FAULT");
     p.app.add_flag("--sim-paced", p.raw.simPaced, "with --sim: the simulated pods take as long as real pods would");
+    std::vector<std::string> drivers;
+    for (const auto& [name, choice] : kDriverNames) drivers.push_back(name);
+    p.driverOption = p.app.add_option("--driver", p.raw.driver,
+                                      "the USB driver library: libftd2xx, libftdi1, or auto (libftd2xx, else "
+                                      "libftdi1 for each open libftd2xx cannot make); default auto")
+                         ->type_name("NAME")
+                         ->check(CLI::IsMember(drivers));
 }
 
 void DefineCommands(Parser& p) {
@@ -158,7 +170,12 @@ bool ReadGlobals(const Parser& p, const std::string& defaultSimState, CliOptions
     o.simStatePath = p.raw.sim.empty() ? defaultSimState : p.raw.sim;
     o.tracePath = p.raw.trace;
     o.simTargetHexPath = p.raw.simTargetHex;
+    for (const auto& [name, choice] : kDriverNames)
+        if (p.raw.driver == name) o.driver = choice;
     if (!o.simTargetHexPath.empty() && !o.sim) error = "--sim-target-hex needs --sim";
+    if (p.driverOption->count() > 0 && o.sim) error = "--driver chooses the USB driver library; it does not apply to --sim";
+    if (p.driverOption->count() > 0 && !UsesPod(o.command) && o.command != Command::List)
+        error = std::string("--driver applies to the commands that use the pod, not ") + CommandName(o.command);
     if (!UsesPod(o.command) && (!o.tracePath.empty() || !o.simTargetHexPath.empty()))
         error = std::string("--trace and --sim-target-hex apply to the commands that use the pod, not ") +
                 CommandName(o.command);

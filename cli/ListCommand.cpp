@@ -65,14 +65,17 @@ void PrintTable(const std::vector<PodEntry>& entries, std::ostream& out, std::os
 ExitStatus RunListCommand(const CliOptions& options, PodStation& station, std::ostream& out, std::ostream& err) {
     std::vector<PodEntry> entries;
     const bool loaded = station.List(entries, true);
+    const std::string loadHint = loaded ? std::string() : DriverLoadHint(station.LoadFailure(), options.driver);
     if (options.json) {
         nlohmann::ordered_json json = {{"ok", loaded}, {"command", "list"}};
         if (!loaded) json["message"] = kNoDriver;
+        if (!loadHint.empty()) json["hint"] = loadHint;
         json["pods"] = nlohmann::ordered_json::array();
         for (const PodEntry& entry : entries) json["pods"].push_back(EntryJson(entry));
         out << json.dump(2) << "\n";
     } else if (!loaded) {
         err << kNoDriver << "\n";
+        if (!loadHint.empty()) err << loadHint << "\n";
     } else {
         PrintTable(entries, out, err);
     }

@@ -5,7 +5,7 @@ namespace {
 
 class UsbBackend : public PodBackend {
 public:
-    UsbBackend() : loader_(MakeSystemDriverLoader()) {}
+    explicit UsbBackend(DriverChoice driver) : loader_(MakeSystemDriverLoader(driver)) {}
     DriverLoader& loader() override { return *loader_; }
     LinkClock& linkClock() override { return linkClock_; }
     OpsClock& opsClock() override { return opsClock_; }
@@ -38,7 +38,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PodBackend> MakeUsbBackend() { return std::make_unique<UsbBackend>(); }
+std::unique_ptr<PodBackend> MakeUsbBackend(DriverChoice driver) { return std::make_unique<UsbBackend>(driver); }
 
 std::unique_ptr<PodBackend> MakeSimBackend(const std::string& statePath, const std::string& serial, bool paced) {
     return std::make_unique<SimBackend>(statePath, serial, paced);

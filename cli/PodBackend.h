@@ -21,7 +21,7 @@ public:
     virtual SimPod* simPod() { return nullptr; }
 };
 
-std::unique_ptr<PodBackend> MakeUsbBackend();
+std::unique_ptr<PodBackend> MakeUsbBackend(DriverChoice driver = DriverChoice::Auto);
 // The simulated pod runs unpaced with realistic timing, so that elapsed times
 // read as a real pod's would while the run itself is fast.
 // Paced, it also takes that time for real.

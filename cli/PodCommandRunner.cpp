@@ -148,7 +148,10 @@ CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, Con
     outcome.ok = status.hasLine() && !status.lastIsError();
     outcome.messageIsError = !outcome.ok;
     outcome.message = status.hasLine() ? status.lastText() : "The operation ended without a result";
-    if (!outcome.ok) outcome.hint = AccessHint(session.link.lastOpenFailure());
+    if (!outcome.ok) {
+        outcome.hint = session.link.loadFailure().empty() ? AccessHint(session.link.lastOpenFailure())
+                                                          : DriverLoadHint(session.link.loadFailure(), options.driver);
+    }
     outcome.data = CommandData(options, session, outcome.ok);
     files.trace.flush();
     if (!options.tracePath.empty() && !files.trace) {

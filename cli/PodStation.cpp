@@ -32,29 +32,37 @@ void AddListed(FtdiDriver& driver, bool probe, std::vector<PodEntry>& entries) {
         entry.index = static_cast<int>(entries.size());
         entry.serial = device.serial;
         entry.description = device.description;
-        entry.backend = driver.BackendName();
         entry.location = device.location;
         if (probe) entry.access = ProbeOpen(driver, device.serial);
+        // After the probe: a driver of two backends names the one that opened it.
+        entry.backend = driver.BackendName();
         entries.push_back(entry);
     }
 }
 
 class UsbStation : public PodStation {
 public:
+    explicit UsbStation(DriverChoice driver) : driver_(driver) {}
     bool List(std::vector<PodEntry>& entries, bool probe) override {
         entries.clear();
-        auto backend = MakeUsbBackend();
+        auto backend = MakeUsbBackend(driver_);
         auto driver = backend->loader().Load();
+        loadFailure_ = backend->loader().LoadFailure();
         if (driver == nullptr) return false;
         AddListed(*driver, probe, entries);
         return true;
     }
     std::unique_ptr<PodBackend> Backend(const std::string& serial, const StopRequest* stop) override {
-        auto usb = MakeUsbBackend();
+        auto usb = MakeUsbBackend(driver_);
         PodBackend& inner = *usb;
         return std::make_unique<PinnedBackend>(inner, std::move(usb), serial, stop);
     }
     SimPod* SimPodOf(const std::string&) override { return nullptr; }
+    std::string LoadFailure() const override { return loadFailure_; }
+
+private:
+    DriverChoice driver_;
+    std::string loadFailure_;
 };
 
 // Each simulated pod has its own rig and clock, so that pods run side by
@@ -106,7 +114,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PodStation> MakeUsbStation() { return std::make_unique<UsbStation>(); }
+std::unique_ptr<PodStation> MakeUsbStation(DriverChoice driver) { return std::make_unique<UsbStation>(driver); }
 
 std::unique_ptr<PodStation> MakeSimStation(const std::string& statePath, int count, bool paced) {
     return std::make_unique<SimStation>(statePath, count, paced);

@@ -34,9 +34,11 @@ public:
     virtual std::unique_ptr<PodBackend> Backend(const std::string& serial, const StopRequest* stop) = 0;
     // The simulated pod with this serial number; null on USB or when none has it.
     virtual SimPod* SimPodOf(const std::string& serial) = 0;
+    // Why the last List found no driver library, where the loader can tell.
+    virtual std::string LoadFailure() const { return {}; }
 };
 
-std::unique_ptr<PodStation> MakeUsbStation();
+std::unique_ptr<PodStation> MakeUsbStation(DriverChoice driver = DriverChoice::Auto);
 // `count` simulated pods SIM00001.. each with its store beside `statePath`;
 // 0: the one simulated pod SIM00001 with its store in `statePath` itself.
 // Paced, the simulated pods take their time for real.

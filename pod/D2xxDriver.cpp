@@ -97,15 +97,19 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FtdiDriver> LoadD2xxDriver(const char* file) {
+std::unique_ptr<FtdiDriver> LoadD2xxDriver(const char* file, std::string* whyNot) {
+    const auto refuse = [&](const char* why) {
+        if (whyNot != nullptr) *whyNot = std::string(file) + why;
+        return nullptr;
+    };
     void* lib = dlopen(file, RTLD_NOW | RTLD_LOCAL);
     if (lib == nullptr) {
-        return nullptr;
+        return refuse(" is not installed");
     }
     D2xxCalls calls{};
     if (!ResolveAll(lib, calls)) {
         dlclose(lib);
-        return nullptr;
+        return refuse(" lacks a D2XX call this program uses");
     }
     return std::make_unique<D2xxDriver>(lib, calls);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pod/FtdiDriver.h"
+#include "pod/UsbProducts.h"
 #include "pod/UsbReceiver.h"
 
 namespace nembra {
@@ -53,19 +54,9 @@ struct LibFtdiApi {
     std::shared_ptr<void> library;
 };
 
-// One FTDI device as the kernel lists it in sysfs, readable without access
-// to the device itself.
-struct UsbProduct {
-    std::string product;
-    uint16_t productId = 0;
-    bool accessible = false;  // the device node can be opened for reading and writing
-};
-
 // The D2XX calls the pod link makes, carried out with libftdi1.
 class LibFtdiDriver : public FtdiDriver {
 public:
-    using ProductLister = std::function<std::vector<UsbProduct>()>;
-
     LibFtdiDriver(LibFtdiApi api, ProductLister listProducts);
     ~LibFtdiDriver() override;
     LibFtdiDriver(const LibFtdiDriver&) = delete;
@@ -135,11 +126,6 @@ std::optional<LibFtdiApi> LoadLibFtdiApi(std::string* refusal = nullptr);
 // Why a libftdi1 of this version cannot be used (the adapter reads fields of
 // its context), or empty when it can.
 std::string LibFtdiVersionRefusal(int major, int minor);
-
-// The FTDI devices (vendor 0403) the kernel lists under `sysfsRoot`, in name
-// order, with whether their node under `devRoot` is open to this user.
-std::vector<UsbProduct> ListFtdiUsbProducts(const std::string& sysfsRoot = "/sys/bus/usb/devices",
-                                            const std::string& devRoot = "/dev/bus/usb");
 
 // Maps an ftdi_usb_open_dev result to the reason a user can act on.
 OpenFailureCause CauseOfOpenError(int code);

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "pod/LibFtdiDriver.h"
+#include "pod/UsbProducts.h"
 
 namespace nembra {
 
@@ -36,6 +36,14 @@ std::string DeviceNode(const std::string& devRoot, const fs::path& device) {
     return devRoot + name;
 }
 
+// The driver bound to the device's first interface ("ftdi_sio", "usbfs"
+// for a program's claim), or empty when none is.
+std::string InterfaceDriver(const fs::path& device) {
+    std::error_code ec;
+    const fs::path link = fs::read_symlink(device.parent_path() / (device.filename().string() + ":1.0") / "driver", ec);
+    return ec ? std::string() : link.filename().string();
+}
+
 }  // namespace
 
 // Product strings under sysfs are world-readable, so a pod can be told apart
@@ -55,12 +63,33 @@ std::vector<UsbProduct> ListFtdiUsbProducts(const std::string& sysfsRoot, const 
     for (const fs::path& device : devices) {
         UsbProduct p;
         p.product = ReadLine(device / "product");
+        p.serial = ReadLine(device / "serial");
         p.productId = static_cast<uint16_t>(std::strtoul(ReadLine(device / "idProduct").c_str(), nullptr, 16));
         const std::string node = DeviceNode(devRoot, device);
         p.accessible = !node.empty() && access(node.c_str(), R_OK | W_OK) == 0;
+        const std::string driver = InterfaceDriver(device);
+        p.claimedByProgram = driver == "usbfs";
+        p.kernelDriverBound = !driver.empty() && !p.claimedByProgram;
         out.push_back(p);
     }
     return out;
+}
+
+OpenFailureCause CauseOfUnopened(const std::vector<UsbProduct>& products, const std::string& wanted, bool bySerial) {
+    if (products.empty()) {
+        return OpenFailureCause::Other;
+    }
+    for (const UsbProduct& p : products) {
+        if ((bySerial ? p.serial : p.product) != wanted) {
+            continue;
+        }
+        // The node first: a libusb open fails on it before any driver matters.
+        if (!p.accessible) return OpenFailureCause::PermissionDenied;
+        if (p.claimedByProgram) return OpenFailureCause::HeldByAnotherProgram;
+        if (p.kernelDriverBound) return OpenFailureCause::HeldByKernelDriver;
+        return OpenFailureCause::Other;
+    }
+    return OpenFailureCause::Unplugged;
 }
 
 }  // namespace nembra

@@ -18,6 +18,7 @@ public:
     PinnedPodLoader(DriverLoader& inner, std::string serial, const StopRequest* stop)
         : inner_(inner), serial_(std::move(serial)), stop_(stop) {}
     std::unique_ptr<FtdiDriver> Load() override;
+    std::string LoadFailure() const override { return inner_.LoadFailure(); }
 
 private:
     DriverLoader& inner_;

@@ -29,9 +29,11 @@ PodLink::~PodLink() {
 bool PodLink::LoadDriverLibrary() {
     if (driverLibrary_ == nullptr) {
         driverLibrary_ = loader_.Load();
+        loadFailure_ = driverLibrary_ == nullptr ? loader_.LoadFailure() : std::string();
     }
     if (driverLibrary_ != nullptr) {
-        Event("driver " + driverLibrary_->BackendName());
+        backendName_ = driverLibrary_->BackendName();
+        Event("driver " + backendName_);
     }
     return driverLibrary_ != nullptr;
 }
@@ -123,6 +125,11 @@ OpenResult PodLink::OpenPod() {
         lastOpenFailure_ = driverLibrary_->LastOpenFailureCause();
         deviceHandle_ = nullptr;  // a failed open hands back no handle to close
         return FailOpen(OpenResult::PortFailed);
+    }
+    // A driver of two backends tells only now which one opened the pod.
+    if (driverLibrary_->BackendName() != backendName_) {
+        backendName_ = driverLibrary_->BackendName();
+        Event("driver " + backendName_);
     }
     Event(std::string("open \"") + description_.data() + "\"");
     if (!ConfigurePort()) {

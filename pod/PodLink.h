@@ -65,6 +65,8 @@ public:
     void SetObserver(LinkObserver* observer) { observer_ = observer; }
     // Why the last OpenPod failed with PortFailed, where the backend can tell.
     OpenFailureCause lastOpenFailure() const { return lastOpenFailure_; }
+    // Why LoadDriverLibrary found no usable driver, where the loader can tell.
+    const std::string& loadFailure() const { return loadFailure_; }
 
 private:
     OpenResult FailOpen(OpenResult code);
@@ -88,6 +90,8 @@ private:
     LinkClock& clock_;
     LinkObserver* observer_ = nullptr;
     OpenFailureCause lastOpenFailure_ = OpenFailureCause::None;
+    std::string loadFailure_;
+    std::string backendName_;  // as last written to the observer
 };
 
 }  // namespace nembra

@@ -5,6 +5,7 @@
 
 #include "CliFiles.h"
 #include "CliProcess.h"
+#include "cli/CliParser.h"
 
 namespace nembra::testing {
 namespace {
@@ -53,6 +54,9 @@ TEST_F(Usage, MistakesExitTwoWithAReasonAndTouchNothing) {
         {"--sim=" + files.state, "write", files.f2812, "--unlock", "12G4,,,,,,,"},
         {"--sim=" + files.state, "pod-write", files.f2812, "--name", "TOOLONGNAME"},
         {"--trace", files.Path("t.log"), "inspect", files.f2812},
+        {"--driver", "ftd2xx", "info"},
+        {"--driver", "libftdi1", "--sim=" + files.state, "info"},
+        {"--driver", "libftdi1", "inspect", files.f2812},
     };
     for (const auto& args : mistakes) {
         const CliRun run = Run(args);
@@ -100,6 +104,24 @@ TEST_F(Usage, GlobalOptionsMayFollowTheCommand) {
     const CliRun run = Run({"inspect", files.f2812, "--device", "F2810", "--json"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(nlohmann::json::parse(run.out)["deviceType"], 2);
+}
+
+TEST_F(Usage, DriverIsChosenByName) {
+    const auto driverOf = [](std::vector<std::string> args) {
+        args.insert(args.begin(), "nembra-cli");
+        const cli::ParseResult parsed = cli::ParseCommandLine(args, "state");
+        EXPECT_EQ(parsed.status, cli::ParseStatus::Run) << parsed.text;
+        return parsed.options.driver;
+    };
+    EXPECT_EQ(driverOf({"info"}), DriverChoice::Auto);
+    EXPECT_EQ(driverOf({"--driver", "auto", "info"}), DriverChoice::Auto);
+    EXPECT_EQ(driverOf({"--driver", "libftd2xx", "write", files.f2812}), DriverChoice::LibFtd2xx);
+    EXPECT_EQ(driverOf({"list", "--driver=libftdi1"}), DriverChoice::LibFtdi1);
+
+    const CliRun wrong = Run({"--driver", "ftd2xx", "info"});
+    EXPECT_NE(wrong.err.find("{auto,libftd2xx,libftdi1}"), std::string::npos) << wrong.err;
+    const CliRun help = Run({"--help"});
+    EXPECT_NE(help.out.find("--driver NAME:{auto,libftd2xx,libftdi1}"), std::string::npos) << help.out;
 }
 
 }  // namespace

@@ -70,5 +70,10 @@ TEST_F(CliPages, TheCompletionKnowsTheCommandsOptionsAndDevices) {
     EXPECT_EQ(table.find("[--sim]='file'"), table.rfind("[--sim]='file'"));
 }
 
+TEST_F(CliPages, TheDriverChoicesAreCompletedByName) {
+    const std::string table = CompletionTable(tool, commands, DeviceNames(cli::DeviceNameList()));
+    EXPECT_NE(table.find("[--driver]='words:auto libftd2xx libftdi1'"), std::string::npos) << table;
+}
+
 }  // namespace
 }  // namespace nembra::docgen

@@ -1,6 +1,5 @@
 // The real libftdi1.so.2 through the project's libftdi1 backend, on a
 // modelled FT232R pod that stands in for libusb-1.0.so.0 beneath it.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -8,11 +7,11 @@
 
 #include "ops/Operations.h"
 #include "pod/DriverLoader.h"
-#include "pod/LibFtdiDriver.h"
 #include "pod/PodLink.h"
 #include "tests/ops/FlashCheck.h"
 #include "tests/support/CoffBuilder.h"
 #include "tests/support/FakePanel.h"
+#include "tests/libftdi/ModelLibraries.h"
 #include "tests/support/RecordingStatus.h"
 #include "tests/usbmodel/ModelDriverLoader.h"
 #include "tests/usbmodel/UsbModelControl.h"
@@ -27,12 +26,8 @@ using usbmodel::ModelDriverLoader;
 class RealLibFtdiTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ftdi_ = dlopen("libftdi1.so.2", RTLD_NOW | RTLD_LOCAL);
-        if (ftdi_ == nullptr) GTEST_SKIP() << "libftdi1.so.2 is not installed (Debian package libftdi1-2)";
-        usb_ = dlopen("libusb-1.0.so.0", RTLD_NOW | RTLD_NOLOAD);
-        auto* find = usb_ == nullptr ? nullptr : reinterpret_cast<decltype(&nembra_usb_model)>(dlsym(usb_, "nembra_usb_model"));
-        if (find == nullptr) GTEST_SKIP() << "libftdi1 loaded the system's libusb, not the chip model: run through ctest";
-        model = find();
+        model = libraries_.model();
+        if (model == nullptr) GTEST_SKIP() << libraries_.skipReason();
         model->Reset();
         pod = model->AddChip(0x6001, kPodDescription);
         loader.emplace(model->Clock());
@@ -49,8 +44,6 @@ protected:
             EXPECT_EQ(model->TransfersInFlight(), 0);
             for (const auto& misuse : model->TransferMisuses()) ADD_FAILURE() << misuse;
         }
-        if (usb_ != nullptr) dlclose(usb_);
-        if (ftdi_ != nullptr) dlclose(ftdi_);
     }
 
     OperationContext Ctx() { return OperationContext{*session, panel, status, *opsClock}; }
@@ -95,8 +88,7 @@ protected:
         for (const auto& error : model->Pod(pod).protocolErrors()) ADD_FAILURE() << "pod refused: " << error;
     }
 
-    void* ftdi_ = nullptr;
-    void* usb_ = nullptr;
+    ModelLibraries libraries_;
     usbmodel::UsbModelControl* model = nullptr;
     int pod = 0;
     std::optional<ModelDriverLoader> loader;

@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "pod/LibFtdiDriver.h"
 #include "sim/SimDriverLoader.h"
 #include "tests/ui/WindowFixture.h"
 #include "ui/WindowPanel.h"
@@ -67,6 +68,23 @@ TEST_F(WindowSetUp, WithoutTheDriverLibrary) {
     Open();
     EXPECT_EQ(Message(), "Fail to load FTD2XX.DLL");
     EXPECT_TRUE(MessageIsError());
+}
+
+// The line keeps its words; why no library could be used is on the line's tooltip.
+TEST_F(WindowSetUp, ARefusedLibraryTellsWhyOnTheMessageLine) {
+    BackendLoads loads;
+    loads.libftd2xx = [](std::string& whyNot) -> std::unique_ptr<FtdiDriver> {
+        whyNot = "libftd2xx.so is not installed";
+        return nullptr;
+    };
+    loads.libftdi1 = [](std::string& whyNot) -> std::unique_ptr<FtdiDriver> {
+        whyNot = LibFtdiVersionRefusal(2, 0);
+        return nullptr;
+    };
+    auto loader = MakeDriverLoader(DriverChoice::Auto, loads);
+    Open(*loader);
+    EXPECT_EQ(Message(), "Fail to load FTD2XX.DLL");
+    EXPECT_EQ(c().message->toolTip().toStdString(), "libftd2xx.so is not installed; " + LibFtdiVersionRefusal(2, 0));
 }
 
 TEST_F(WindowSetUp, WithoutThePodTheWindowStaysUsable) {
