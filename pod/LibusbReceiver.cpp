@@ -83,7 +83,8 @@ LibusbReceiver::LibusbReceiver(LibusbCalls usb, ftdi_context* ctx)
 }
 
 // libusb may still write into a transfer that has not finished: such a slot
-// is left allocated rather than freed under it.
+// is left allocated rather than freed under it, and forgets its owner so a
+// late completion touches nothing that is gone.
 LibusbReceiver::~LibusbReceiver() {
     stopping_ = true;
     for (const auto& slot : slots_) {
@@ -94,6 +95,7 @@ LibusbReceiver::~LibusbReceiver() {
     }
     for (auto& slot : slots_) {
         if (slot->inFlight) {
+            slot->owner = nullptr;
             static_cast<void>(slot.release());
         } else {
             usb_.free(slot->transfer);
@@ -120,7 +122,7 @@ void LibusbReceiver::Submit(Slot& slot) {
 
 void LIBUSB_CALL LibusbReceiver::Finished(libusb_transfer* transfer) {
     auto* slot = static_cast<Slot*>(transfer->user_data);
-    slot->owner->OnFinished(*slot);
+    if (slot->owner != nullptr) slot->owner->OnFinished(*slot);
 }
 
 // Every packet starts with the chip's two modem-status bytes.
