@@ -35,6 +35,19 @@ struct HostUse {
     double minorFaults = 0;
     double voluntarySwitches = 0;
     double forcedSwitches = 0;
+
+    HostUse& operator+=(const HostUse& more) {
+        userMs += more.userMs;
+        systemMs += more.systemMs;
+        minorFaults += more.minorFaults;
+        voluntarySwitches += more.voluntarySwitches;
+        forcedSwitches += more.forcedSwitches;
+        return *this;
+    }
+    HostUse operator-(const HostUse& start) const {
+        return {userMs - start.userMs, systemMs - start.systemMs, minorFaults - start.minorFaults,
+                voluntarySwitches - start.voluntarySwitches, forcedSwitches - start.forcedSwitches};
+    }
 };
 
 double Ms(const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; }
@@ -44,12 +57,6 @@ HostUse UseSoFar() {
     getrusage(RUSAGE_SELF, &usage);
     return {Ms(usage.ru_utime), Ms(usage.ru_stime), static_cast<double>(usage.ru_minflt),
             static_cast<double>(usage.ru_nvcsw), static_cast<double>(usage.ru_nivcsw)};
-}
-
-HostUse UseSince(const HostUse& start) {
-    const HostUse now = UseSoFar();
-    return {now.userMs - start.userMs, now.systemMs - start.systemMs, now.minorFaults - start.minorFaults,
-            now.voluntarySwitches - start.voluntarySwitches, now.forcedSwitches - start.forcedSwitches};
 }
 
 struct GangTimes {
@@ -69,7 +76,7 @@ GangTimes TimeGang(cli::PodStation& station, const std::vector<std::string>& ser
     const auto start = std::chrono::steady_clock::now();
     const auto results = cli::RunPodsAtOnce(options, station, serials, &image, stop, nullptr);
     times.wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    times.use = UseSince(used);
+    times.use = UseSoFar() - used;
     for (const auto& pod : results) {
         times.ok = times.ok && pod.outcome.ok;
         times.modeledMs = std::max(times.modeledMs, pod.facts.elapsedMs);
@@ -103,11 +110,7 @@ void BM_GangPodWrite(benchmark::State& state) {
         const double excess = (gang.wallMs - single.wallMs) / std::max<uint32_t>(gang.modeledMs, 1);
         bestExcess = std::min(bestExcess, excess);
         worstExcess = std::max(worstExcess, excess);
-        gangUse.userMs += gang.use.userMs;
-        gangUse.systemMs += gang.use.systemMs;
-        gangUse.minorFaults += gang.use.minorFaults;
-        gangUse.voluntarySwitches += gang.use.voluntarySwitches;
-        gangUse.forcedSwitches += gang.use.forcedSwitches;
+        gangUse += gang.use;
     }
     // Per pod and gang run, averaged over the iterations.
     const double runs = static_cast<double>(state.iterations()) * pods;
