@@ -76,10 +76,10 @@ void DefineGlobalOptions(Parser& p) {
         ->type_name("DEV");
     p.simOption = p.app.add_flag("--sim{}", p.raw.sim,
                                  "use the simulated pod; its serial flash persists in STATE (--sim=STATE)");
-    p.app.add_option("--trace", p.raw.trace, "write the protocol trace to FILE")->type_name("FILE");
+    p.app.add_option("--trace", p.raw.trace, "write the protocol trace to FILE; with several pods one file each, the serial number before the extension")->type_name("FILE");
     p.app.add_flag("--json", p.raw.json, "print one JSON object instead of the final line");
     p.app.add_option("--sim-target-hex", p.raw.simTargetHex,
-                     "with --sim: write the simulated target's memory to OUT as Intel HEX afterwards")
+                     "with --sim: write the simulated target's memory to OUT as Intel HEX afterwards; with several pods one file each, as --trace")
         ->type_name("OUT");
     p.app.add_option("--pod", p.raw.pod,
                      "the pods to use: a serial number, an index from 'list', a comma-separated list of them, "

@@ -15,7 +15,8 @@ namespace nembra::cli {
 // backend and link, all reading the one `image` (null: each loads FILE).
 // Nothing else is shared but the board, which draws one line per pod (null:
 // nothing drawn). A pod that fails or is pulled out ends its own thread
-// only; `stop` ends them all at their next step.
+// only; `stop` ends them all at their next step. Each pod writes its own
+// --trace and --sim-target-hex file, named by PodFilePath.
 std::vector<PodResult> RunPodsAtOnce(const CliOptions& options, PodStation& station,
                                      const std::vector<std::string>& serials, const ProgramImage* image,
                                      const StopRequest& stop, GangBoard* board);

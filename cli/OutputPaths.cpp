@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "cli/PodStation.h"
+
 namespace nembra::cli {
 namespace {
 
@@ -17,17 +19,50 @@ bool SameFile(const std::string& a, const std::string& b) {
     return !ec && canonicalA == canonicalB;
 }
 
+using NamedPaths = std::vector<std::pair<std::string, std::string>>;
+
+// What the command reads or keeps: the program file and the simulated stores.
+NamedPaths KeptFiles(const CliOptions& options) {
+    NamedPaths kept;
+    if (!options.file.empty()) kept.emplace_back("FILE", options.file);
+    if (!options.sim || options.simStatePath.empty()) return kept;
+    kept.emplace_back("--sim", options.simStatePath);
+    for (int n = 1; n <= options.simPods; ++n) {
+        const std::string serial = SimPodSerial(n);
+        kept.emplace_back("the store of " + serial, SimPodStorePath(options.simStatePath, serial));
+    }
+    return kept;
+}
+
+void AddPerPod(NamedPaths& outputs, const char* option, const std::string& path,
+               const std::vector<std::string>& podSerials) {
+    if (path.empty()) return;
+    if (podSerials.size() < 2) {
+        outputs.emplace_back(option, path);
+        return;
+    }
+    for (const std::string& serial : podSerials) outputs.emplace_back(option, PodFilePath(path, serial));
+}
+
 }  // namespace
 
-bool OutputsCollide(const CliOptions& options, std::string& error) {
-    std::vector<std::pair<std::string, std::string>> outputs;
+std::string PodFilePath(const std::string& path, const std::string& serial) {
+    const std::filesystem::path whole(path);
+    std::filesystem::path name = whole.stem();
+    name += "." + serial;
+    name += whole.extension();
+    return (whole.parent_path() / name).string();
+}
+
+bool OutputsCollide(const CliOptions& options, std::string& error) { return OutputsCollide(options, {}, error); }
+
+bool OutputsCollide(const CliOptions& options, const std::vector<std::string>& podSerials, std::string& error) {
+    NamedPaths outputs;
     if (!options.outputPath.empty()) outputs.emplace_back("-o", options.outputPath);
-    if (!options.tracePath.empty()) outputs.emplace_back("--trace", options.tracePath);
-    if (!options.simTargetHexPath.empty()) outputs.emplace_back("--sim-target-hex", options.simTargetHexPath);
+    AddPerPod(outputs, "--trace", options.tracePath, podSerials);
+    AddPerPod(outputs, "--sim-target-hex", options.simTargetHexPath, podSerials);
     if (!options.logPath.empty()) outputs.emplace_back("--log", options.logPath);
-    std::vector<std::pair<std::string, std::string>> taken;
-    if (!options.file.empty()) taken.emplace_back("FILE", options.file);
-    if (options.sim && !options.simStatePath.empty()) taken.emplace_back("--sim", options.simStatePath);
+    NamedPaths taken = KeptFiles(options);
     for (const auto& [option, path] : outputs) {
         for (const auto& [other, otherPath] : taken) {
             if (SameFile(path, otherPath)) {

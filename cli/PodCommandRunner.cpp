@@ -125,7 +125,9 @@ CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, Con
         return outcome;
     }
     ProtocolTrace trace(files.trace);
-    Session session(backend.loader(), backend.linkClock());
+    // The pod reads the shared image and never loads its own.
+    Session session(backend.loader(), backend.linkClock(),
+                    sharedImage != nullptr ? ImageStore::MadeOnFirstUse : ImageStore::MadeNow);
     if (sharedImage != nullptr) session.deviceType = options.device;
     if (!options.tracePath.empty()) session.link.SetObserver(&trace);
     CliPanel panel(options);

@@ -1,8 +1,8 @@
 #include "cli/PodStation.h"
 
 #include <cstdio>
-#include <filesystem>
 
+#include "cli/OutputPaths.h"
 #include "pod/PinnedPodLoader.h"
 #include "pod/PodListing.h"
 
@@ -121,11 +121,7 @@ std::unique_ptr<PodStation> MakeSimStation(const std::string& statePath, int cou
 }
 
 std::string SimPodStorePath(const std::string& statePath, const std::string& serial) {
-    const std::filesystem::path state(statePath);
-    std::filesystem::path name = state.stem();
-    name += "." + serial;
-    name += state.extension();
-    return (state.parent_path() / name).string();
+    return PodFilePath(statePath, serial);
 }
 
 std::string SimPodSerial(int number) {

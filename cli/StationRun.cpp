@@ -8,6 +8,7 @@
 #include "cli/GangRun.h"
 #include "cli/InterruptWatch.h"
 #include "cli/OutcomeOutput.h"
+#include "cli/OutputPaths.h"
 #include "cli/PodSelection.h"
 #include "cli/RecordLog.h"
 #include "cli/SimFaultRequest.h"
@@ -169,8 +170,9 @@ ExitStatus RunStationCommand(const CliOptions& options, PodStation& station, std
     Selection selection;
     std::string error;
     if (!Select(options, station, selection, error)) return Finish(options, Failure(error), out, err);
-    if (selection.serials.size() > 1 && (!options.tracePath.empty() || !options.simTargetHexPath.empty())) {
-        PrintUsageError("--trace and --sim-target-hex record one pod; choose it with --pod", options.json, out, err);
+    // With several pods each writes its own trace and target memory file.
+    if (selection.serials.size() > 1 && OutputsCollide(options, selection.serials, error)) {
+        PrintUsageError(error, options.json, out, err);
         return ExitStatus::Usage;
     }
     if (!ArmFaults(options, station, selection, error)) {

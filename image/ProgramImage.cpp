@@ -4,14 +4,22 @@
 
 namespace nembra {
 
-ProgramImage::ProgramImage() : store_(std::make_unique<uint8_t[]>(kImageStoreBytes)) {
-    // Unwritten memory reads as erased flash even before the first clear.
-    std::fill_n(store_.get(), kImageStoreBytes, uint8_t{0xFF});
+ProgramImage::ProgramImage(ImageStore when) {
+    if (when == ImageStore::MadeNow) store();
+}
+
+uint8_t* ProgramImage::store() {
+    if (store_ == nullptr) {
+        store_ = std::make_unique_for_overwrite<uint8_t[]>(kImageStoreBytes);
+        // Unwritten memory reads as erased flash even before the first clear.
+        std::fill_n(store_.get(), kImageStoreBytes, uint8_t{0xFF});
+    }
+    return store_.get();
 }
 
 uint16_t ProgramImage::DataWord(const ImageSection& section, uint32_t index) const {
     const uint64_t at = uint64_t{section.storeOffset} + 2 * uint64_t{index};
-    if (at + 1 >= kImageStoreBytes) return 0xFFFF;
+    if (store_ == nullptr || at + 1 >= kImageStoreBytes) return 0xFFFF;
     return static_cast<uint16_t>(store_[at] | (store_[at + 1] << 8));
 }
 

@@ -35,11 +35,17 @@ struct FlashSummary {
     uint32_t nonFlashBytes = 0;
 };
 
+// When an image's store is made: at once, or on first use by an image that
+// only stands in where one is required and is never loaded (each pod's own
+// while several pods read one shared image), so that it costs no memory.
+enum class ImageStore { MadeNow, MadeOnFirstUse };
+
 // The loaded program: its kept sections and their words in one 8 MiB store
 // reserved once for the run. Memory that no section wrote reads 0xFFFF.
 class ProgramImage {
 public:
-    ProgramImage();
+    ProgramImage() : ProgramImage(ImageStore::MadeNow) {}
+    explicit ProgramImage(ImageStore when);
     ProgramImage(const ProgramImage&) = delete;
     ProgramImage& operator=(const ProgramImage&) = delete;
 
@@ -54,7 +60,10 @@ public:
     // Word i of a section, read from the store (two bytes, low byte first).
     uint16_t DataWord(const ImageSection& section, uint32_t index) const;
 
-    uint8_t* store() { return store_.get(); }
+    // The store; one made on first use is made here.
+    uint8_t* store();
+    // Null only while a store made on first use is not yet made; an image
+    // with sections always has one.
     const uint8_t* store() const { return store_.get(); }
 
 private:

@@ -12,7 +12,10 @@ namespace nembra {
 // The program-wide values of one run: what the window owns in the original
 // design, without any widget.
 struct Session {
-    Session(DriverLoader& loader, LinkClock& clock) : link(loader, clock) {}
+    // `imageStore`: MadeOnFirstUse for a session that reads a shared image
+    // and never loads its own.
+    Session(DriverLoader& loader, LinkClock& clock, ImageStore imageStore = ImageStore::MadeNow)
+        : image(imageStore), link(loader, clock) {}
 
     DeviceType deviceType = kDefaultDeviceType;
     CsmKeyTable csmKeyTable = kNoPassword;

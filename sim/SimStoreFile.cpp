@@ -19,9 +19,16 @@ namespace {
 constexpr const char* kMagic = "nembra-sim-pod-store 1";
 constexpr size_t kMaxFileBytes = 8u << 20;
 
+// One write per call: a character at a time through the stream cost a
+// simulated pod more than the rest of its POD Write.
 void PutHex(std::ostream& out, const uint8_t* bytes, size_t count) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    for (size_t i = 0; i < count; ++i) out << kDigits[bytes[i] >> 4] << kDigits[bytes[i] & 0xF];
+    std::string text(2 * count, '0');
+    for (size_t i = 0; i < count; ++i) {
+        text[2 * i] = kDigits[bytes[i] >> 4];
+        text[2 * i + 1] = kDigits[bytes[i] & 0xF];
+    }
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 int HexDigit(char c) {

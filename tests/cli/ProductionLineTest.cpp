@@ -154,10 +154,55 @@ TEST_F(ProductionLine, AFailingPodNeitherStopsNorSlowsTheOthers) {
     EXPECT_TRUE(Stored("SIM00004"));
 }
 
-TEST_F(ProductionLine, SeveralPodsRefuseOneTraceFile) {
-    const CliRun run = Run({"--pod", "all", "--trace", files.Path("t.txt"), "info"});
+bool HoldsTheProgram(const std::string& hexPath) {
+    WordMap target;
+    std::string error;
+    if (!ReadIntelHex(ReadText(hexPath), target, error)) return false;
+    for (const auto& [address, word] : F2812FlashWords())
+        if (target.count(address) == 0 || target.at(address) != word) return false;
+    return true;
+}
+
+// Each pod writes its own trace and target memory, named with its serial
+// number; a pod pulled out mid-write leaves its own files only.
+TEST_F(ProductionLine, SeveralPodsWriteATraceAndATargetFileEach) {
+    const CliRun run = Run({"--pod", "all", "--sim-fault", "unplug:O:5@SIM00002", "--trace", files.Path("t.trace"),
+                            "--sim-target-hex", files.Path("target.hex"), "write", files.f2812});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr("SIM00002: Fail to write flash memory"));
+    const std::string healthyTrace = ReadText(files.Path("t.SIM00001.trace"));
+    EXPECT_THAT(healthyTrace, HasSubstr("# open \"KVL47Q POD\"\n# purge\n> <STX>I<ETX>\n< !\n"));
+    EXPECT_THAT(healthyTrace, HasSubstr("> <STX>R<ETX>"));
+    for (const std::string serial : {"SIM00001", "SIM00003", "SIM00004"}) {
+        EXPECT_EQ(ReadText(files.Path("t." + serial + ".trace")), healthyTrace) << serial;
+        EXPECT_TRUE(HoldsTheProgram(files.Path("target." + serial + ".hex"))) << serial;
+    }
+    const std::string pulledTrace = ReadText(files.Path("t.SIM00002.trace"));
+    EXPECT_THAT(pulledTrace, HasSubstr("> <STX>I<ETX>"));
+    EXPECT_LT(pulledTrace.size(), healthyTrace.size());
+    EXPECT_FALSE(HoldsTheProgram(files.Path("target.SIM00002.hex")));
+    EXPECT_FALSE(std::filesystem::exists(files.Path("t.trace")));
+    EXPECT_FALSE(std::filesystem::exists(files.Path("target.hex")));
+}
+
+// A pod's own output file that would land on the program file or a pod's
+// store is a usage error, and nothing is written.
+TEST_F(ProductionLine, APodsOutputOverAFileItKeepsIsAUsageError) {
+    const std::string program = files.Path("app.SIM00003.out");
+    std::filesystem::copy_file(files.f2812, program);
+    const std::string before = ReadText(program);
+    CliRun run = Run({"--pod", "all", "--trace", files.Path("app.out"), "write", program});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_THAT(run.err, HasSubstr("choose it with --pod"));
+    EXPECT_THAT(run.err, HasSubstr("--trace " + program + " is the same file as FILE"));
+    EXPECT_EQ(ReadText(program), before);
+    EXPECT_FALSE(std::filesystem::exists(files.Path("app.SIM00001.out")));
+
+    ASSERT_EQ(Run({"--pod", "SIM00002", "pod-write", files.f2812}).exitCode, 0);
+    const std::string store = ReadText(StoreOf("SIM00002"));
+    run = Run({"--pod", "SIM00002", "--sim-target-hex", StoreOf("SIM00002"), "write", files.f2812});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_THAT(run.err, HasSubstr("is the same file as the store of SIM00002"));
+    EXPECT_EQ(ReadText(StoreOf("SIM00002")), store);
 }
 
 std::string Sha256Of(const std::string& path) {

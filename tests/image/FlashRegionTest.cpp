@@ -126,5 +126,23 @@ TEST(ClearImageTest, EmptiesEverythingButTheNameAndFlag) {
     EXPECT_TRUE(image.imageLoaded);
 }
 
+// A stand-in image holds no 8 MiB until something uses it, and reads as
+// erased flash before and after.
+TEST(ClearImageTest, AStoreMadeOnFirstUseReadsErasedBeforeAndAfter) {
+    ProgramImage image(ImageStore::MadeOnFirstUse);
+    const ProgramImage& unused = image;
+    EXPECT_EQ(unused.store(), nullptr);
+    ImageSection section;
+    section.wordCount = 4;
+    EXPECT_EQ(image.DataWord(section, 1), 0xFFFF);
+    ASSERT_NE(image.store(), nullptr);
+    EXPECT_EQ(image.store()[kImageStoreBytes - 1], 0xFF);
+    image.store()[2] = 0x34;
+    image.store()[3] = 0x12;
+    EXPECT_EQ(image.DataWord(section, 1), 0x1234);
+    ClearImage(image, 4);
+    EXPECT_EQ(image.DataWord(section, 1), 0xFFFF);
+}
+
 }  // namespace
 }  // namespace nembra::testing
