@@ -7,8 +7,6 @@
 // the process's CPU time, page faults and context switches per pod do not,
 // so they are reported beside it.
 #include <benchmark/benchmark.h>
-
-#include "bench/BenchImage.h"
 #include <stdlib.h>
 #include <sys/resource.h>
 
@@ -16,6 +14,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "bench/BenchImage.h"
 #include "cli/GangRun.h"
 
 namespace nembra {

@@ -45,8 +45,8 @@ std::string WriteTemp(const std::vector<uint8_t>& bytes) {
     char name[] = "/tmp/nembra-bench-XXXXXX";
     const int fd = ::mkstemp(name);
     if (fd >= 0) ::close(fd);
-    std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return name;
 }
 

@@ -10,8 +10,8 @@
 #include "image/ProgramImage.h"
 #include "ops/Operations.h"
 #include "sim/SimRig.h"
-#include "tests/support/FakePanel.h"
 #include "status/ProgressModel.h"
+#include "tests/support/FakePanel.h"
 
 namespace nembra {
 namespace {

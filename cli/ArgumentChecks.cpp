@@ -49,7 +49,8 @@ bool ParseKeyList(const std::string& text, std::array<std::string, 8>& keys, std
     size_t start = 0;
     while (true) {
         const size_t comma = text.find(',', start);
-        const std::string key = Trim(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        const std::string key =
+            Trim(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
         if (count == parsed.size()) {
             error = "--unlock needs exactly eight keys, KEY0 to KEY7, separated by commas";
             return false;
@@ -76,8 +77,8 @@ bool CheckPodName(const std::string& name, std::string& error) {
         error = "--name \"" + trimmed + "\" is longer than the pod's 8 characters";
         return false;
     }
-    const bool printable = std::all_of(trimmed.begin(), trimmed.end(),
-                                       [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
+    const bool printable =
+        std::all_of(trimmed.begin(), trimmed.end(), [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
     if (!printable) {
         error = "--name may hold printable ASCII characters only";
         return false;

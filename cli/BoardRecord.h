@@ -15,9 +15,9 @@ namespace nembra::cli {
 // What is the same for every pod of one run: the file's digest and the
 // words the command sends.
 struct RunFacts {
-    std::string fileSha256;                 // lower-case hex; empty: no file or unreadable
-    std::optional<uint32_t> wordsCrc32;     // CRC-32 of the words sent, each low byte first
-    std::optional<uint16_t> eraseMask;      // the sectors the command erases
+    std::string fileSha256;              // lower-case hex; empty: no file or unreadable
+    std::optional<uint32_t> wordsCrc32;  // CRC-32 of the words sent, each low byte first
+    std::optional<uint16_t> eraseMask;   // the sectors the command erases
 };
 
 // SHA-256 of a file's bytes as hex; empty when it cannot be read.

@@ -6,9 +6,9 @@
 
 #include "cli/CliParser.h"
 #include "cli/FileCommands.h"
+#include "cli/ListCommand.h"
 #include "cli/OutcomeOutput.h"
 #include "cli/OutputPaths.h"
-#include "cli/ListCommand.h"
 #include "cli/PodStation.h"
 #include "cli/StationRun.h"
 #include "sim/SimStoreFile.h"
@@ -87,7 +87,8 @@ ExitStatus RunCli(const std::vector<std::string>& args, std::ostream& out, std::
         PrintUsageError(collision, options.json, out, err);
         return ExitStatus::Usage;
     }
-    if (UsesPod(options.command) || options.command == Command::List) return RunOnStation(options, out, err, environment);
+    if (UsesPod(options.command) || options.command == Command::List)
+        return RunOnStation(options, out, err, environment);
     // JSON output goes to scripts, which want no progress drawn around it.
     const ConsoleEnvironment console{err, environment.stderrIsTerminal && !options.json, environment.columns};
     const CommandOutcome outcome = RunFileCommand(options, console);

@@ -19,20 +19,20 @@ struct CliOptions {
     bool json = false;
     bool sim = false;
     DriverChoice driver = DriverChoice::Auto;  // --driver: the USB backend library
-    std::string simStatePath;     // where the simulated pod keeps its serial flash
-    std::string tracePath;        // empty: no protocol trace
-    std::string simTargetHexPath; // empty: not written
+    std::string simStatePath;                  // where the simulated pod keeps its serial flash
+    std::string tracePath;                     // empty: no protocol trace
+    std::string simTargetHexPath;              // empty: not written
     std::string file;
-    std::string outputPath;       // export
+    std::string outputPath;  // export
     bool eraseAll = false;
     bool unlock = false;
     std::array<std::string, 8> keys{};
-    std::string podName;          // empty: the image's own name
-    bool verify = false;          // pod-write: a POD Verify after a successful POD Write
-    std::string podSelector;      // --pod; empty: the first pod by its description
-    int simPods = 0;              // --sim-pods; 0: the one simulated pod in the --sim state
-    bool simPaced = false;        // --sim-paced: the simulated pods take real time
-    std::string logPath;          // --log; empty: no record
+    std::string podName;                 // empty: the image's own name
+    bool verify = false;                 // pod-write: a POD Verify after a successful POD Write
+    std::string podSelector;             // --pod; empty: the first pod by its description
+    int simPods = 0;                     // --sim-pods; 0: the one simulated pod in the --sim state
+    bool simPaced = false;               // --sim-paced: the simulated pods take real time
+    std::string logPath;                 // --log; empty: no record
     std::vector<std::string> simFaults;  // --sim-fault requests
 };
 

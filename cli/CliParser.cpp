@@ -60,10 +60,10 @@ void AddFileArgument(CLI::App* sub, RawArguments& raw) {
 
 void AddWriteOptions(Parser& p, CLI::App* sub, int slot) {
     sub->add_flag("--erase-all", p.raw.eraseAll, "F281x: erase all flash sectors, not only those the program touches");
-    p.unlockOptions[slot] = sub->add_option(
-        "--unlock", p.raw.unlockKeys,
-        "F281x: tick \"Unlock CSM\" with KEYS, eight comma-separated hex keys KEY0..KEY7 (empty: FFFF)")
-        ->type_name("KEYS");
+    p.unlockOptions[slot] =
+        sub->add_option("--unlock", p.raw.unlockKeys,
+                        "F281x: tick \"Unlock CSM\" with KEYS, eight comma-separated hex keys KEY0..KEY7 (empty: FFFF)")
+            ->type_name("KEYS");
 }
 
 void DefineGlobalOptions(Parser& p) {
@@ -74,32 +74,42 @@ void DefineGlobalOptions(Parser& p) {
     p.app.require_subcommand(1);
     p.app.add_option("--device", p.raw.device, "target device: " + DeviceNameList() + "; default f2812")
         ->type_name("DEV");
-    p.simOption = p.app.add_flag("--sim{}", p.raw.sim,
-                                 "use the simulated pod; its serial flash persists in STATE (--sim=STATE)");
-    p.app.add_option("--trace", p.raw.trace, "write the protocol trace to FILE; with several pods one file each, the serial number before the extension")->type_name("FILE");
+    p.simOption =
+        p.app.add_flag("--sim{}", p.raw.sim, "use the simulated pod; its serial flash persists in STATE (--sim=STATE)");
+    p.app
+        .add_option(
+            "--trace", p.raw.trace,
+            "write the protocol trace to FILE; with several pods one file each, the serial number before the extension")
+        ->type_name("FILE");
     p.app.add_flag("--json", p.raw.json, "print one JSON object instead of the final line");
-    p.app.add_option("--sim-target-hex", p.raw.simTargetHex,
-                     "with --sim: write the simulated target's memory to OUT as Intel HEX afterwards; with several pods one file each, as --trace")
+    p.app
+        .add_option("--sim-target-hex", p.raw.simTargetHex,
+                    "with --sim: write the simulated target's memory to OUT as Intel HEX afterwards; with several pods "
+                    "one file each, as --trace")
         ->type_name("OUT");
-    p.app.add_option("--pod", p.raw.pod,
-                     "the pods to use: a serial number, an index from 'list', a comma-separated list of them, "
-                     "or all; default: the first pod found by its description")
+    p.app
+        .add_option("--pod", p.raw.pod,
+                    "the pods to use: a serial number, an index from 'list', a comma-separated list of them, "
+                    "or all; default: the first pod found by its description")
         ->type_name("SEL");
-    p.simPodsOption = p.app.add_option("--sim-pods", p.raw.simPods,
-                                       "with --sim: N simulated pods, each with its own store beside STATE")
+    p.simPodsOption = p.app
+                          .add_option("--sim-pods", p.raw.simPods,
+                                      "with --sim: N simulated pods, each with its own store beside STATE")
                           ->type_name("N")
                           ->check(CLI::Range(1, kMaxSimPods));
     p.app.add_option("--log", p.raw.log, "append one JSON Lines record per operation and pod to FILE")
         ->type_name("FILE");
-    p.app.add_option("--sim-fault", p.raw.simFaults,
-                     "with --sim: arm a fault of the simulated pods (KIND:LETTER[:N[:MS]]); may be repeated")
+    p.app
+        .add_option("--sim-fault", p.raw.simFaults,
+                    "with --sim: arm a fault of the simulated pods (KIND:LETTER[:N[:MS]]); may be repeated")
         ->type_name("FAULT");
     p.app.add_flag("--sim-paced", p.raw.simPaced, "with --sim: the simulated pods take as long as real pods would");
     std::vector<std::string> drivers;
     for (const auto& [name, choice] : kDriverNames) drivers.push_back(name);
-    p.driverOption = p.app.add_option("--driver", p.raw.driver,
-                                      "the USB driver library: libftd2xx, libftdi1, or auto (libftd2xx, else "
-                                      "libftdi1 for each open libftd2xx cannot make); default auto")
+    p.driverOption = p.app
+                         .add_option("--driver", p.raw.driver,
+                                     "the USB driver library: libftd2xx, libftdi1, or auto (libftd2xx, else "
+                                     "libftdi1 for each open libftd2xx cannot make); default auto")
                          ->type_name("NAME")
                          ->check(CLI::IsMember(drivers));
 }
@@ -123,9 +133,7 @@ void DefineCommands(Parser& p) {
     AddCommand(p, Command::List);
 }
 
-ParseResult Usage(const std::string& reason) {
-    return {ParseStatus::UsageError, {}, reason};
-}
+ParseResult Usage(const std::string& reason) { return {ParseStatus::UsageError, {}, reason}; }
 
 bool UnlockGiven(const Parser& p) {
     return std::any_of(std::begin(p.unlockOptions), std::end(p.unlockOptions),
@@ -173,7 +181,8 @@ bool ReadGlobals(const Parser& p, const std::string& defaultSimState, CliOptions
     for (const auto& [name, choice] : kDriverNames)
         if (p.raw.driver == name) o.driver = choice;
     if (!o.simTargetHexPath.empty() && !o.sim) error = "--sim-target-hex needs --sim";
-    if (p.driverOption->count() > 0 && o.sim) error = "--driver chooses the USB driver library; it does not apply to --sim";
+    if (p.driverOption->count() > 0 && o.sim)
+        error = "--driver chooses the USB driver library; it does not apply to --sim";
     if (p.driverOption->count() > 0 && !UsesPod(o.command) && o.command != Command::List)
         error = std::string("--driver applies to the commands that use the pod, not ") + CommandName(o.command);
     if (!UsesPod(o.command) && (!o.tracePath.empty() || !o.simTargetHexPath.empty()))

@@ -12,9 +12,9 @@ struct CommandOutcome {
     bool ok = false;
     std::string message;
     bool messageIsError = true;  // the final line's severity
-    std::string report;   // inspect: the human-readable image report
-    std::string hint;     // a line of advice after a failure, for stderr
-    std::string followUp; // an error after the operation's own final line
+    std::string report;          // inspect: the human-readable image report
+    std::string hint;            // a line of advice after a failure, for stderr
+    std::string followUp;        // an error after the operation's own final line
     nlohmann::ordered_json data = nlohmann::ordered_json::object();
 };
 

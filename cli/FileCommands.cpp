@@ -55,7 +55,8 @@ CommandOutcome RunFileCommand(const CliOptions& options, const ConsoleEnvironmen
         failed.message = status.hasLine() ? status.lastText() : "The file was not read";
         return failed;
     }
-    return options.command == Command::Inspect ? Inspect(options, image, deviceType, status.lastText()) : Export(options, image);
+    return options.command == Command::Inspect ? Inspect(options, image, deviceType, status.lastText())
+                                               : Export(options, image);
 }
 
 }  // namespace nembra::cli

@@ -8,7 +8,8 @@ GangBoard::GangBoard(std::ostream& out, const std::vector<std::string>& serials,
     : out_(out), lines_(serials.size()), columns_(columns) {
     size_t width = 0;
     for (const std::string& serial : serials) width = std::max(width, serial.size());
-    for (const std::string& serial : serials) prefixes_.push_back(serial + std::string(width - serial.size(), ' ') + "  ");
+    for (const std::string& serial : serials)
+        prefixes_.push_back(serial + std::string(width - serial.size(), ' ') + "  ");
 }
 
 int GangBoard::lineColumns() const {

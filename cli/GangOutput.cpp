@@ -84,7 +84,8 @@ void PrintGangOutcome(const CliOptions& options, const std::vector<PodResult>& p
     }
     std::string hints;
     for (const PodResult& pod : pods)
-        if (!pod.outcome.hint.empty() && hints.find(pod.outcome.hint) == std::string::npos) hints += pod.outcome.hint + "\n";
+        if (!pod.outcome.hint.empty() && hints.find(pod.outcome.hint) == std::string::npos)
+            hints += pod.outcome.hint + "\n";
     err << hints;
     const std::string stopped = UnfinishedLine(pods);
     if (!stopped.empty()) err << stopped << "\n";

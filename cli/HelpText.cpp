@@ -5,7 +5,8 @@
 namespace nembra::cli {
 namespace {
 
-const char* kGlobalSynopsis = "nembra-cli [--device DEV] [--sim[=STATE]] [--pod SEL] [--log FILE] [--trace FILE] [--json] ";
+const char* kGlobalSynopsis =
+    "nembra-cli [--device DEV] [--sim[=STATE]] [--pod SEL] [--log FILE] [--trace FILE] [--json] ";
 
 std::map<std::string, HelpPage> MakePages() {
     std::map<std::string, HelpPage> pages;

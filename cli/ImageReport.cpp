@@ -40,8 +40,8 @@ void WriteSections(std::ostream& out, const ProgramImage& image) {
                    Hex(s.wordCount, 4).c_str(), Hex(s.dataOffset, 6).c_str(), s.inFlash ? "yes" : "no",
                    s.inFlash ? MaskText(s.sectorMask).c_str() : "-");
     }
-    out << Row("Totals:              %d sections, %u words (%u bytes)\n", image.sectionCount(),
-               image.totalBytes / 2, image.totalBytes);
+    out << Row("Totals:              %d sections, %u words (%u bytes)\n", image.sectionCount(), image.totalBytes / 2,
+               image.totalBytes);
 }
 
 void WriteFlashSummary(std::ostream& out, const FlashSummary& f) {
@@ -67,20 +67,18 @@ void WritePlanText(std::ostream& out, const WritePlan& plan) {
         out << Row("  not written:        %u words of sections outside flash\n", plan.skippedWords);
     out << "POD Write:            ";
     if (plan.podWriteRefusal.empty())
-        out << Row("accepted (%d of %d sections, %u of %u bytes)\n", plan.podSectionCount, 70, plan.podBytes,
-                   0x80000u);
+        out << Row("accepted (%d of %d sections, %u of %u bytes)\n", plan.podSectionCount, 70, plan.podBytes, 0x80000u);
     else
         out << "refused: " << plan.podWriteRefusal << "\n";
 }
 
 }  // namespace
 
-void WriteImageReport(std::ostream& out, const std::string& file, const ProgramImage& image,
-                      DeviceType deviceType) {
+void WriteImageReport(std::ostream& out, const std::string& file, const ProgramImage& image, DeviceType deviceType) {
     const DeviceEntry& device = DeviceInfo(deviceType);
     out << "File:                 " << file << "\n";
-    out << "Device:               " << device.listText << " (" << device.cliName << ", "
-        << static_cast<int>(deviceType) << ")\n";
+    out << "Device:               " << device.listText << " (" << device.cliName << ", " << static_cast<int>(deviceType)
+        << ")\n";
     out << "POD file name:        " << image.podFileName << "\n";
     WriteSections(out, image);
     if (IsF281x(deviceType)) WriteFlashSummary(out, image.flashSummary);
@@ -90,23 +88,33 @@ void WriteImageReport(std::ostream& out, const std::string& file, const ProgramI
 nlohmann::ordered_json ImageJson(const std::string& file, const ProgramImage& image, DeviceType deviceType) {
     nlohmann::ordered_json sections = nlohmann::ordered_json::array();
     for (const ImageSection& s : image.sections) {
-        sections.push_back({{"name", s.name}, {"address", s.address}, {"wordCount", s.wordCount},
-                            {"dataOffset", s.dataOffset}, {"inFlash", s.inFlash}, {"sectorMask", s.sectorMask}});
+        sections.push_back({{"name", s.name},
+                            {"address", s.address},
+                            {"wordCount", s.wordCount},
+                            {"dataOffset", s.dataOffset},
+                            {"inFlash", s.inFlash},
+                            {"sectorMask", s.sectorMask}});
     }
     nlohmann::ordered_json summary = nullptr;
     if (IsF281x(deviceType)) {
         const FlashSummary& f = image.flashSummary;
-        summary = {{"hasFlashSection", f.hasFlashSection}, {"flashSectorMask", f.flashSectorMask},
-                   {"flashSectionCount", f.flashSectionCount}, {"flashSectionEnd", f.flashSectionEnd},
-                   {"flashBytes", f.flashBytes}, {"nonFlashSectionCount", f.nonFlashSectionCount},
+        summary = {{"hasFlashSection", f.hasFlashSection},
+                   {"flashSectorMask", f.flashSectorMask},
+                   {"flashSectionCount", f.flashSectionCount},
+                   {"flashSectionEnd", f.flashSectionEnd},
+                   {"flashBytes", f.flashBytes},
+                   {"nonFlashSectionCount", f.nonFlashSectionCount},
                    {"nonFlashBytes", f.nonFlashBytes}};
     }
     const WritePlan plan = MakeWritePlan(image, deviceType);
-    nlohmann::ordered_json planJson = {
-        {"intelligentEraseMask", plan.intelligentEraseMask}, {"eraseAllMask", plan.eraseAllMask},
-        {"flashWords", plan.flashWords}, {"ramWords", plan.ramWords}, {"skippedWords", plan.skippedWords},
-        {"targetWriteAccepted", plan.targetWriteRefusal.empty()},
-        {"podWriteAccepted", plan.podWriteRefusal.empty()}, {"podWriteRefusal", plan.podWriteRefusal}};
+    nlohmann::ordered_json planJson = {{"intelligentEraseMask", plan.intelligentEraseMask},
+                                       {"eraseAllMask", plan.eraseAllMask},
+                                       {"flashWords", plan.flashWords},
+                                       {"ramWords", plan.ramWords},
+                                       {"skippedWords", plan.skippedWords},
+                                       {"targetWriteAccepted", plan.targetWriteRefusal.empty()},
+                                       {"podWriteAccepted", plan.podWriteRefusal.empty()},
+                                       {"podWriteRefusal", plan.podWriteRefusal}};
     return {{"file", file},
             {"deviceType", deviceType},
             {"podFileName", image.podFileName},

@@ -44,8 +44,8 @@ nlohmann::ordered_json EntryJson(const PodEntry& entry) {
 
 void PrintTable(const std::vector<PodEntry>& entries, std::ostream& out, std::ostream& err) {
     char line[256];
-    std::snprintf(line, sizeof line, "%-5s  %-16s  %-20s  %-9s  %-8s  %s\n", "INDEX", "SERIAL", "DESCRIPTION", "BACKEND",
-                  "LOCATION", "OPENABLE");
+    std::snprintf(line, sizeof line, "%-5s  %-16s  %-20s  %-9s  %-8s  %s\n", "INDEX", "SERIAL", "DESCRIPTION",
+                  "BACKEND", "LOCATION", "OPENABLE");
     out << line;
     std::string hints;
     for (const PodEntry& entry : entries) {

@@ -37,8 +37,7 @@ ManFormatter::ManFormatter() {
     column_width(26);
 }
 
-std::string ManFormatter::make_group(std::string group, bool isPositional,
-                                     std::vector<const CLI::Option*> opts) const {
+std::string ManFormatter::make_group(std::string group, bool isPositional, std::vector<const CLI::Option*> opts) const {
     std::string out = "\n" + group + "\n";
     for (const CLI::Option* opt : opts) out += make_option(opt, isPositional);
     return out;

@@ -8,9 +8,9 @@ namespace nembra::cli {
 
 nlohmann::ordered_json OutcomeJson(const CliOptions& options, const CommandOutcome& outcome) {
     nlohmann::ordered_json json = {{"ok", outcome.ok},
-                           {"message", outcome.message},
-                           {"command", CommandName(options.command)},
-                           {"device", DeviceInfo(options.device).cliName}};
+                                   {"message", outcome.message},
+                                   {"command", CommandName(options.command)},
+                                   {"device", DeviceInfo(options.device).cliName}};
     if (!outcome.followUp.empty()) json["error"] = outcome.followUp;
     if (!outcome.hint.empty()) json["hint"] = outcome.hint;
     json.update(outcome.data);

@@ -16,7 +16,7 @@ struct PodEntry {
     int index = 0;
     std::string serial;
     std::string description;
-    std::string backend;              // "libftd2xx", "libftdi1", "simulated"
+    std::string backend;  // "libftd2xx", "libftdi1", "simulated"
     std::optional<uint32_t> location;
     OpenFailureCause access = OpenFailureCause::None;  // None: this user can open it
 };

@@ -34,7 +34,8 @@ std::string FormatProgressLine(const ProgressState& state, int columns) {
     }
     const int room = std::max(0, columns - 1 - static_cast<int>(tail.size()));
     std::string text = state.text;
-    if (static_cast<int>(text.size()) > room) text = room > 3 ? text.substr(0, static_cast<size_t>(room - 3)) + "..." : "";
+    if (static_cast<int>(text.size()) > room)
+        text = room > 3 ? text.substr(0, static_cast<size_t>(room - 3)) + "..." : "";
     return text + tail;
 }
 

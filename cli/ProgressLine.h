@@ -21,8 +21,7 @@ struct ProgressState {
 };
 
 // The model must have its pixel width set to kBarCells.
-ProgressState MakeProgressState(const std::string& text, const ProgressModel& model,
-                                std::optional<uint32_t> elapsedMs);
+ProgressState MakeProgressState(const std::string& text, const ProgressModel& model, std::optional<uint32_t> elapsedMs);
 
 // "<text> [#####.....]  42%  12.3 s", cut to fit the columns so that the
 // line never wraps (a wrapped line cannot be redrawn with a carriage return).

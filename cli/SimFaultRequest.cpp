@@ -10,10 +10,8 @@ namespace {
 
 const std::map<std::string, SimFault::Kind>& Kinds() {
     static const std::map<std::string, SimFault::Kind> kinds = {
-        {"lost", SimFault::Kind::NoReply},
-        {"refused", SimFault::Kind::WrongFirstByte},
-        {"slow", SimFault::Kind::SlowReply},
-        {"stray", SimFault::Kind::StrayByteAfterReply},
+        {"lost", SimFault::Kind::NoReply},     {"refused", SimFault::Kind::WrongFirstByte},
+        {"slow", SimFault::Kind::SlowReply},   {"stray", SimFault::Kind::StrayByteAfterReply},
         {"unplug", SimFault::Kind::PulledOut},
     };
     return kinds;
@@ -57,7 +55,7 @@ bool ParseSimFault(const std::string& text, SimFaultRequest& request, std::strin
     if (parts.size() > 3 && (kind->second != SimFault::Kind::SlowReply || !ReadPositive(parts[3], 600000, delayMs)))
         return Refuse(error, "MS (1 to 600000) is for slow only");
     request.fault = {kind->second, parts[1][0], static_cast<int>(occurrence),
-                  kind->second == SimFault::Kind::SlowReply ? static_cast<uint32_t>(delayMs) : 0};
+                     kind->second == SimFault::Kind::SlowReply ? static_cast<uint32_t>(delayMs) : 0};
     error.clear();
     return true;
 }

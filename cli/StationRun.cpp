@@ -105,12 +105,14 @@ ExitStatus RunOne(Shared& shared, std::ostream& out, std::ostream& err, const Co
     const CliOptions& options = shared.options;
     const std::string& serial = shared.selection.serials.front();
     auto backend = shared.station.Backend(serial, &shared.stop);
-    if (backend == nullptr) return Finish(options, Failure("No pod with the serial number " + serial + " is attached"), out, err);
+    if (backend == nullptr)
+        return Finish(options, Failure("No pod with the serial number " + serial + " is attached"), out, err);
     ConsoleStatus status(console.progressOut, console.interactive, backend->opsClock(), console.columns);
     if (Preloads(options)) {
         if (!LoadSharedImage(options, shared.image, status)) {
             status.Finish();
-            return Finish(options, Failure(status.hasLine() ? status.lastText() : "The file could not be loaded"), out, err);
+            return Finish(options, Failure(status.hasLine() ? status.lastText() : "The file could not be loaded"), out,
+                          err);
         }
         shared.sharedImage = &shared.image;
         shared.facts = CommandFacts(options, shared.sharedImage);
@@ -140,14 +142,17 @@ ExitStatus RunGang(Shared& shared, std::ostream& out, std::ostream& err, const C
     ConsoleStatus loadStatus(ConsoleStatus::LineDrawer(nullptr), clock, console.columns);
     if (Preloads(options)) {
         if (!LoadSharedImage(options, shared.image, loadStatus))
-            return Finish(options, Failure(loadStatus.hasLine() ? loadStatus.lastText() : "The file could not be loaded"), out, err);
+            return Finish(options,
+                          Failure(loadStatus.hasLine() ? loadStatus.lastText() : "The file could not be loaded"), out,
+                          err);
         shared.sharedImage = &shared.image;
     }
     shared.facts = CommandFacts(options, shared.sharedImage);
     std::vector<PodResult> pods;
     {
         std::unique_ptr<GangBoard> board;
-        if (console.interactive) board = std::make_unique<GangBoard>(console.progressOut, shared.selection.serials, console.columns);
+        if (console.interactive)
+            board = std::make_unique<GangBoard>(console.progressOut, shared.selection.serials, console.columns);
         InterruptWatch watch(shared.stop);
         pods = RunPodsAtOnce(options, shared.station, shared.selection.serials, shared.sharedImage, shared.stop,
                              board.get());
@@ -180,7 +185,8 @@ ExitStatus RunStationCommand(const CliOptions& options, PodStation& station, std
         return ExitStatus::Usage;
     }
     Shared shared{options, station, selection, {}, {}, {}, {}, nullptr};
-    if (!options.logPath.empty() && !shared.log.Open(options.logPath, error)) return Finish(options, Failure(error), out, err);
+    if (!options.logPath.empty() && !shared.log.Open(options.logPath, error))
+        return Finish(options, Failure(error), out, err);
     const ConsoleEnvironment console{err, environment.stderrIsTerminal && !options.json, environment.columns};
     if (selection.serials.size() == 1) return RunOne(shared, out, err, console);
     return RunGang(shared, out, err, console);

@@ -13,8 +13,7 @@ constexpr const char* kNoSectionData = "The selected COFF file don't have valid 
 // The checks POD Write and POD Verify make before they contact the pod, in
 // their order, with their messages.
 std::string PodWriteRefusal(const ProgramImage& image, bool f281x, int32_t sections, uint32_t bytes) {
-    if (image.sectionCount() <= 0 || image.totalBytes == 0)
-        return kNoSectionData;
+    if (image.sectionCount() <= 0 || image.totalBytes == 0) return kNoSectionData;
     if (sections > kPodMaxSections) {
         char text[64];
         std::snprintf(text, sizeof text, "The supported section count is to %d", kPodMaxSections);

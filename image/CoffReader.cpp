@@ -15,8 +15,8 @@ constexpr uint32_t kUnloadedFlags = 0x01 | 0x02 | 0x10;
 // Positions beyond this were refused by the original's signed 32-bit seek.
 constexpr uint64_t kLargestSeek = 0x7FFFFFFF;
 
-constexpr std::array<std::string_view, 5> kF281xDroppedNames{
-    "CsmPwlFile", ".debug_frame", ".debug_abbrev", ".debug_info", ".debug_line"};
+constexpr std::array<std::string_view, 5> kF281xDroppedNames{"CsmPwlFile", ".debug_frame", ".debug_abbrev",
+                                                             ".debug_info", ".debug_line"};
 
 struct ReadState {
     CoffFile& file;

@@ -11,10 +11,10 @@ using DeviceType = uint8_t;
 enum class DeviceFamily { Lf240xA, F281x };
 
 struct DeviceEntry {
-    std::string_view listText;   // the device list's entry text
-    std::string_view cliName;    // the command-line name
+    std::string_view listText;  // the device list's entry text
+    std::string_view cliName;   // the command-line name
     DeviceFamily family;
-    uint32_t flashStart;         // flash region for inFlash; 0/0 for LF240xA
+    uint32_t flashStart;  // flash region for inFlash; 0/0 for LF240xA
     uint32_t flashEnd;
 };
 

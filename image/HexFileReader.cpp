@@ -38,8 +38,8 @@ std::vector<HexRun> WithoutPassword(std::vector<HexRun> runs) {
         if (run.address < kPasswordFirst)
             kept.push_back({run.address, {run.words.begin(), run.words.begin() + (kPasswordFirst - run.address)}});
         if (run.end() > kPasswordLast + 1)
-            kept.push_back({kPasswordLast + 1, {run.words.end() - static_cast<long>(run.end() - kPasswordLast - 1),
-                                                run.words.end()}});
+            kept.push_back({kPasswordLast + 1,
+                            {run.words.end() - static_cast<long>(run.end() - kPasswordLast - 1), run.words.end()}});
     }
     return kept;
 }

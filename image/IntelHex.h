@@ -28,20 +28,20 @@ struct HexRun {
 
 enum class HexProblem {
     None,
-    BadRecord,       // not ':' and hex digit pairs, a wrong byte count, an odd data length
+    BadRecord,  // not ':' and hex digit pairs, a wrong byte count, an odd data length
     Checksum,
-    RecordType,      // a type other than 00, 01 and 04
-    Truncated,       // no end record
-    Overlap,         // a word address given twice
-    TooManyWords,    // more words than the caller allows
+    RecordType,    // a type other than 00, 01 and 04
+    Truncated,     // no end record
+    Overlap,       // a word address given twice
+    TooManyWords,  // more words than the caller allows
 };
 
 struct HexParse {
     HexProblem problem = HexProblem::None;
-    unsigned line = 0;          // where a record problem was found
-    uint32_t address = 0;       // the word given twice, for Overlap
-    std::string reason;         // a short description of a record problem
-    std::vector<HexRun> runs;   // only when problem is None
+    unsigned line = 0;         // where a record problem was found
+    uint32_t address = 0;      // the word given twice, for Overlap
+    std::string reason;        // a short description of a record problem
+    std::vector<HexRun> runs;  // only when problem is None
 };
 
 // Parses such a file line by line; at most maxWords words are taken.

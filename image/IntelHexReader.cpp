@@ -73,8 +73,7 @@ Fault StoreData(const Record& record, ParseState& state) {
     state.wordCount += count;
     if (state.wordCount > state.maxWords) return {HexProblem::TooManyWords, "more words than the image holds"};
     const uint32_t address = (uint32_t{state.upper} << 16) + record.address;
-    if (state.runs.empty() || state.runs.back().end() != address)
-        state.runs.push_back({address, {}});
+    if (state.runs.empty() || state.runs.back().end() != address) state.runs.push_back({address, {}});
     auto& words = state.runs.back().words;
     for (size_t i = 0; i < count; ++i)
         words.push_back(static_cast<uint16_t>((record.data[2 * i] << 8) | record.data[2 * i + 1]));
@@ -161,7 +160,8 @@ bool ReadIntelHex(const std::string& text, WordMap& words, std::string& error) {
     }
     WordMap result;
     for (const HexRun& run : parsed.runs)
-        for (size_t i = 0; i < run.words.size(); ++i) result.emplace(run.address + static_cast<uint32_t>(i), run.words[i]);
+        for (size_t i = 0; i < run.words.size(); ++i)
+            result.emplace(run.address + static_cast<uint32_t>(i), run.words[i]);
     words = std::move(result);
     return true;
 }

@@ -12,8 +12,8 @@ namespace nembra {
 // What a Load reads and changes.
 struct LoadContext {
     ProgramImage& image;
-    DeviceType& deviceType;     // the current device type, set from the selection
-    int selectedDevice;         // the device list's selection
+    DeviceType& deviceType;  // the current device type, set from the selection
+    int selectedDevice;      // the device list's selection
     RecentFiles& recentFiles;
     StatusSink& status;
     // Shows the allocator's out-of-memory report in a modal box, where the

@@ -5,7 +5,10 @@
 namespace nembra {
 
 ProgramFormat ProgramFormatOf(const std::string& head) {
-    if (head.compare(0, 4, "\x7F" "ELF") == 0) return ProgramFormat::Elf;
+    if (head.compare(0, 4,
+                     "\x7F"
+                     "ELF") == 0)
+        return ProgramFormat::Elf;
     // COFF files begin with a binary version or target id, never with text.
     for (char c : head) {
         if (c == ':') return ProgramFormat::IntelHex;

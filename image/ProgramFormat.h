@@ -5,9 +5,9 @@ namespace nembra {
 
 // What a program file holds, told by its first bytes, never by its name.
 enum class ProgramFormat {
-    Coff,       // anything else goes to the COFF reader, which says what is wrong with it
-    Elf,        // "\x7F" "ELF"
-    IntelHex,   // text whose first non-blank character is ':'
+    Coff,      // anything else goes to the COFF reader, which says what is wrong with it
+    Elf,       // "\x7F" "ELF"
+    IntelHex,  // text whose first non-blank character is ':'
 };
 
 ProgramFormat ProgramFormatOf(const std::string& head);

@@ -15,13 +15,9 @@ bool ConnectPod(OperationContext& ctx) {
         return false;
     }
     switch (link.OpenPod()) {
-        case OpenResult::Opened:
-            return true;
-        case OpenResult::PodSilent:
-            ctx.status.ShowMessage("Fail to initialize KVL47Q POD", true);
-            return false;
-        case OpenResult::PortFailed:
-            break;
+        case OpenResult::Opened: return true;
+        case OpenResult::PodSilent: ctx.status.ShowMessage("Fail to initialize KVL47Q POD", true); return false;
+        case OpenResult::PortFailed: break;
     }
     ctx.status.ShowMessage("Fail to open communication port", true);
     return false;

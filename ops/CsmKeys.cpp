@@ -20,8 +20,8 @@ uint16_t ParseKeyText(const std::string& raw) {
     size_t i = 0;
     bool negative = false;
     if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
-    if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
-        i + 2 < text.size() && HexDigitValue(text[i + 2]) >= 0)
+    if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') && i + 2 < text.size() &&
+        HexDigitValue(text[i + 2]) >= 0)
         i += 2;
     // Read modulo 2^32: only the low 16 bits are kept, and those are the last
     // four digits whatever the length.

@@ -26,8 +26,12 @@ bool EnsureImageLoaded(OperationContext& ctx, const char* emptyPathMessage) {
 }
 
 LoadContext MakeLoadContext(OperationContext& ctx) {
-    return LoadContext{ctx.session.image,       ctx.session.deviceType, ctx.panel.SelectedDevice(),
-                       ctx.session.recentFiles, ctx.status,             [&ctx] { ctx.panel.ShowOutOfMemoryBox(); }};
+    return LoadContext{ctx.session.image,
+                       ctx.session.deviceType,
+                       ctx.panel.SelectedDevice(),
+                       ctx.session.recentFiles,
+                       ctx.status,
+                       [&ctx] { ctx.panel.ShowOutOfMemoryBox(); }};
 }
 
 bool HasSectionData(OperationContext& ctx) {
@@ -62,8 +66,7 @@ bool HasFlashSectionForPod(OperationContext& ctx) {
 }
 
 SequenceContext MakeSequenceContext(OperationContext& ctx) {
-    return SequenceContext{ctx.session.link, Image(ctx), ctx.session.deviceType, ctx.session.csmKeyTable,
-                           ctx.status};
+    return SequenceContext{ctx.session.link, Image(ctx), ctx.session.deviceType, ctx.session.csmKeyTable, ctx.status};
 }
 
 SequenceFrame::SequenceFrame(OperationContext& ctx) : ctx_(ctx) {

@@ -26,7 +26,10 @@ public:
 class LinkOpsClock : public OpsClock {
 public:
     explicit LinkOpsClock(LinkClock& clock) : clock_(clock) {}
-    bool ReadMs(uint32_t& ms) override { ms = clock_.NowMs(); return true; }
+    bool ReadMs(uint32_t& ms) override {
+        ms = clock_.NowMs();
+        return true;
+    }
     LocalDateTime LocalNow() override;
 
 private:

@@ -41,8 +41,7 @@ void RunTargetWrite(OperationContext& ctx) {
     if (!HasSectionData(ctx)) return;
     F281xOptions options;
     if (IsF281x(ctx.session.deviceType)) {
-        options = {Image(ctx).flashSummary.hasFlashSection, ctx.panel.EraseAllSelected(),
-                   ctx.panel.UnlockCsmChecked()};
+        options = {Image(ctx).flashSummary.hasFlashSection, ctx.panel.EraseAllSelected(), ctx.panel.UnlockCsmChecked()};
         if (options.unlock && !ReadCsmKeys(ctx)) {
             ctx.status.ShowMessage("CSM Password input is wrong", true);
             return;

@@ -143,8 +143,7 @@ FT_STATUS FallbackDriver::FT_Purge(FT_HANDLE ftHandle, ULONG Mask) {
     return Route(ftHandle, [&](FtdiDriver& d, FT_HANDLE h) { return d.FT_Purge(h, Mask); });
 }
 
-FT_STATUS FallbackDriver::FT_Write(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToWrite,
-                                   DWORD* lpdwBytesWritten) {
+FT_STATUS FallbackDriver::FT_Write(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToWrite, DWORD* lpdwBytesWritten) {
     return Route(ftHandle,
                  [&](FtdiDriver& d, FT_HANDLE h) { return d.FT_Write(h, lpBuffer, dwBytesToWrite, lpdwBytesWritten); });
 }
@@ -154,8 +153,7 @@ FT_STATUS FallbackDriver::FT_GetStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes, DWO
                  [&](FtdiDriver& d, FT_HANDLE h) { return d.FT_GetStatus(h, dwRxBytes, dwTxBytes, dwEventDWord); });
 }
 
-FT_STATUS FallbackDriver::FT_Read(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToRead,
-                                  DWORD* lpdwBytesReturned) {
+FT_STATUS FallbackDriver::FT_Read(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToRead, DWORD* lpdwBytesReturned) {
     return Route(ftHandle,
                  [&](FtdiDriver& d, FT_HANDLE h) { return d.FT_Read(h, lpBuffer, dwBytesToRead, lpdwBytesReturned); });
 }

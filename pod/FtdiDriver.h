@@ -48,18 +48,13 @@ public:
     virtual FT_STATUS FT_GetLatencyTimer(FT_HANDLE ftHandle, UCHAR* pucTimer) = 0;
     virtual FT_STATUS FT_SetLatencyTimer(FT_HANDLE ftHandle, UCHAR ucTimer) = 0;
     virtual FT_STATUS FT_SetBaudRate(FT_HANDLE ftHandle, ULONG BaudRate) = 0;
-    virtual FT_STATUS FT_SetDataCharacteristics(FT_HANDLE ftHandle, UCHAR WordLength, UCHAR StopBits,
-                                                UCHAR Parity) = 0;
-    virtual FT_STATUS FT_SetFlowControl(FT_HANDLE ftHandle, USHORT FlowControl, UCHAR XonChar,
-                                        UCHAR XoffChar) = 0;
+    virtual FT_STATUS FT_SetDataCharacteristics(FT_HANDLE ftHandle, UCHAR WordLength, UCHAR StopBits, UCHAR Parity) = 0;
+    virtual FT_STATUS FT_SetFlowControl(FT_HANDLE ftHandle, USHORT FlowControl, UCHAR XonChar, UCHAR XoffChar) = 0;
     virtual FT_STATUS FT_SetTimeouts(FT_HANDLE ftHandle, ULONG ReadTimeout, ULONG WriteTimeout) = 0;
     virtual FT_STATUS FT_Purge(FT_HANDLE ftHandle, ULONG Mask) = 0;
-    virtual FT_STATUS FT_Write(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToWrite,
-                               DWORD* lpdwBytesWritten) = 0;
-    virtual FT_STATUS FT_GetStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes, DWORD* dwTxBytes,
-                                   DWORD* dwEventDWord) = 0;
-    virtual FT_STATUS FT_Read(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToRead,
-                              DWORD* lpdwBytesReturned) = 0;
+    virtual FT_STATUS FT_Write(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToWrite, DWORD* lpdwBytesWritten) = 0;
+    virtual FT_STATUS FT_GetStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes, DWORD* dwTxBytes, DWORD* dwEventDWord) = 0;
+    virtual FT_STATUS FT_Read(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBytesToRead, DWORD* lpdwBytesReturned) = 0;
     virtual FT_STATUS FT_GetQueueStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes) = 0;
     virtual FT_STATUS FT_Close(FT_HANDLE ftHandle) = 0;
 

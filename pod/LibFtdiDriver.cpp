@@ -63,8 +63,7 @@ FT_STATUS LibFtdiDriver::FT_SetBaudRate(FT_HANDLE ftHandle, ULONG BaudRate) {
     return port == nullptr ? FT_INVALID_HANDLE : StatusOf(api_.setBaudrate(port->ctx, ClampToInt(BaudRate)));
 }
 
-FT_STATUS LibFtdiDriver::FT_SetDataCharacteristics(FT_HANDLE ftHandle, UCHAR WordLength, UCHAR StopBits,
-                                                   UCHAR Parity) {
+FT_STATUS LibFtdiDriver::FT_SetDataCharacteristics(FT_HANDLE ftHandle, UCHAR WordLength, UCHAR StopBits, UCHAR Parity) {
     Port* port = Find(ftHandle);
     if (port == nullptr) {
         return FT_INVALID_HANDLE;
@@ -87,12 +86,9 @@ FT_STATUS LibFtdiDriver::FT_SetFlowControl(FT_HANDLE ftHandle, USHORT FlowContro
     switch (FlowControl) {
         case SIO_DISABLE_FLOW_CTRL:
         case SIO_RTS_CTS_HS:
-        case SIO_DTR_DSR_HS:
-            return StatusOf(api_.setFlowCtrl(port->ctx, FlowControl));
-        case SIO_XON_XOFF_HS:
-            return StatusOf(api_.setFlowCtrlXonXoff(port->ctx, XonChar, XoffChar));
-        default:
-            return FT_INVALID_PARAMETER;
+        case SIO_DTR_DSR_HS: return StatusOf(api_.setFlowCtrl(port->ctx, FlowControl));
+        case SIO_XON_XOFF_HS: return StatusOf(api_.setFlowCtrlXonXoff(port->ctx, XonChar, XoffChar));
+        default: return FT_INVALID_PARAMETER;
     }
 }
 
@@ -135,7 +131,8 @@ FT_STATUS LibFtdiDriver::FT_Write(FT_HANDLE ftHandle, void* lpBuffer, DWORD dwBy
     if ((lpBuffer == nullptr && dwBytesToWrite > 0) || dwBytesToWrite > static_cast<DWORD>(INT_MAX)) {
         return FT_INVALID_PARAMETER;
     }
-    const int rc = api_.writeData(port->ctx, static_cast<const unsigned char*>(lpBuffer), static_cast<int>(dwBytesToWrite));
+    const int rc =
+        api_.writeData(port->ctx, static_cast<const unsigned char*>(lpBuffer), static_cast<int>(dwBytesToWrite));
     if (lpdwBytesWritten != nullptr) {
         *lpdwBytesWritten = rc < 0 ? 0 : static_cast<DWORD>(rc);
     }

@@ -67,17 +67,15 @@ bool ResolveFlushes(void* lib, Symbols& s) {
 bool ResolveAll(void* lib, Symbols& s) {
     return Resolve(lib, "ftdi_new", s.newContext) && Resolve(lib, "ftdi_free", s.freeContext) &&
            Resolve(lib, "ftdi_usb_find_all", s.usbFindAll) && Resolve(lib, "ftdi_list_free", s.listFree) &&
-           Resolve(lib, "ftdi_usb_get_strings2", s.usbGetStrings2) &&
-           Resolve(lib, "ftdi_usb_open_dev", s.usbOpenDev) && Resolve(lib, "ftdi_usb_close", s.usbClose) &&
-           Resolve(lib, "ftdi_usb_reset", s.usbReset) && ResolveFlushes(lib, s) &&
-           Resolve(lib, "ftdi_get_library_version", s.libraryVersion) &&
+           Resolve(lib, "ftdi_usb_get_strings2", s.usbGetStrings2) && Resolve(lib, "ftdi_usb_open_dev", s.usbOpenDev) &&
+           Resolve(lib, "ftdi_usb_close", s.usbClose) && Resolve(lib, "ftdi_usb_reset", s.usbReset) &&
+           ResolveFlushes(lib, s) && Resolve(lib, "ftdi_get_library_version", s.libraryVersion) &&
            Resolve(lib, "ftdi_set_baudrate", s.setBaudrate) &&
            Resolve(lib, "ftdi_set_line_property", s.setLineProperty) &&
            Resolve(lib, "ftdi_setflowctrl", s.setFlowCtrl) &&
            Resolve(lib, "ftdi_setflowctrl_xonxoff", s.setFlowCtrlXonXoff) &&
            Resolve(lib, "ftdi_set_latency_timer", s.setLatencyTimer) &&
-           Resolve(lib, "ftdi_get_latency_timer", s.getLatencyTimer) &&
-           Resolve(lib, "ftdi_write_data", s.writeData);
+           Resolve(lib, "ftdi_get_latency_timer", s.getLatencyTimer) && Resolve(lib, "ftdi_write_data", s.writeData);
 }
 
 constexpr uint16_t kFtdiVendor = 0x0403;

@@ -218,7 +218,8 @@ FT_STATUS LibFtdiDriver::FT_OpenEx(void* pArg1, DWORD Flags, FT_HANDLE* pHandle)
         return FT_INVALID_PARAMETER;
     }
     const char* text = static_cast<const char*>(pArg1);
-    return OpenMatching(std::string(text, strnlen(text, kDescriptionBytes)), Flags == FT_OPEN_BY_SERIAL_NUMBER, pHandle);
+    return OpenMatching(std::string(text, strnlen(text, kDescriptionBytes)), Flags == FT_OPEN_BY_SERIAL_NUMBER,
+                        pHandle);
 }
 
 }  // namespace nembra

@@ -173,7 +173,8 @@ UsbReceiverFactory LibusbReceivers(std::shared_ptr<void> usbLibrary) {
     LibusbCalls usb{};
     void* lib = usbLibrary.get();
     if (lib == nullptr || !ResolveSymbol(lib, "libusb_alloc_transfer", usb.alloc) ||
-        !ResolveSymbol(lib, "libusb_free_transfer", usb.free) || !ResolveSymbol(lib, "libusb_submit_transfer", usb.submit) ||
+        !ResolveSymbol(lib, "libusb_free_transfer", usb.free) ||
+        !ResolveSymbol(lib, "libusb_submit_transfer", usb.submit) ||
         !ResolveSymbol(lib, "libusb_cancel_transfer", usb.cancel) ||
         !ResolveSymbol(lib, "libusb_handle_events_timeout_completed", usb.handleEvents)) {
         return {};

@@ -12,8 +12,6 @@ uint32_t SystemLinkClock::NowMs() {
     return static_cast<uint32_t>(static_cast<uint64_t>(ms));
 }
 
-void SystemLinkClock::SleepMs(uint32_t ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+void SystemLinkClock::SleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 }  // namespace nembra

@@ -29,7 +29,9 @@ public:
     FT_STATUS FT_SetLatencyTimer(FT_HANDLE h, UCHAR t) override {
         return Stopped() ? FT_IO_ERROR : inner().FT_SetLatencyTimer(h, t);
     }
-    FT_STATUS FT_SetBaudRate(FT_HANDLE h, ULONG b) override { return Stopped() ? FT_IO_ERROR : inner().FT_SetBaudRate(h, b); }
+    FT_STATUS FT_SetBaudRate(FT_HANDLE h, ULONG b) override {
+        return Stopped() ? FT_IO_ERROR : inner().FT_SetBaudRate(h, b);
+    }
     FT_STATUS FT_SetDataCharacteristics(FT_HANDLE h, UCHAR w, UCHAR s, UCHAR p) override {
         return Stopped() ? FT_IO_ERROR : inner().FT_SetDataCharacteristics(h, w, s, p);
     }

@@ -17,9 +17,9 @@ bool IdentifyPod(PodLink& link);
 // The version the pod reports ("KVL15": 15); 0 for another answer after its '!'.
 bool QueryPodVersion(PodLink& link, uint16_t& firmwareVersion);
 bool ReadPodInfo(PodLink& link, PodFileRecord& record);
-bool ResetTarget(PodLink& link);                          // purges after an accepted reset
-bool StartBootLf240x(PodLink& link, uint8_t deviceCode);  // "M", 10000 ms
-bool StartBootF281x(PodLink& link, uint8_t deviceCode);   // "N", 3000 ms
+bool ResetTarget(PodLink& link);                                        // purges after an accepted reset
+bool StartBootLf240x(PodLink& link, uint8_t deviceCode);                // "M", 10000 ms
+bool StartBootF281x(PodLink& link, uint8_t deviceCode);                 // "N", 3000 ms
 bool SendCsmKeys(PodLink& link, bool unlock, const CsmKeyTable& keys);  // "K", 10000 ms
 
 enum class FlashOp : uint8_t { InitFlash = 0x00, EraseSectors = 0x01, ProgramBlock = 0x02 };
@@ -34,16 +34,14 @@ bool SendStreamLong(PodLink& link, uint32_t value, uint32_t timeoutMs);
 bool SendFlashWord(PodLink& link, uint16_t word, bool flush);
 
 // Serial-flash access.
-bool BeginSerialFlashAccess(PodLink& link);   // "G", no reply
-bool EndSerialFlashAccess(PodLink& link);     // "H", no reply
-void AbortSerialFlashAccess(PodLink& link);   // "i", result ignored
-bool SendSectionRecord(PodLink& link, uint8_t sequence, uint32_t address, uint32_t wordCount,
-                       uint32_t dataOffset);
+bool BeginSerialFlashAccess(PodLink& link);  // "G", no reply
+bool EndSerialFlashAccess(PodLink& link);    // "H", no reply
+void AbortSerialFlashAccess(PodLink& link);  // "i", result ignored
+bool SendSectionRecord(PodLink& link, uint8_t sequence, uint32_t address, uint32_t wordCount, uint32_t dataOffset);
 bool WriteSerialFlashPage(PodLink& link, uint16_t page, uint16_t byteCount);
 bool SendPasswordRecord(PodLink& link, const CsmKeyTable& keys);
 bool SendTagRecord(PodLink& link, const TagRecord& tag);
-bool SendImageRecord(PodLink& link, uint8_t deviceCode, uint8_t csmOption, uint16_t sectorMask,
-                     uint8_t sectionCount);
+bool SendImageRecord(PodLink& link, uint8_t deviceCode, uint8_t csmOption, uint16_t sectorMask, uint8_t sectionCount);
 bool ReadImageRecord(PodLink& link, ImageRecordReply& reply);
 bool ReadPasswordRecord(PodLink& link, CsmKeyTable& keys);
 bool ReadSectionRecord(PodLink& link, uint8_t sequence, SectionRecordReply& reply);

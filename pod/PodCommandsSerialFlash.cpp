@@ -34,8 +34,7 @@ bool EndSerialFlashAccess(PodLink& link) { return Send(link, FrameText('H'), 0, 
 
 void AbortSerialFlashAccess(PodLink& link) { static_cast<void>(Send(link, FrameText('i'), 0, 0)); }
 
-bool SendSectionRecord(PodLink& link, uint8_t sequence, uint32_t address, uint32_t wordCount,
-                       uint32_t dataOffset) {
+bool SendSectionRecord(PodLink& link, uint8_t sequence, uint32_t address, uint32_t wordCount, uint32_t dataOffset) {
     FrameText frame('V');
     frame.Hex(sequence, 2).Hex(address, 6).Hex(wordCount, 6).Hex(dataOffset, 6);
     return Send(link, frame, 1, kRecordMs);
@@ -59,8 +58,7 @@ bool SendTagRecord(PodLink& link, const TagRecord& tag) {
     return Send(link, frame, 1, kRecordMs);
 }
 
-bool SendImageRecord(PodLink& link, uint8_t deviceCode, uint8_t csmOption, uint16_t sectorMask,
-                     uint8_t sectionCount) {
+bool SendImageRecord(PodLink& link, uint8_t deviceCode, uint8_t csmOption, uint16_t sectorMask, uint8_t sectionCount) {
     // Both "%X" fields must stay single digits, or the pod would read the
     // record shifted.
     FrameText frame('Q');
@@ -84,8 +82,7 @@ bool ReadImageRecord(PodLink& link, ImageRecordReply& reply) {
 bool ReadPasswordRecord(PodLink& link, CsmKeyTable& keys) {
     std::array<uint8_t, kPasswordReply - 1> bytes{};
     if (!link.Exchange(FrameText('g').Finish(), kPasswordReply, kRecordMs, bytes)) return false;
-    for (size_t i = 0; i < keys.size(); ++i)
-        keys[i] = static_cast<uint16_t>((bytes[2 * i] << 8) | bytes[2 * i + 1]);
+    for (size_t i = 0; i < keys.size(); ++i) keys[i] = static_cast<uint16_t>((bytes[2 * i] << 8) | bytes[2 * i + 1]);
     return true;
 }
 

@@ -23,15 +23,11 @@ bool SendBlockEnd(PodLink& link, char letter, uint16_t value, uint32_t timeoutMs
 bool SendStreamWord(PodLink& link, char letter, uint16_t value, uint32_t timeoutMs) {
     switch (letter) {
         case 'U':
-        case 'X':
-            return SendAlone(link, letter, value, timeoutMs);
-        case 'S':
-            return link.frameBatch().AddDataWord(link, value, false);
+        case 'X': return SendAlone(link, letter, value, timeoutMs);
+        case 'S': return link.frameBatch().AddDataWord(link, value, false);
         case 'Y':
-        case 'Z':
-            return SendBlockEnd(link, letter, value, timeoutMs);
-        default:
-            return false;
+        case 'Z': return SendBlockEnd(link, letter, value, timeoutMs);
+        default: return false;
     }
 }
 

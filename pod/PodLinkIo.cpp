@@ -34,9 +34,7 @@ void NoteEmptyRead(ReplyState& s, uint32_t now) {
 }
 
 // Compared as a difference, so that a wrap of the 32-bit clock is harmless.
-bool SilenceOver(const ReplyState& s) {
-    return s.lastSeenSet && s.lastSeen - s.silenceStart >= s.limitMs;
-}
+bool SilenceOver(const ReplyState& s) { return s.lastSeenSet && s.lastSeen - s.silenceStart >= s.limitMs; }
 
 }  // namespace
 

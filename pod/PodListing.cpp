@@ -33,8 +33,8 @@ std::vector<AttachedDevice> ListAttachedDevices(FtdiDriver& driver) {
     if (driver.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY) != FT_OK) return {};
     std::vector<AttachedDevice> devices;
     for (DWORD i = 0; i < count; ++i) {
-        devices.push_back({ListedText(driver, i, FT_OPEN_BY_DESCRIPTION), ListedText(driver, i, FT_OPEN_BY_SERIAL_NUMBER),
-                           ListedLocation(driver, i)});
+        devices.push_back({ListedText(driver, i, FT_OPEN_BY_DESCRIPTION),
+                           ListedText(driver, i, FT_OPEN_BY_SERIAL_NUMBER), ListedLocation(driver, i)});
     }
     return devices;
 }

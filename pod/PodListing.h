@@ -11,8 +11,8 @@ namespace nembra {
 // One FTDI device as the driver lists it.
 struct AttachedDevice {
     std::string description;
-    std::string serial;               // empty when the driver cannot tell
-    std::optional<uint32_t> location; // D2XX's location id, where the backend has one
+    std::string serial;                // empty when the driver cannot tell
+    std::optional<uint32_t> location;  // D2XX's location id, where the backend has one
 };
 
 // Every device the driver lists, in its order. Empty when listing fails.

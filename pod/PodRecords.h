@@ -34,7 +34,7 @@ struct LocalDateTime {
 
 // The "h" reply after its "!".
 struct ImageRecordReply {
-    uint8_t storeMarker = 0;   // 0x77 when the pod holds a stored program
+    uint8_t storeMarker = 0;  // 0x77 when the pod holds a stored program
     uint8_t deviceCode = 0;
     uint8_t csmOption = 0;
     uint8_t unused1 = 0;

@@ -55,8 +55,6 @@ void ProtocolTrace::OnRead(const uint8_t* bytes, size_t count) {
     out_ << "< " << EncodeBytes(bytes, count) << '\n' << std::flush;
 }
 
-void ProtocolTrace::OnEvent(const std::string& text) {
-    out_ << "# " << OneLine(text) << '\n' << std::flush;
-}
+void ProtocolTrace::OnEvent(const std::string& text) { out_ << "# " << OneLine(text) << '\n' << std::flush; }
 
 }  // namespace nembra

@@ -32,8 +32,8 @@ bool SendWords(SequenceContext& ctx, const ImageSection& section, bool f281x, Pa
 
 std::vector<const ImageSection*> StoredSections(const ProgramImage& image, bool f281x) {
     std::vector<const ImageSection*> stored;
-    const size_t end = f281x ? static_cast<size_t>(std::max(image.flashSummary.flashSectionEnd, 0))
-                             : image.sections.size();
+    const size_t end =
+        f281x ? static_cast<size_t>(std::max(image.flashSummary.flashSectionEnd, 0)) : image.sections.size();
     for (size_t i = 0; i < end && i < image.sections.size(); ++i)
         if (!f281x || image.sections[i].inFlash) stored.push_back(&image.sections[i]);
     return stored;
@@ -44,8 +44,7 @@ uint32_t StoredBytes(const ProgramImage& image, bool f281x) {
 }
 
 uint8_t StoredSectionCount(const ProgramImage& image, bool f281x) {
-    const uint32_t count = f281x ? image.flashSummary.flashSectionCount
-                                 : static_cast<uint32_t>(image.sectionCount());
+    const uint32_t count = f281x ? image.flashSummary.flashSectionCount : static_cast<uint32_t>(image.sectionCount());
     return static_cast<uint8_t>(count & 0xFF);
 }
 

@@ -10,8 +10,7 @@ void StartProgress(StatusSink& status, uint32_t words) {
     status.SetPos(0);
 }
 
-bool SendBlockWords(SequenceContext& ctx, const ImageSection& section, uint32_t first, uint32_t n,
-                    char lastLetter) {
+bool SendBlockWords(SequenceContext& ctx, const ImageSection& section, uint32_t first, uint32_t n, char lastLetter) {
     for (uint32_t k = 0; k < n; ++k) {
         const bool last = k + 1 == n;
         const uint16_t word = ctx.image.DataWord(section, first + k);

@@ -23,7 +23,6 @@ void StartProgress(StatusSink& status, uint32_t words);
 // Sends n words of a section from word `first` on: all but the last as
 // batched "S" frames, the last with `lastLetter`, which flushes the batch and
 // waits for the pod's '!'. The bar steps once per word.
-bool SendBlockWords(SequenceContext& ctx, const ImageSection& section, uint32_t first, uint32_t n,
-                    char lastLetter);
+bool SendBlockWords(SequenceContext& ctx, const ImageSection& section, uint32_t first, uint32_t n, char lastLetter);
 
 }  // namespace nembra::sequence_steps

@@ -18,7 +18,7 @@ packages=(
   qt6-base-dev libgl-dev
   libftdi1-2 libftdi1-dev libusb-1.0-0-dev
   libcli11-dev nlohmann-json3-dev libssl-dev zlib1g-dev
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev clang-format
   fonts-nanum xvfb xauth x11-utils libxcb1-dev
   librsvg2-bin
 )

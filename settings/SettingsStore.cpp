@@ -1,15 +1,15 @@
 #include "settings/SettingsStore.h"
 
-#include <sys/stat.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 
-#include "settings/SettingsValues.h"
 #include "image/LoadCoffFile.h"
+#include "settings/SettingsValues.h"
 
 namespace nembra {
 

@@ -27,15 +27,12 @@ bool FromInteger(const QVariant& value, uint32_t& number) {
 uint32_t ReadStoredNumber(const QVariant& value, uint32_t defaultValue) {
     uint32_t number = defaultValue;
     switch (value.typeId()) {
-        case QMetaType::QString:
-            return FromText(value.toString(), number) ? number : defaultValue;
+        case QMetaType::QString: return FromText(value.toString(), number) ? number : defaultValue;
         case QMetaType::Int:
         case QMetaType::UInt:
         case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-            return FromInteger(value, number) ? number : defaultValue;
-        default:
-            return defaultValue;
+        case QMetaType::ULongLong: return FromInteger(value, number) ? number : defaultValue;
+        default: return defaultValue;
     }
 }
 

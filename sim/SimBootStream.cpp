@@ -16,7 +16,8 @@ SimReply WrongCount(char last, uint32_t received, uint32_t count) {
 }  // namespace
 
 SimReply SimF281xBootStream::Word(char letter, uint16_t value) {
-    if (state_ == State::Ended) return SimReply::Refuse("boot stream word " + Letter(letter) + " after the stream ended");
+    if (state_ == State::Ended)
+        return SimReply::Refuse("boot stream word " + Letter(letter) + " after the stream ended");
     if (state_ == State::Data) return Data(letter, value);
     return Control(letter, value);
 }

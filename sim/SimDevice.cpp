@@ -177,7 +177,8 @@ FT_STATUS SimDevice::FT_OpenEx(void* pArg1, DWORD Flags, FT_HANDLE* pHandle) {
         (Flags != FT_OPEN_BY_DESCRIPTION && Flags != FT_OPEN_BY_SERIAL_NUMBER)) {
         return FT_INVALID_PARAMETER;
     }
-    const std::string wanted(static_cast<const char*>(pArg1), strnlen(static_cast<const char*>(pArg1), kDescriptionBytes));
+    const std::string wanted(static_cast<const char*>(pArg1),
+                             strnlen(static_cast<const char*>(pArg1), kDescriptionBytes));
     const int index = FindOpenable(wanted, Flags);
     if (index < 0) {
         lastOpenFailure_ = OpenFailureCause::Unplugged;
@@ -250,8 +251,7 @@ FT_STATUS SimDevice::FT_SetBaudRate(FT_HANDLE ftHandle, ULONG BaudRate) {
     return FT_OK;
 }
 
-FT_STATUS SimDevice::FT_SetDataCharacteristics(FT_HANDLE ftHandle, UCHAR WordLength, UCHAR StopBits,
-                                               UCHAR Parity) {
+FT_STATUS SimDevice::FT_SetDataCharacteristics(FT_HANDLE ftHandle, UCHAR WordLength, UCHAR StopBits, UCHAR Parity) {
     if (Fails(Call::SetDataCharacteristics)) {
         return FT_IO_ERROR;
     }

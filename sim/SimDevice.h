@@ -19,9 +19,21 @@ namespace nembra {
 class SimDevice : public FtdiDriver {
 public:
     enum class Call {
-        ListDevices, OpenEx, ResetDevice, GetLatencyTimer, SetLatencyTimer, SetBaudRate,
-        SetDataCharacteristics, SetFlowControl, SetTimeouts, Purge, Write, GetStatus, Read,
-        GetQueueStatus, Close,
+        ListDevices,
+        OpenEx,
+        ResetDevice,
+        GetLatencyTimer,
+        SetLatencyTimer,
+        SetBaudRate,
+        SetDataCharacteristics,
+        SetFlowControl,
+        SetTimeouts,
+        Purge,
+        Write,
+        GetStatus,
+        Read,
+        GetQueueStatus,
+        Close,
     };
 
     explicit SimDevice(VirtualClock& clock);
@@ -68,8 +80,7 @@ public:
     FT_STATUS FT_GetLatencyTimer(FT_HANDLE ftHandle, UCHAR* pucTimer) override;
     FT_STATUS FT_SetLatencyTimer(FT_HANDLE ftHandle, UCHAR ucTimer) override;
     FT_STATUS FT_SetBaudRate(FT_HANDLE ftHandle, ULONG BaudRate) override;
-    FT_STATUS FT_SetDataCharacteristics(FT_HANDLE ftHandle, UCHAR WordLength, UCHAR StopBits,
-                                        UCHAR Parity) override;
+    FT_STATUS FT_SetDataCharacteristics(FT_HANDLE ftHandle, UCHAR WordLength, UCHAR StopBits, UCHAR Parity) override;
     FT_STATUS FT_SetFlowControl(FT_HANDLE ftHandle, USHORT FlowControl, UCHAR XonChar, UCHAR XoffChar) override;
     FT_STATUS FT_SetTimeouts(FT_HANDLE ftHandle, ULONG ReadTimeout, ULONG WriteTimeout) override;
     FT_STATUS FT_Purge(FT_HANDLE ftHandle, ULONG Mask) override;
@@ -118,9 +129,9 @@ private:
     int openIndex_ = -1;
     uint8_t latency_ = 16;
     uint32_t baud_ = 9600;
-    uint32_t readTimeoutMs_ = 0;   // 0: the driver's default, wait for ever
+    uint32_t readTimeoutMs_ = 0;  // 0: the driver's default, wait for ever
     OpenFailureCause lastOpenFailure_ = OpenFailureCause::None;
-    uintptr_t handleToken_ = 0;    // changes with every open, so stale handles fail
+    uintptr_t handleToken_ = 0;  // changes with every open, so stale handles fail
     uint32_t txDelayMs_ = 0;
     uint32_t txWrittenAtMs_ = 0;
     DWORD txPending_ = 0;

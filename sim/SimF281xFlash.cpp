@@ -21,9 +21,13 @@ SimF281xFlash::SimF281xFlash() : words_(kEnd - kStart + 1), erased_(words_.size(
 }
 
 // Device code n is device type n - 1.
-uint32_t SimF281xFlash::RegionStart(uint8_t deviceCode) { return DeviceInfo(static_cast<DeviceType>(deviceCode - 1)).flashStart; }
+uint32_t SimF281xFlash::RegionStart(uint8_t deviceCode) {
+    return DeviceInfo(static_cast<DeviceType>(deviceCode - 1)).flashStart;
+}
 
-uint16_t SimF281xFlash::SectorsOf(uint8_t deviceCode) { return AllSectorsMask(static_cast<DeviceType>(deviceCode - 1)); }
+uint16_t SimF281xFlash::SectorsOf(uint8_t deviceCode) {
+    return AllSectorsMask(static_cast<DeviceType>(deviceCode - 1));
+}
 
 uint16_t SimF281xFlash::Word(uint32_t address) const {
     if (address < kStart || address > kEnd) return 0xFFFF;

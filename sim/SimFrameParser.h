@@ -7,8 +7,8 @@ namespace nembra {
 // One complete frame as the pod's receiver saw it, or a receive error.
 struct SimFrame {
     char letter = 0;
-    std::string fields;   // what stands between the letter and ETX
-    std::string error;    // set when the bytes did not form a frame
+    std::string fields;  // what stands between the letter and ETX
+    std::string error;   // set when the bytes did not form a frame
 };
 
 // Cuts the host's byte stream into frames: STX, letter, fields, ETX. Frames

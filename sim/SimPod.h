@@ -18,10 +18,10 @@ struct SimTiming {
     uint32_t bootMs = 800;
     uint32_t algorithmDownloadMs = 1500;
     uint32_t sectorEraseMs = 600;
-    uint32_t blockProgramMs = 3;   // per 40-word block
-    uint32_t pageWriteMs = 4;      // per 264-byte serial-flash page
-    uint32_t flashInitMs = 20;     // "O" 00
-    uint32_t resetMs = 20;         // "R"
+    uint32_t blockProgramMs = 3;  // per 40-word block
+    uint32_t pageWriteMs = 4;     // per 264-byte serial-flash page
+    uint32_t flashInitMs = 20;    // "O" 00
+    uint32_t resetMs = 20;        // "R"
 };
 
 struct SimPodOptions {
@@ -35,9 +35,9 @@ struct SimFault {
     // PulledOut: the pod is unplugged as the command arrives, which is lost.
     enum class Kind { NoReply, WrongFirstByte, SlowReply, StrayByteAfterReply, PulledOut };
     Kind kind;
-    char letter;          // command letter the fault applies to
-    int occurrence;       // 1 = the first such command after arming
-    uint32_t delayMs = 0; // SlowReply: extra delay
+    char letter;           // command letter the fault applies to
+    int occurrence;        // 1 = the first such command after arming
+    uint32_t delayMs = 0;  // SlowReply: extra delay
 };
 
 // The KVL47Q pod's firmware as far as the host can observe it, with a model

@@ -61,12 +61,15 @@ SimReply SimPodDispatch::FlashOperation(const std::string& fields) {
 
 SimReply SimPodDispatch::SerialFlashRecord(char letter, const std::string& f) {
     switch (letter) {
-        case 'V': return serialFlash_.SectionRecord(HexField(f, 0, 2), HexField(f, 2, 6), HexField(f, 8, 6), HexField(f, 14, 6));
+        case 'V':
+            return serialFlash_.SectionRecord(HexField(f, 0, 2), HexField(f, 2, 6), HexField(f, 8, 6),
+                                              HexField(f, 14, 6));
         case 'W': return serialFlash_.WritePage(HexField(f, 0, 4), HexField(f, 4, 4));
         case 'L': return serialFlash_.ComparePage(HexField(f, 0, 4), HexField(f, 4, 4));
         case 'P': return serialFlash_.Password(KeysAt(f, 0));
         case 'T': return serialFlash_.Tag(TagOf(f));
-        case 'Q': return serialFlash_.Summary(HexField(f, 0, 1), HexField(f, 1, 1), HexField(f, 2, 4), HexField(f, 6, 2));
+        case 'Q':
+            return serialFlash_.Summary(HexField(f, 0, 1), HexField(f, 1, 1), HexField(f, 2, 4), HexField(f, 6, 2));
         case 'h': return serialFlash_.ReadSummary();
         case 'g': return serialFlash_.ReadPassword();
         case 'l': return serialFlash_.ReadSection(HexField(f, 0, 2));

@@ -45,7 +45,8 @@ std::string SimSerialFlash::WhyIncomplete() const {
     if (pending_.deviceCode >= 3 && !gotPassword_) return "no 'P' password record for an F281x program";
     if (!pageBuffer_.empty()) return Number(pageBuffer_.size()) + " data byte(s) never committed with 'W'";
     if ((pending_.sections.size() & 0xFF) != pending_.sectionCount)
-        return Number(pending_.sections.size()) + " section record(s), but the summary says " + Number(pending_.sectionCount);
+        return Number(pending_.sections.size()) + " section record(s), but the summary says " +
+               Number(pending_.sectionCount);
     uint32_t offset = 0;
     for (const auto& section : pending_.sections) {
         if (section.dataOffset != offset) return "a section's data offset does not follow the one before";
@@ -53,8 +54,7 @@ std::string SimSerialFlash::WhyIncomplete() const {
     }
     uint32_t stored = 0;
     for (const auto& page : pending_.pages) stored += static_cast<uint32_t>(page.size());
-    if (stored != offset)
-        return Number(stored) + " data byte(s) committed, but the sections hold " + Number(offset);
+    if (stored != offset) return Number(stored) + " data byte(s) committed, but the sections hold " + Number(offset);
     return {};
 }
 
@@ -65,7 +65,8 @@ SimReply SimSerialFlash::End() {
     pageBuffer_.clear();
     if (!writing_) return SimReply::Accept();
     writing_ = false;
-    if (!why.empty()) return SimReply::Refuse("serial-flash access ended with an incomplete store (" + why + "); nothing kept");
+    if (!why.empty())
+        return SimReply::Refuse("serial-flash access ended with an incomplete store (" + why + "); nothing kept");
     pending_.hasProgram = true;
     Keep(pending_);
     return SimReply::Accept(timing_.pageWriteMs);
@@ -105,7 +106,8 @@ SimReply SimSerialFlash::WritePage(uint32_t page, uint32_t byteCount) {
         return SimReply::Refuse("'W' page " + Number(page) + ", expected page " + Number(pending_.pages.size()));
     if (page >= kSimPageCount) return SimReply::Refuse("'W' page " + Number(page) + " lies beyond the serial flash");
     if (byteCount == 0 || byteCount != bytes.size())
-        return SimReply::Refuse("'W' byte count " + Number(byteCount) + ", but " + Number(bytes.size()) + " byte(s) came");
+        return SimReply::Refuse("'W' byte count " + Number(byteCount) + ", but " + Number(bytes.size()) +
+                                " byte(s) came");
     pending_.pages.push_back(std::move(bytes));
     return SimReply::Accept(timing_.pageWriteMs);
 }
@@ -129,7 +131,8 @@ SimReply SimSerialFlash::Tag(const TagRecord& tag) {
 SimReply SimSerialFlash::Summary(uint32_t deviceCode, uint32_t csmOption, uint32_t sectorMask, uint32_t sectionCount) {
     if (!inAccess_) return NeedAccess("'Q'");
     StartWriting();
-    if (deviceCode < 1 || deviceCode > 5) return SimReply::Refuse("'Q' device code " + Number(deviceCode) + " is unknown");
+    if (deviceCode < 1 || deviceCode > 5)
+        return SimReply::Refuse("'Q' device code " + Number(deviceCode) + " is unknown");
     if (csmOption > 1) return SimReply::Refuse("'Q' CSM option must be 0 or 1");
     pending_.deviceCode = static_cast<uint8_t>(deviceCode);
     pending_.csmOption = static_cast<uint8_t>(csmOption);
@@ -143,8 +146,8 @@ SimReply SimSerialFlash::ReadSummary() const {
     if (!inAccess_) return NeedAccess("'h'");
     if (!stored_.hasProgram) return SimReply::AcceptWith({0, 0, 0, 0, 0, 0});
     return SimReply::AcceptWith({kStoreMarker, stored_.deviceCode, stored_.csmOption,
-                                 static_cast<uint8_t>(stored_.sectorMask >> 8), static_cast<uint8_t>(stored_.sectorMask),
-                                 stored_.sectionCount});
+                                 static_cast<uint8_t>(stored_.sectorMask >> 8),
+                                 static_cast<uint8_t>(stored_.sectorMask), stored_.sectionCount});
 }
 
 SimReply SimSerialFlash::ReadPassword() const {
@@ -175,7 +178,8 @@ SimReply SimSerialFlash::ComparePage(uint32_t page, uint32_t byteCount) {
     std::vector<uint8_t> bytes;
     bytes.swap(pageBuffer_);
     if (byteCount != bytes.size())
-        return SimReply::Refuse("'L' byte count " + Number(byteCount) + ", but " + Number(bytes.size()) + " byte(s) came");
+        return SimReply::Refuse("'L' byte count " + Number(byteCount) + ", but " + Number(bytes.size()) +
+                                " byte(s) came");
     if (!stored_.hasProgram || page >= stored_.pages.size() || stored_.pages[page] != bytes) return SimReply::Deny();
     return SimReply::Accept(timing_.pageWriteMs / 2);
 }

@@ -17,20 +17,22 @@ class SimSerialFlash {
 public:
     SimSerialFlash(const SimTiming& timing, std::string storePath);
 
-    SimReply Begin();   // "G"
-    SimReply End();     // "H"
-    SimReply Abort();   // "i"
-    SimReply SectionRecord(uint32_t sequence, uint32_t address, uint32_t wordCount, uint32_t dataOffset);  // "V"
-    SimReply DataWord(uint16_t value);                       // "S" during an access
-    SimReply WritePage(uint32_t page, uint32_t byteCount);   // "W"
-    SimReply Password(const CsmKeyTable& keys);              // "P"
-    SimReply Tag(const TagRecord& tag);                      // "T"
-    SimReply Summary(uint32_t deviceCode, uint32_t csmOption, uint32_t sectorMask, uint32_t sectionCount);  // "Q"
-    SimReply ReadSummary() const;                            // "h"
-    SimReply ReadPassword() const;                           // "g"
-    SimReply ReadSection(uint32_t sequence) const;           // "l"
-    SimReply ComparePage(uint32_t page, uint32_t byteCount); // "L"
-    SimReply FileRecord() const;                             // "J"
+    SimReply Begin();  // "G"
+    SimReply End();    // "H"
+    SimReply Abort();  // "i"
+    // "V"
+    SimReply SectionRecord(uint32_t sequence, uint32_t address, uint32_t wordCount, uint32_t dataOffset);
+    SimReply DataWord(uint16_t value);                      // "S" during an access
+    SimReply WritePage(uint32_t page, uint32_t byteCount);  // "W"
+    SimReply Password(const CsmKeyTable& keys);             // "P"
+    SimReply Tag(const TagRecord& tag);                     // "T"
+    // "Q"
+    SimReply Summary(uint32_t deviceCode, uint32_t csmOption, uint32_t sectorMask, uint32_t sectionCount);
+    SimReply ReadSummary() const;                             // "h"
+    SimReply ReadPassword() const;                            // "g"
+    SimReply ReadSection(uint32_t sequence) const;            // "l"
+    SimReply ComparePage(uint32_t page, uint32_t byteCount);  // "L"
+    SimReply FileRecord() const;                              // "J"
 
     bool inAccess() const { return inAccess_; }
     const SimStore& stored() const { return stored_; }

@@ -131,7 +131,8 @@ std::string FormatStore(const SimStore& store) {
     out << "\ntag ";
     PutHex(out, store.tag.data(), store.tag.size());
     out << '\n';
-    for (const auto& s : store.sections) out << "section " << s.address << ' ' << s.wordCount << ' ' << s.dataOffset << '\n';
+    for (const auto& s : store.sections)
+        out << "section " << s.address << ' ' << s.wordCount << ' ' << s.dataOffset << '\n';
     for (const auto& page : store.pages) {
         out << "page ";
         PutHex(out, page.data(), page.size());
@@ -180,7 +181,8 @@ namespace {
 // lock is an flock on a file beside the store, held until the rename.
 class WriterLock {
 public:
-    explicit WriterLock(const std::string& path) : fd_(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+    explicit WriterLock(const std::string& path)
+        : fd_(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
         if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
             ::close(fd_);
             fd_ = -1;

@@ -112,9 +112,9 @@ SimReply SimTarget::Erase(uint32_t mask) {
     flash_.EraseSectors(static_cast<uint16_t>(mask));
     const uint32_t workMs = timing_.sectorEraseMs * static_cast<uint32_t>(std::popcount(mask));
     if (!programmedSinceBoot_) return SimReply::Accept(workMs);
-    return SimReply::AcceptNoting("'O' 01 erase of sector mask " + Hex(mask, 4) +
-                                      " after flash was programmed: the erase comes before any block",
-                                  workMs);
+    return SimReply::AcceptNoting(
+        "'O' 01 erase of sector mask " + Hex(mask, 4) + " after flash was programmed: the erase comes before any block",
+        workMs);
 }
 
 bool SimTarget::RangeInFlash(uint32_t address, uint32_t count) const {

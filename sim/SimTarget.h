@@ -22,14 +22,14 @@ public:
     explicit SimTarget(const SimTiming& timing)
         : timing_(timing), programmed_(SimF281xFlash::kEnd - SimF281xFlash::kStart + 1, false) {}
 
-    SimReply BootLf240x(uint32_t deviceCode);               // "M"
-    SimReply BootF281x(uint32_t deviceCode);                // "N"
+    SimReply BootLf240x(uint32_t deviceCode);                          // "M"
+    SimReply BootF281x(uint32_t deviceCode);                           // "N"
     SimReply LoadAlgorithm(uint32_t option, const CsmKeyTable& keys);  // "K"
-    SimReply InitFlash();                                   // "O" 00
-    SimReply Erase(uint32_t mask);                          // "O" 01
-    SimReply Program(uint32_t address, uint32_t count);     // "O" 02
-    SimReply StreamWord(char letter, uint16_t value);       // "U", "X", "Y", "Z", "S"
-    SimReply Reset();                                       // "R"
+    SimReply InitFlash();                                              // "O" 00
+    SimReply Erase(uint32_t mask);                                     // "O" 01
+    SimReply Program(uint32_t address, uint32_t count);                // "O" 02
+    SimReply StreamWord(char letter, uint16_t value);                  // "U", "X", "Y", "Z", "S"
+    SimReply Reset();                                                  // "R"
 
     // The host saw a command fail (refused, lost, garbled) and may give the
     // session up without "R".
@@ -70,10 +70,10 @@ private:
     uint8_t csmOption_ = 0;
     CsmKeyTable keys_ = kNoPassword;
     SimF281xFlash flash_;
-    WordMap memory_;          // RAM and LF240xA words written
-    std::vector<bool> programmed_;      // per flash word: programmed through the pod
-    std::vector<uint16_t> staged_;      // "S" words of the next flash block
-    std::optional<Block> lastBlock_;    // the last block programmed since boot
+    WordMap memory_;                  // RAM and LF240xA words written
+    std::vector<bool> programmed_;    // per flash word: programmed through the pod
+    std::vector<uint16_t> staged_;    // "S" words of the next flash block
+    std::optional<Block> lastBlock_;  // the last block programmed since boot
     bool programmedSinceBoot_ = false;
     bool excused_ = false;
     std::unique_ptr<SimF281xBootStream> bootStream_;

@@ -13,8 +13,7 @@ namespace nembra {
 // simulated run at the speed a real pod would go.
 class VirtualClock : public LinkClock {
 public:
-    explicit VirtualClock(uint32_t startMs = 0, bool paced = false)
-        : nowUs_(uint64_t{startMs} * 1000), paced_(paced) {}
+    explicit VirtualClock(uint32_t startMs = 0, bool paced = false) : nowUs_(uint64_t{startMs} * 1000), paced_(paced) {}
 
     uint32_t NowMs() override;
     void SleepMs(uint32_t ms) override { Advance(ms); }

@@ -10,11 +10,14 @@ namespace nembra {
 class ProgressModel {
 public:
     struct PosChange {
-        int32_t previous;   // position before the call
-        bool repaintDue;    // the drawn width changed since the last repaint
+        int32_t previous;  // position before the call
+        bool repaintDue;   // the drawn width changed since the last repaint
     };
 
-    void SetRange(int32_t lower, int32_t upper) { lower_ = lower; upper_ = upper; }
+    void SetRange(int32_t lower, int32_t upper) {
+        lower_ = lower;
+        upper_ = upper;
+    }
     void SetStep(int32_t step) { step_ = step; }
     PosChange SetPos(int32_t pos);
     PosChange StepIt();

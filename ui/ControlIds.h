@@ -22,8 +22,8 @@ enum ControlId : int {
     IDC_MESSAGE = 1013,
     IDC_POD_INFO = 1014,
     IDC_UNLOCK_CSM = 1015,
-    IDC_KEY0 = 1016,       // key fields 1016..1023
-    IDC_KEY_LABEL0 = 1024, // key labels 1024..1031
+    IDC_KEY0 = 1016,        // key fields 1016..1023
+    IDC_KEY_LABEL0 = 1024,  // key labels 1024..1031
 };
 
 inline constexpr const char* kControlIdProperty = "controlId";

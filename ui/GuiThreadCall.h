@@ -17,10 +17,12 @@ std::invoke_result_t<Fn&> CallOnThreadOf(QObject& context, Fn&& fn) {
     using Result = std::invoke_result_t<Fn&>;
     if (QThread::currentThread() == context.thread()) return fn();
     if constexpr (std::is_void_v<Result>) {
-        QMetaObject::invokeMethod(&context, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            &context, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
     } else {
         Result result{};
-        QMetaObject::invokeMethod(&context, [&fn, &result] { result = fn(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            &context, [&fn, &result] { result = fn(); }, Qt::BlockingQueuedConnection);
         return result;
     }
 }

@@ -24,16 +24,16 @@ bool IsUserInput(QEvent::Type type) {
         case QEvent::TouchEnd:
         case QEvent::TabletPress:
         case QEvent::TabletRelease:
-        case QEvent::Close:
-            return true;
-        default:
-            return false;
+        case QEvent::Close: return true;
+        default: return false;
     }
 }
 
 }  // namespace
 
-InputDropper::InputDropper(QWidget& window) : window_(&window) { QCoreApplication::instance()->installEventFilter(this); }
+InputDropper::InputDropper(QWidget& window) : window_(&window) {
+    QCoreApplication::instance()->installEventFilter(this);
+}
 
 InputDropper::~InputDropper() { QCoreApplication::instance()->removeEventFilter(this); }
 

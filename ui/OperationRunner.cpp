@@ -21,7 +21,8 @@ void RunOperation(QWidget& window, const std::function<void()>& operation) {
         } catch (...) {
             failure = std::current_exception();
         }
-        QMetaObject::invokeMethod(&finishLine, [&done] { done = true; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &finishLine, [&done] { done = true; }, Qt::QueuedConnection);
     });
     // Not a nested QEventLoop: a quit of the application would end that one
     // early, with the worker still using the window's state.

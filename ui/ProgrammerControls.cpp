@@ -78,15 +78,15 @@ void BuildStatusControls(QWidget& dialog, const DialogUnits& units, ProgrammerCo
 
 void BuildLabels(QWidget& dialog, const DialogUnits& units, ProgrammerControls& c) {
     Label(dialog, units, 0, "MCU", {7, 7, 28, 14});
-    c.optionGroup = Put(new QGroupBox(QStringLiteral("Option for TMS320F281x Device"), &dialog), units, 0,
-                        {7, 43, 285, 130});
+    c.optionGroup =
+        Put(new QGroupBox(QStringLiteral("Option for TMS320F281x Device"), &dialog), units, 0, {7, 43, 285, 130});
     // A group box only frames its neighbours; it must not catch their clicks.
     c.optionGroup->lower();
     Label(dialog, units, 0, "File Path", {7, 25, 31, 14});
     for (int n = 0; n < 8; ++n) {
         const QByteArray text = QStringLiteral("KEY%1 (0xFFFFFF)").arg(n).toUtf8();
-        c.keyLabels[n] = Label(dialog, units, IDC_KEY_LABEL0 + n, text.constData(),
-                               {kKeyLabelX[n % 2], kKeyRowY[n / 2], 56, 15});
+        c.keyLabels[n] =
+            Label(dialog, units, IDC_KEY_LABEL0 + n, text.constData(), {kKeyLabelX[n % 2], kKeyRowY[n / 2], 56, 15});
     }
     Label(dialog, units, 0, "Flash Algorithm Code에 사용됩니다. - Hex Value", {47, 85, 173, 15});
     Label(dialog, units, 0, "POD File Name", {153, 7, 51, 14});

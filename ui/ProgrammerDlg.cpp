@@ -5,8 +5,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 
-#include "settings/SettingsValues.h"
 #include "image/LoadCoffFile.h"
+#include "settings/SettingsValues.h"
 #include "ui/AboutDlg.h"
 #include "ui/FieldLimit.h"
 #include "ui/OperationRunner.h"
@@ -118,9 +118,12 @@ void CProgrammerDlg::FillRecentList() {
 
 void CProgrammerDlg::LoadButtonBitmaps() {
     const std::pair<COXBitmapButton*, int> bitmaps[] = {
-        {controls_.targetWrite, IDB_TARGET_WRITE}, {controls_.targetReset, IDB_TARGET_RESET},
-        {controls_.load, IDB_LOAD},                {controls_.podWrite, IDB_POD_WRITE},
-        {controls_.podVerify, IDB_POD_VERIFY},     {controls_.podInfo, IDB_POD_INFO},
+        {controls_.targetWrite, IDB_TARGET_WRITE},
+        {controls_.targetReset, IDB_TARGET_RESET},
+        {controls_.load, IDB_LOAD},
+        {controls_.podWrite, IDB_POD_WRITE},
+        {controls_.podVerify, IDB_POD_VERIFY},
+        {controls_.podInfo, IDB_POD_INFO},
         {controls_.exit, IDB_EXIT},
     };
     for (const auto& [button, id] : bitmaps) button->LoadButtonBitmap(ResourcePath(id), false, Qt::white);
@@ -164,9 +167,12 @@ void CProgrammerDlg::ApplyDeviceFamily(DeviceType type) {
 
 void CProgrammerDlg::ConnectHandlers() {
     const std::pair<COXBitmapButton*, void (*)(OperationContext&)> commands[] = {
-        {controls_.targetWrite, RunTargetWrite}, {controls_.targetReset, RunTargetReset},
-        {controls_.load, RunLoad},               {controls_.podWrite, RunPodWrite},
-        {controls_.podVerify, RunPodVerify},     {controls_.podInfo, RunPodInfo},
+        {controls_.targetWrite, RunTargetWrite},
+        {controls_.targetReset, RunTargetReset},
+        {controls_.load, RunLoad},
+        {controls_.podWrite, RunPodWrite},
+        {controls_.podVerify, RunPodVerify},
+        {controls_.podInfo, RunPodInfo},
     };
     for (const auto& [button, operation] : commands)
         connect(button, &QPushButton::clicked, this, [this, op = operation] { RunCommand(op); });
@@ -182,8 +188,8 @@ void CProgrammerDlg::ConnectHandlers() {
 // Enter in a field ends the run as "Exit" does, Escape as a cancel; the
 // fields would otherwise act on these keys themselves.
 void CProgrammerDlg::WatchKeys() {
-    QList<QWidget*> fields{controls_.deviceList, controls_.podFileName, controls_.filePath,
-                           controls_.intelligentErase, controls_.eraseAll, controls_.unlockCsm};
+    QList<QWidget*> fields{controls_.deviceList,       controls_.podFileName, controls_.filePath,
+                           controls_.intelligentErase, controls_.eraseAll,    controls_.unlockCsm};
     if (controls_.filePath->lineEdit() != nullptr) fields.append(controls_.filePath->lineEdit());
     for (QLineEdit* key : controls_.keyFields) fields.append(key);
     for (QWidget* field : fields) field->installEventFilter(this);
@@ -252,8 +258,12 @@ void CProgrammerDlg::RunCommand(void (*operation)(OperationContext&)) {
 }
 
 bool CProgrammerDlg::LoadFile(const std::string& path, bool remember) {
-    LoadContext context{session_.image, session_.deviceType, controls_.deviceList->currentIndex(),
-                        session_.recentFiles, status_, [this] { panel_.ShowOutOfMemoryBox(); }};
+    LoadContext context{session_.image,
+                        session_.deviceType,
+                        controls_.deviceList->currentIndex(),
+                        session_.recentFiles,
+                        status_,
+                        [this] { panel_.ShowOutOfMemoryBox(); }};
     return LoadCoffFile(context, path, remember);
 }
 

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "NembraVersion.h"
-#include "settings/SettingsStore.h"
 #include "ops/Operations.h"
 #include "ops/Session.h"
+#include "settings/SettingsStore.h"
 #include "ui/CoffFileChooser.h"
 #include "ui/ProgrammerControls.h"
 #include "ui/RecentCombo.h"
@@ -22,7 +22,8 @@ struct ProgrammerBackend {
     OpsClock& opsClock;
 };
 
-inline constexpr const char* kWindowCaption = "TMS320LF240xA & TMS320F281x DSP Programmer Ver" NEMBRA_VERSION " - Corvane";
+inline constexpr const char* kWindowCaption =
+    "TMS320LF240xA & TMS320F281x DSP Programmer Ver" NEMBRA_VERSION " - Corvane";
 
 // The program's window. It owns the run's state; each command button runs
 // one operation to its end on this thread, and destroying the window stores

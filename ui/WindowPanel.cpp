@@ -70,9 +70,8 @@ void WindowPanel::SetBusyCursor(bool busy) {
 
 // The allocator's own words, as the platform reports running out of memory.
 void WindowPanel::ShowOutOfMemoryBox() {
-    CallOnThreadOf(window_, [this] {
-        QMessageBox::critical(&window_, window_.windowTitle(), QStringLiteral("Out of memory."));
-    });
+    CallOnThreadOf(
+        window_, [this] { QMessageBox::critical(&window_, window_.windowTitle(), QStringLiteral("Out of memory.")); });
 }
 
 }  // namespace nembra

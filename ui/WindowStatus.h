@@ -1,9 +1,9 @@
 #pragma once
 #include <QPointer>
 
+#include "status/StatusSink.h"
 #include "ui/controls/LabeledProgressCtrl.h"
 #include "ui/controls/MessageStatic.h"
-#include "status/StatusSink.h"
 
 namespace nembra {
 

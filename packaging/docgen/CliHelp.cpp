@@ -18,9 +18,7 @@ std::string HelpText(std::vector<std::string> args) {
 
 }  // namespace
 
-std::vector<HelpSection> ToolHelp() {
-    return SplitSections(HelpText({}));
-}
+std::vector<HelpSection> ToolHelp() { return SplitSections(HelpText({})); }
 
 std::vector<CommandPage> CommandHelp(const std::vector<HelpSection>& tool) {
     std::vector<CommandPage> pages;

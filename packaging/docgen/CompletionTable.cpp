@@ -86,9 +86,7 @@ std::string ArgumentKind(const std::vector<HelpSection>& page) {
     return {};
 }
 
-std::string Quoted(const std::string& text) {
-    return "'" + text + "'";
-}
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
 std::string AssociativeArray(const std::string& name, const std::map<std::string, std::string>& entries) {
     std::string out = std::string(kIndent) + "local -A " + name + "=(";

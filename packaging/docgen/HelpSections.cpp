@@ -16,9 +16,7 @@ bool IsTitle(const std::string& line) {
 
 // CLI11 puts a description that does not fit beside its term on the next
 // line, indented to the description column.
-bool IsContinuation(const std::string& line) {
-    return line.size() > 4 && line.compare(0, 4, "    ") == 0;
-}
+bool IsContinuation(const std::string& line) { return line.size() > 4 && line.compare(0, 4, "    ") == 0; }
 
 }  // namespace
 
@@ -44,11 +42,11 @@ const HelpSection* FindSection(const std::vector<HelpSection>& page, const std::
 }
 
 bool IsEntryList(const HelpSection& section) {
-    static const std::array<const char*, 6> kLists = {"ARGUMENTS", "OPTIONS",     "COMMANDS",
-                                                      "EXIT STATUS", "FILES", "ENVIRONMENT"};
+    static const std::array<const char*, 6> kLists = {"ARGUMENTS",   "OPTIONS", "COMMANDS",
+                                                      "EXIT STATUS", "FILES",   "ENVIRONMENT"};
     if (std::find(kLists.begin(), kLists.end(), section.title) != kLists.end()) return true;
-    const auto first = std::find_if(section.lines.begin(), section.lines.end(),
-                                    [](const std::string& l) { return !l.empty(); });
+    const auto first =
+        std::find_if(section.lines.begin(), section.lines.end(), [](const std::string& l) { return !l.empty(); });
     return first != section.lines.end() && first->front() == '-';
 }
 

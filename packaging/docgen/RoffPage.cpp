@@ -10,9 +10,12 @@ namespace {
 std::string Escaped(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c == '\\') out += "\\e";
-        else if (c == '-') out += "\\-";
-        else out += c;
+        if (c == '\\')
+            out += "\\e";
+        else if (c == '-')
+            out += "\\-";
+        else
+            out += c;
     }
     return out;
 }
@@ -23,9 +26,8 @@ std::string Upper(std::string text) {
 }
 
 bool IsValueName(const std::string& word) {
-    return !word.empty() && std::all_of(word.begin(), word.end(), [](unsigned char c) {
-        return std::isupper(c) || std::isdigit(c) || c == '_';
-    });
+    return !word.empty() && std::all_of(word.begin(), word.end(),
+                                        [](unsigned char c) { return std::isupper(c) || std::isdigit(c) || c == '_'; });
 }
 
 // "--sim[=STATE]" → bold "--sim", then "[=" italic "STATE" "]".
@@ -65,8 +67,10 @@ std::string Preformatted(const std::vector<std::string>& lines) {
 std::string EntryList(const HelpSection& section) {
     std::string out;
     for (const HelpEntry& entry : Entries(section)) {
-        if (entry.term.empty()) out += ".PP\n" + RoffText(entry.description) + "\n";
-        else out += ".TP\n" + RoffTerm(entry.term) + "\n" + RoffText(entry.description) + "\n";
+        if (entry.term.empty())
+            out += ".PP\n" + RoffText(entry.description) + "\n";
+        else
+            out += ".TP\n" + RoffTerm(entry.term) + "\n" + RoffText(entry.description) + "\n";
     }
     return out;
 }
@@ -106,7 +110,8 @@ std::string RoffTerm(const std::string& term) {
         if (first && word.front() == '-') {
             std::istringstream names(word);
             std::string name;
-            for (bool one = true; std::getline(names, name, ','); one = false) out += (one ? "" : ", ") + OptionName(name);
+            for (bool one = true; std::getline(names, name, ','); one = false)
+                out += (one ? "" : ", ") + OptionName(name);
         } else if (IsValueName(word) && !std::isdigit(static_cast<unsigned char>(word.front()))) {
             out += "\\fI" + Escaped(word) + "\\fR";
         } else {

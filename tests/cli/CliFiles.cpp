@@ -20,8 +20,8 @@ CoffSectionPlan Section(const std::string& name, uint32_t address, std::vector<u
 CoffFilePlan F2812Program(uint16_t seed) {
     CoffFilePlan program;
     program.sections = {Section(".text", kSectorA + 0x10, Pattern(300, seed)),
-                     Section("ramfuncs", kRam, Pattern(50, static_cast<uint16_t>(seed + 7))),
-                     Section(".cinit", kSectorC, Pattern(41, static_cast<uint16_t>(seed + 1)))};
+                        Section("ramfuncs", kRam, Pattern(50, static_cast<uint16_t>(seed + 7))),
+                        Section(".cinit", kSectorC, Pattern(41, static_cast<uint16_t>(seed + 1)))};
     return program;
 }
 

@@ -58,8 +58,7 @@ TEST(ProgressLine, ShowsBarPercentAndElapsedTime) {
     model.SetRange(0, 200);
     model.SetPos(50);
     const ProgressState state = MakeProgressState("Erasing Flash Memory...", model, 12345);
-    EXPECT_EQ(FormatProgressLine(state, 120),
-              "Erasing Flash Memory... [######..................]  25%  12.3 s");
+    EXPECT_EQ(FormatProgressLine(state, 120), "Erasing Flash Memory... [######..................]  25%  12.3 s");
 }
 
 TEST(ProgressLine, NeverWiderThanTheTerminal) {

@@ -20,11 +20,11 @@ TEST_F(FileCommands, InspectShowsSectionsSummaryAndPlan) {
     const CliRun run = Run({"inspect", files.f2812});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(run.err.empty()) << run.err;
-    for (const char* text : {".text", "ramfuncs", ".cinit", "0x3F6010", "POD file name:        app",
-                             "intelligent erase:  sectors 0x0005 (A, C)",
-                             "erase all:          sectors 0x03FF (A, B, C, D, E, F, G, H, I, J)",
-                             "words to flash:     341", "words to RAM:       0",
-                             "not written:        50 words", "POD Write:            accepted (2 of 70 sections"})
+    for (const char* text :
+         {".text", "ramfuncs", ".cinit", "0x3F6010", "POD file name:        app",
+          "intelligent erase:  sectors 0x0005 (A, C)",
+          "erase all:          sectors 0x03FF (A, B, C, D, E, F, G, H, I, J)", "words to flash:     341",
+          "words to RAM:       0", "not written:        50 words", "POD Write:            accepted (2 of 70 sections"})
         EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
     EXPECT_TRUE(run.out.ends_with("Reading COFF file is successful\n")) << run.out;
 }
@@ -130,7 +130,9 @@ TEST_F(FileCommands, HexAndElfFilesAreToldByTheirContent) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "The specified HEX file has a checksum error (line 2)\n");
 
-    std::ofstream(files.Path("app.elf.out"), std::ios::binary) << "\x7F" "ELF" << std::string(60, '\x01');
+    std::ofstream(files.Path("app.elf.out"), std::ios::binary) << "\x7F"
+                                                                  "ELF"
+                                                               << std::string(60, '\x01');
     run = Run({"inspect", files.Path("app.elf.out")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "The specified file is ELF format, not COFF format\n");

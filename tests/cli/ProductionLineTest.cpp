@@ -1,9 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 #include <openssl/evp.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <nlohmann/json.hpp>
 
 #include <cctype>
 #include <csignal>
@@ -282,7 +282,8 @@ TEST_F(ProductionLine, ProcessesAppendWholeLinesToOneLog) {
             const std::string dir = files.Path("station" + std::to_string(p));
             std::filesystem::create_directories(dir);
             const CliRun run = RunTool({"--sim=" + dir + "/pod.store", "--sim-pods", "4", "--pod", "all", "--log", log,
-                                        "pod-write", files.f2812}, dir);
+                                        "pod-write", files.f2812},
+                                       dir);
             ::_exit(run.exitCode);
         }
         children.push_back(child);
@@ -327,19 +328,20 @@ TEST_P(SimFaults, EachKindGivesItsDocumentedLine) {
     EXPECT_THAT(run.exitCode == 0 ? run.out : run.err, MatchesRegex(c.message));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryKind, SimFaults,
-    ::testing::Values(FaultCase{"lost:O:3", "Fail to erase flash memory\n", 1},
-                      FaultCase{"refused:O:2", "Fail to erase flash memory\n", 1},
-                      FaultCase{"slow:O:1:5000", "Flash Write Completed - [0-9]+\\.[0-9]{2} sec\n", 0},
-                      FaultCase{"stray:O:1", "Fail to erase flash memory\n", 1},
-                      FaultCase{"unplug:O:5", "Fail to write flash memory\n", 1},
-                      FaultCase{"unplug:I:1", "Fail to initialize KVL47Q POD\n", 1}),
-    [](const ::testing::TestParamInfo<FaultCase>& info) {
-        std::string name;
-        for (const char* c = info.param.spec; *c != '\0'; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(EveryKind, SimFaults,
+                         ::testing::Values(FaultCase{"lost:O:3", "Fail to erase flash memory\n", 1},
+                                           FaultCase{"refused:O:2", "Fail to erase flash memory\n", 1},
+                                           FaultCase{"slow:O:1:5000", "Flash Write Completed - [0-9]+\\.[0-9]{2} sec\n",
+                                                     0},
+                                           FaultCase{"stray:O:1", "Fail to erase flash memory\n", 1},
+                                           FaultCase{"unplug:O:5", "Fail to write flash memory\n", 1},
+                                           FaultCase{"unplug:I:1", "Fail to initialize KVL47Q POD\n", 1}),
+                         [](const ::testing::TestParamInfo<FaultCase>& info) {
+                             std::string name;
+                             for (const char* c = info.param.spec; *c != '\0'; ++c)
+                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+                             return name;
+                         });
 
 TEST_F(ProductionLine, ASlowReplyAddsItsDelayToTheModeledTime) {
     const std::string log = files.Path("boards.jsonl");
@@ -373,7 +375,8 @@ bool InterruptHandled(pid_t pid) {
     std::istringstream status(ReadText("/proc/" + std::to_string(pid) + "/status"));
     std::string line;
     while (std::getline(status, line))
-        if (line.rfind("SigBlk:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGINT - 1))) != 0;
+        if (line.rfind("SigBlk:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGINT - 1))) != 0;
     return false;
 }
 
@@ -381,8 +384,8 @@ bool InterruptHandled(pid_t pid) {
 // so the runs are still going when Ctrl-C comes.
 TEST_F(ProductionLine, CtrlCStopsEveryRunAndNamesTheUnfinishedBoards) {
     const std::string log = files.Path("boards.jsonl");
-    const pid_t child = StartTool({"--sim=" + files.state, "--sim-pods", "3", "--sim-paced", "--pod", "all", "--log", log,
-                                   "--sim-fault", "slow:O:1:600000", "write", files.f2812},
+    const pid_t child = StartTool({"--sim=" + files.state, "--sim-pods", "3", "--sim-paced", "--pod", "all", "--log",
+                                   log, "--sim-fault", "slow:O:1:600000", "write", files.f2812},
                                   files.dir.path());
     ASSERT_GT(child, 0);
     for (int polls = 0; polls < 20000 && !InterruptHandled(child); ++polls) ::usleep(500);

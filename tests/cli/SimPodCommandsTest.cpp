@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
@@ -139,7 +139,8 @@ TEST_F(SimPodCommands, ResetAndInfoOnAFreshPod) {
     EXPECT_EQ(run.out, "Target board's reset is successful\n");
     run = Run({"info"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(::testing::Value(run.out, ::testing::MatchesRegex("POD Ver: [0-9]\\.[0-9], No POD File Data\n"))) << run.out;
+    EXPECT_TRUE(::testing::Value(run.out, ::testing::MatchesRegex("POD Ver: [0-9]\\.[0-9], No POD File Data\n")))
+        << run.out;
 }
 
 TEST_F(SimPodCommands, PodStorePersistsBetweenRuns) {
@@ -153,8 +154,10 @@ TEST_F(SimPodCommands, PodStorePersistsBetweenRuns) {
 
     run = Run({"info"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_TRUE(::testing::Value(run.out, ::testing::MatchesRegex("POD Ver: [0-9]\\.[0-9], POD File Name: MYAPP \\[when [0-9]{4}\\.[0-9]{2}\\.[0-9]{2} "
-                            "[0-9]{2}:[0-9]{2}\\]\n")))
+    EXPECT_TRUE(::testing::Value(
+        run.out,
+        ::testing::MatchesRegex("POD Ver: [0-9]\\.[0-9], POD File Name: MYAPP \\[when [0-9]{4}\\.[0-9]{2}\\.[0-9]{2} "
+                                "[0-9]{2}:[0-9]{2}\\]\n")))
         << run.out;
 
     run = Run({"pod-verify", files.f2812Other});

@@ -25,8 +25,7 @@ TEST_F(CliPages, TheManualPageHoldsEveryOptionOfEveryPage) {
     const std::string page = RoffPage({"nembra-cli", "2026-12-07", "Nembra"}, tool, commands);
     std::vector<const std::vector<HelpSection>*> pages{&tool};
     for (const CommandPage& command : commands) {
-        EXPECT_NE(page.find(".SS \"nembra\\-cli " + RoffText(command.name) + "\""), std::string::npos)
-            << command.name;
+        EXPECT_NE(page.find(".SS \"nembra\\-cli " + RoffText(command.name) + "\""), std::string::npos) << command.name;
         pages.push_back(&command.page);
     }
     for (const auto* help : pages)

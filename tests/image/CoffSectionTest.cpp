@@ -29,8 +29,8 @@ TEST(CoffNames, InlineAndStringTableNames) {
 TEST(CoffNames, TheSameNamesInEveryLayout) {
     for (CoffFormat format : {CoffFormat::Coff0, CoffFormat::Coff1}) {
         CoffFixture f;
-        ASSERT_EQ(f.Read(FileWith({Section("_c_int00", 0x8000, Pattern(2)), Section("_a_long_name", 0x9000, Pattern(3))},
-                                  format)),
+        ASSERT_EQ(f.Read(FileWith(
+                      {Section("_c_int00", 0x8000, Pattern(2)), Section("_a_long_name", 0x9000, Pattern(3))}, format)),
                   CoffResult::Ok);
         EXPECT_EQ(f.Names(), (Names{"c_int00", "a_long_name"}));
     }
@@ -88,9 +88,12 @@ TEST(CoffSkipRules, StackIsDroppedForBothFamilies) {
 std::vector<CoffSectionPlan> FamilyRuleSections() {
     auto paged = Section("paged", 0x300, Pattern(2));
     paged.page = 1;
-    return {Section("_CsmPwlFile", 0x3F7FF8, Pattern(8)), Section(".debug_frame", 0, Pattern(2)),
-            Section(".debug_abbrev", 0, Pattern(2)),       Section(".debug_info", 0, Pattern(2)),
-            Section(".debug_line", 0, Pattern(2)),         Section(".debug_str", 0, Pattern(2)),
+    return {Section("_CsmPwlFile", 0x3F7FF8, Pattern(8)),
+            Section(".debug_frame", 0, Pattern(2)),
+            Section(".debug_abbrev", 0, Pattern(2)),
+            Section(".debug_info", 0, Pattern(2)),
+            Section(".debug_line", 0, Pattern(2)),
+            Section(".debug_str", 0, Pattern(2)),
             paged};
 }
 
@@ -106,8 +109,8 @@ TEST(CoffSkipRules, Lf240xADropsOtherPagesButKeepsTheNames) {
     for (CoffFormat format : {CoffFormat::Coff0, CoffFormat::Coff1, CoffFormat::Coff2}) {
         CoffFixture f;
         ASSERT_EQ(f.Read(FileWith(FamilyRuleSections(), format, 0x0092), 1), CoffResult::Ok);
-        EXPECT_EQ(f.Names(), (Names{"CsmPwlFile", ".debug_frame", ".debug_abbrev", ".debug_info", ".debug_line",
-                                    ".debug_str"}));
+        EXPECT_EQ(f.Names(),
+                  (Names{"CsmPwlFile", ".debug_frame", ".debug_abbrev", ".debug_info", ".debug_line", ".debug_str"}));
         for (const auto& s : f.image.sections) {
             EXPECT_FALSE(s.inFlash);
             EXPECT_EQ(s.sectorMask, 0);

@@ -100,8 +100,7 @@ TEST(FlashSummary, FlashAndOtherSectionsAreCountedApart) {
 TEST(FlashSummary, Lf240xALeavesTheSummaryAsItWas) {
     CoffFixture f;
     f.image.flashSummary.flashSectorMask = 0x55;
-    ASSERT_EQ(f.Read(FileWith({Section("text", 0x3F0000, Pattern(4))}, CoffFormat::Coff2, 0x0092), 0),
-              CoffResult::Ok);
+    ASSERT_EQ(f.Read(FileWith({Section("text", 0x3F0000, Pattern(4))}, CoffFormat::Coff2, 0x0092), 0), CoffResult::Ok);
     ComputeFlashSummary(f.image, 0);
     EXPECT_EQ(f.image.flashSummary.flashSectorMask, 0x55);
     EXPECT_EQ(f.image.flashSummary.nonFlashSectionCount, 0);

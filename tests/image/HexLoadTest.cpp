@@ -117,8 +117,7 @@ TEST_F(HexLoad, MalformedFilesAreRefusedWithTheirOwnMessage) {
         const char* text;
         const char* message;
     } cases[] = {
-        {":02000004003FBB\n:04000000761F0266FE\n:00000001FF\n",
-         "The specified HEX file has a checksum error (line 2)"},
+        {":02000004003FBB\n:04000000761F0266FE\n:00000001FF\n", "The specified HEX file has a checksum error (line 2)"},
         {":05000000761F0266FF\n:00000001FF\n", "The specified HEX file has a malformed record (line 1)"},
         {":04000000761F0266FF\n", "The specified HEX file is truncated"},
         {":04000000761F0266FF\n:040004", "The specified HEX file has a malformed record (line 2)"},
@@ -140,7 +139,11 @@ TEST_F(HexLoad, MalformedFilesAreRefusedWithTheirOwnMessage) {
 
 TEST_F(HexLoad, ElfFilesAreNamedAsSuch) {
     LoadSomething();
-    const std::string elf = std::string("\x7F" "ELF\x01\x01\x01", 7) + std::string(60, '\0');
+    const std::string elf = std::string(
+                                "\x7F"
+                                "ELF\x01\x01\x01",
+                                7) +
+                            std::string(60, '\0');
     EXPECT_FALSE(Load("prog.out", elf));
     ExpectRefused("The specified file is ELF format, not COFF format");
 }

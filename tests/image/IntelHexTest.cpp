@@ -74,18 +74,18 @@ TEST(IntelHexRead, AcceptsCrLfAndLowerCase) {
 TEST(IntelHexRead, MalformedInputIsRefusedAndLosesNothing) {
     const WordMap before{{1, 2}};
     const char* bad[] = {
-        ":04000000761F0266FE\n:00000001FF\n",   // checksum
-        ":05000000761F0266FF\n:00000001FF\n",   // byte count
-        ":04000000761F0266FF\n",                // no end record
-        "04000000761F0266FF\n:00000001FF\n",    // no colon
-        ":04000000761G0266FF\n:00000001FF\n",   // not hex
-        ":04000000761F0266F\n:00000001FF\n",    // odd digits
-        ":03000000761F0266\n:00000001FF\n",     // odd byte count of words
-        ":04000003761F0266FC\n:00000001FF\n",   // unknown type
-        ":00000001FF\n:02000000761F69\n",       // data after the end
+        ":04000000761F0266FE\n:00000001FF\n",               // checksum
+        ":05000000761F0266FF\n:00000001FF\n",               // byte count
+        ":04000000761F0266FF\n",                            // no end record
+        "04000000761F0266FF\n:00000001FF\n",                // no colon
+        ":04000000761G0266FF\n:00000001FF\n",               // not hex
+        ":04000000761F0266F\n:00000001FF\n",                // odd digits
+        ":03000000761F0266\n:00000001FF\n",                 // odd byte count of words
+        ":04000003761F0266FC\n:00000001FF\n",               // unknown type
+        ":00000001FF\n:02000000761F69\n",                   // data after the end
         ":02000000761F69\n:02000000761F69\n:00000001FF\n",  // address twice
-        ":04FFFF00761F026601\n:00000001FF\n",   // crosses a page
-        ":0100000401FA\n:00000001FF\n",         // short extended address
+        ":04FFFF00761F026601\n:00000001FF\n",               // crosses a page
+        ":0100000401FA\n:00000001FF\n",                     // short extended address
     };
     for (const char* text : bad) {
         WordMap words = before;

@@ -100,8 +100,8 @@ TEST(LoadCommand, MissingFileKeepsThePreviousImage) {
 TEST(LoadCommand, FailedReadClearsTheImageButKeepsTheNewName) {
     LoadFixture f;
     ASSERT_TRUE(LoadCoffFile(f.ctx, f.GoodFile(), true));
-    const std::string lfFile = f.Write("OtherFamily.OUT", FileWith({Section("t", 0x8000, Pattern(2))},
-                                                                  CoffFormat::Coff2, 0x0092));
+    const std::string lfFile =
+        f.Write("OtherFamily.OUT", FileWith({Section("t", 0x8000, Pattern(2))}, CoffFormat::Coff2, 0x0092));
     EXPECT_FALSE(LoadCoffFile(f.ctx, lfFile, true));
     EXPECT_EQ(f.status.lastText(), "The specified file is not match with MCU");
     EXPECT_TRUE(f.status.lastIsError());
@@ -122,7 +122,7 @@ TEST(LoadCommand, FailedReadClearsTheImageButKeepsTheNewName) {
 TEST(LoadCommand, EveryReadFailureShowsItsMessage) {
     LoadFixture f;
     const std::string notCoff = f.coff.dir.Write("text.out", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd',
-                                                               ' ', 'o', 'f', ' ', 't', 'e', 'x', 't', ' ', 'x', 'y'});
+                                                              ' ', 'o', 'f', ' ', 't', 'e', 'x', 't', ' ', 'x', 'y'});
     EXPECT_FALSE(LoadCoffFile(f.ctx, notCoff, true));
     EXPECT_EQ(f.status.lastText(), "The specified file is not COFF format");
 

@@ -23,7 +23,8 @@ public:
             return;
         }
         usb_ = dlopen("libusb-1.0.so.0", RTLD_NOW | RTLD_NOLOAD);
-        auto* find = usb_ == nullptr ? nullptr : reinterpret_cast<decltype(&nembra_usb_model)>(dlsym(usb_, "nembra_usb_model"));
+        auto* find =
+            usb_ == nullptr ? nullptr : reinterpret_cast<decltype(&nembra_usb_model)>(dlsym(usb_, "nembra_usb_model"));
         if (find == nullptr) {
             skip_ = "libftdi1 loaded the system's libusb, not the chip model: run through ctest";
             return;

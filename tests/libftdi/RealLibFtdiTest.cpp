@@ -8,10 +8,10 @@
 #include "ops/Operations.h"
 #include "pod/DriverLoader.h"
 #include "pod/PodLink.h"
+#include "tests/libftdi/ModelLibraries.h"
 #include "tests/ops/FlashCheck.h"
 #include "tests/support/CoffBuilder.h"
 #include "tests/support/FakePanel.h"
-#include "tests/libftdi/ModelLibraries.h"
 #include "tests/support/RecordingStatus.h"
 #include "tests/usbmodel/ModelDriverLoader.h"
 #include "tests/usbmodel/UsbModelControl.h"
@@ -51,8 +51,8 @@ protected:
     void UseF2812Program() {
         CoffFilePlan coff;
         coff.targetId = 0x009D;
-        for (const auto& [name, address, words] : {std::tuple{"ramfuncs", 0x008000u, 40}, {"text", 0x3F0000u, 600},
-                                                    {"cinit", 0x3F6000u, 30}}) {
+        for (const auto& [name, address, words] :
+             {std::tuple{"ramfuncs", 0x008000u, 40}, {"text", 0x3F0000u, 600}, {"cinit", 0x3F6000u, 30}}) {
             CoffSectionPlan section;
             section.name = name;
             section.address = address;

@@ -28,8 +28,8 @@ TEST_F(ByteStreamTest, F2812TargetWrite) {
     RunTargetWrite(ctx);
     ASSERT_FALSE(status.lastIsError()) << status.lastText();
     const auto words = Pattern(3, 1);
-    std::string expected = Frame("I") + Frame("N5") + Frame("K0" + std::string(32, 'F')) + Frame("O00") +
-                           Frame("O010001");
+    std::string expected =
+        Frame("I") + Frame("N5") + Frame("K0" + std::string(32, 'F')) + Frame("O00") + Frame("O010001");
     for (uint16_t w : words) expected += Frame("S" + Hex(Swap(w), 4));
     expected += Frame("O023F60000003") + Frame("R");
     EXPECT_EQ(Written(), expected);
@@ -71,15 +71,17 @@ TEST_F(ByteStreamTest, Lf240xPodWriteAndVerify) {
     std::string data;
     for (uint16_t w : Pattern(3, 1)) data += Frame("S" + Hex(w, 4));
     for (uint16_t w : Pattern(2, 2)) data += Frame("S" + Hex(w, 4));
+    // clang-format off
     const std::string store = Frame("I") + Frame("G") + Frame("V00000100000003000000") +
                               Frame("V01000200000002000006") + data + Frame("W0000000A") +
                               Frame("T4142000000000000" "07D703020E05") + Frame("Q10000002") + Frame("H");
+    // clang-format on
     EXPECT_EQ(Written(), store);
 
     RunPodVerify(ctx);
     ASSERT_FALSE(status.lastIsError()) << status.lastText();
-    const std::string verify = Frame("I") + Frame("G") + Frame("h") + Frame("l00") + Frame("l01") + data +
-                               Frame("L0000000A") + Frame("H");
+    const std::string verify =
+        Frame("I") + Frame("G") + Frame("h") + Frame("l00") + Frame("l01") + data + Frame("L0000000A") + Frame("H");
     EXPECT_EQ(Written(), store + verify);
 }
 
@@ -93,9 +95,11 @@ TEST_F(ByteStreamTest, F2812PodWriteWithPassword) {
     ASSERT_FALSE(status.lastIsError()) << status.lastText();
     std::string data;
     for (uint16_t w : Pattern(2, 1)) data += Frame("S" + Hex(Swap(w), 4));
+    // clang-format off
     const std::string expected = Frame("I") + Frame("G") + Frame("V003F6000000002000000") + data +
                                  Frame("W00000004") + Frame("P00010002000300040005000600070008") +
                                  Frame("T74696E7900000000" "07D703020E05") + Frame("Q5100010" "1") + Frame("H");
+    // clang-format on
     EXPECT_EQ(Written(), expected);
     EXPECT_EQ(panel.podFileName, "tiny");
 }

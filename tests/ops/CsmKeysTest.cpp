@@ -11,12 +11,12 @@ TEST(ParseKeyText, ReadsHexadecimalLikeTheKeyFields) {
     EXPECT_EQ(ParseKeyText("1234"), 0x1234);
     EXPECT_EQ(ParseKeyText(" abCD "), 0xABCD);
     EXPECT_EQ(ParseKeyText("12G4"), 0x0012);  // reading stops at the G
-    EXPECT_EQ(ParseKeyText("G"), 0x0000);      // no digit at all
+    EXPECT_EQ(ParseKeyText("G"), 0x0000);     // no digit at all
     EXPECT_EQ(ParseKeyText("0x1F"), 0x001F);
     EXPECT_EQ(ParseKeyText("0X1f"), 0x001F);
     EXPECT_EQ(ParseKeyText("0x"), 0x0000);
     EXPECT_EQ(ParseKeyText("+12"), 0x0012);
-    EXPECT_EQ(ParseKeyText("-1"), 0xFFFF);     // negated modulo 2^32
+    EXPECT_EQ(ParseKeyText("-1"), 0xFFFF);  // negated modulo 2^32
     EXPECT_EQ(ParseKeyText("-0x10"), 0xFFF0);
     EXPECT_EQ(ParseKeyText("-"), 0x0000);
     EXPECT_EQ(ParseKeyText("123456789"), 0x6789);  // only the low 16 bits count

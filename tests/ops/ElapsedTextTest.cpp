@@ -48,7 +48,7 @@ TEST(EraseMask, DependsOnTheDeviceAndTheEraseMode) {
     EXPECT_EQ(EraseMask(2, 0x0004, true), 0x001F);
     EXPECT_EQ(EraseMask(3, 0x0024, false), 0x0024);
     EXPECT_EQ(EraseMask(4, 0x0001, true), 0x03FF);
-    EXPECT_EQ(EraseMask(0, 0x00FF, true), 0x0000);   // LF240xA erases nothing
+    EXPECT_EQ(EraseMask(0, 0x00FF, true), 0x0000);  // LF240xA erases nothing
 }
 
 }  // namespace

@@ -189,7 +189,8 @@ TEST_P(PodVerifyFaultTest, ShowsItsMessageWithoutEndingTheAccess) {
 
 INSTANTIATE_TEST_SUITE_P(EveryRead, PodVerifyFaultTest,
                          ::testing::Values(StoreFault{'h', "Fail to read COFF information"},
-                                           StoreFault{'l', "The selected COFF file section is not same in serial flash"},
+                                           StoreFault{'l',
+                                                      "The selected COFF file section is not same in serial flash"},
                                            StoreFault{'g', "Fail to read CSM password information in serial flash"},
                                            StoreFault{'L', "The selected COFF file data is not same in serial flash"}),
                          [](const auto& info) { return std::string(1, info.param.letter) + "_reply"; });

@@ -47,10 +47,10 @@ TEST_F(ProgressTest, Lf240x) {
     UseCoff("p.out", Coff({Section("a", 0x0000, 200, 1), Section("b", 0x1000, 201, 2)}, false), 0);
     auto ctx = Ctx();
     RunTargetWrite(ctx);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"Reading COFF file is successful",
-                                                 "Starting SCI Boot & Downloading Flash Algorithm [Max: 10 sec]...",
-                                                 "Downloading User Program...", "Reset target board...",
-                                                 "Flash Write Completed "}));
+    EXPECT_EQ(Texts(),
+              (std::vector<std::string>{
+                  "Reading COFF file is successful", "Starting SCI Boot & Downloading Flash Algorithm [Max: 10 sec]...",
+                  "Downloading User Program...", "Reset target board...", "Flash Write Completed "}));
     EXPECT_EQ(status.ranges, (Ranges{{0, 401}}));
     EXPECT_EQ(status.steps, 401);
 }
@@ -70,14 +70,14 @@ TEST_F(ProgressTest, PodWriteAndVerifyWithPassword) {
     auto ctx = Ctx();
     RunPodWrite(ctx);
     RunPodVerify(ctx);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{
-                           "Reading COFF file is successful", "Writing user program in serial flash...",
-                           "Writing CSM password information...", "Writing tag data information...",
-                           "Writing COFF file information...", "EEPROM Write Completed ",
-                           "Reading COFF information in serial flash...",
-                           "Reading section information in serial flash...",
-                           "Reading CSM Password information in serial flash...",
-                           "Verifying user program in serial flash...", "EEPROM Verify Completed "}));
+    EXPECT_EQ(Texts(),
+              (std::vector<std::string>{"Reading COFF file is successful", "Writing user program in serial flash...",
+                                        "Writing CSM password information...", "Writing tag data information...",
+                                        "Writing COFF file information...", "EEPROM Write Completed ",
+                                        "Reading COFF information in serial flash...",
+                                        "Reading section information in serial flash...",
+                                        "Reading CSM Password information in serial flash...",
+                                        "Verifying user program in serial flash...", "EEPROM Verify Completed "}));
     EXPECT_EQ(status.ranges, (Ranges{{0, 140}, {0, 140}}));
     EXPECT_EQ(status.steps, 280);
 }

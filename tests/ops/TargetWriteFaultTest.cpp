@@ -29,13 +29,19 @@ const std::vector<FaultCase>& Cases() {
         {"ResetF281x", Image::F2812Flash, {NoReply('R', 1)}, "Fail to reset target board"},
         {"ResetLf240x", Image::Lf240x, {NoReply('R', 1)}, "Fail to reset target board"},
         {"Algorithm", Image::F2812Flash, {NoReply('K', 1)}, "Fail to download flash algorithm code"},
-        {"FlashInitTwice", Image::F2812Flash, {NoReply('O', 1), NoReply('O', 2)},
+        {"FlashInitTwice",
+         Image::F2812Flash,
+         {NoReply('O', 1), NoReply('O', 2)},
          "Fail to initialize target board for flash memory write"},
         {"Erase", Image::F2812Flash, {NoReply('O', 2)}, "Fail to erase flash memory"},
         {"WriteBlock", Image::F2812Flash, {NoReply('O', 3)}, "Fail to write flash memory"},
-        {"WriteWrongAck", Image::F2812Flash, {SimFault{SimFault::Kind::WrongFirstByte, 'O', 4}},
+        {"WriteWrongAck",
+         Image::F2812Flash,
+         {SimFault{SimFault::Kind::WrongFirstByte, 'O', 4}},
          "Fail to write flash memory"},
-        {"BootWrongAck", Image::F2812Flash, {SimFault{SimFault::Kind::WrongFirstByte, 'N', 1}},
+        {"BootWrongAck",
+         Image::F2812Flash,
+         {SimFault{SimFault::Kind::WrongFirstByte, 'N', 1}},
          "Fail to start SCI boot"},
     };
     return cases;
@@ -45,15 +51,9 @@ class TargetWriteFaultTest : public OpsFixture, public ::testing::WithParamInter
 protected:
     void UseImage(Image image) {
         switch (image) {
-            case Image::F2812Flash:
-                UseCoff("flash.out", Coff({Section("text", 0x3F6000, 100, 1)}, true), 4);
-                break;
-            case Image::F2812RamOnly:
-                UseCoff("ram.out", Coff({Section("text", 0x008000, 250, 2)}, true), 4);
-                break;
-            case Image::Lf240x:
-                UseCoff("lf.out", Coff({Section("text", 0x0000, 300, 3)}, false), 0);
-                break;
+            case Image::F2812Flash: UseCoff("flash.out", Coff({Section("text", 0x3F6000, 100, 1)}, true), 4); break;
+            case Image::F2812RamOnly: UseCoff("ram.out", Coff({Section("text", 0x008000, 250, 2)}, true), 4); break;
+            case Image::Lf240x: UseCoff("lf.out", Coff({Section("text", 0x0000, 300, 3)}, false), 0); break;
         }
     }
 };

@@ -114,14 +114,15 @@ TEST_F(TargetWriteTest, F281xRamOnlyImageIsDownloadedWithoutFlashCommands) {
 
 TEST_F(TargetWriteTest, Lf240xSectionsOf200And201Words) {
     UseCoff("lf.out", Coff({Section("text", 0x0000, 200, 1), Section("const", 0x4000, 201, 2)}, false), kLf240x40);
-    panel.eraseAll = true;   // the LF240xA family ignores both options
+    panel.eraseAll = true;  // the LF240xA family ignores both options
     panel.unlockCsm = true;
     panel.keyFields.fill("0");
     Write();
     ExpectCompleted();
     WordMap expected;
     for (const ImageSection& section : session.image.sections)
-        for (uint32_t i = 0; i < section.wordCount; ++i) expected[section.address + i] = session.image.DataWord(section, i);
+        for (uint32_t i = 0; i < section.wordCount; ++i)
+            expected[section.address + i] = session.image.DataWord(section, i);
     EXPECT_EQ(rig.pod.TargetWordsWritten(), expected);
 }
 

@@ -26,7 +26,9 @@ protected:
             for (uint8_t b : reply) replies.Push(b, now + 1);
         };
     }
-    void AnswerEachWrite(const std::string& reply) { AnswerEachWrite(std::vector<uint8_t>(reply.begin(), reply.end())); }
+    void AnswerEachWrite(const std::string& reply) {
+        AnswerEachWrite(std::vector<uint8_t>(reply.begin(), reply.end()));
+    }
     // The pod stays silent.
     void Silent() {
         peer.script = [](const std::vector<uint8_t>&, uint32_t, ReplyQueue&) {};

@@ -7,8 +7,8 @@ namespace nembra::testing {
 namespace {
 
 struct Row {
-    const char* body;      // what stands between STX and ETX
-    size_t replyBytes;     // 0: none read
+    const char* body;   // what stands between STX and ETX
+    size_t replyBytes;  // 0: none read
     uint32_t timeoutMs;
     std::function<bool(PodLink&)> send;
 };
@@ -17,6 +17,7 @@ const CsmKeyTable kKeys{0x0123, 0x4567, 0x89AB, 0xCDEF, 0x0000, 0xFFFF, 0x00A0, 
 
 std::vector<Row> Table() {
     TagRecord tag{'A', 'B', 'C', 0, 0, 0, 0, 0, 0x07, 0xD7, 3, 2, 14, 5};
+    // clang-format off
     return {
         {"I", 1, 200, [](PodLink& l) { return IdentifyPod(l); }},
         {"?", 6, 200, [](PodLink& l) { uint16_t v = 0; return QueryPodVersion(l, v); }},
@@ -45,6 +46,7 @@ std::vector<Row> Table() {
         {"l0A", 10, 200, [](PodLink& l) { SectionRecordReply r; return ReadSectionRecord(l, 10, r); }},
         {"L01FF0024", 1, 3000, [](PodLink& l) { return VerifySerialFlashPage(l, 0x1FF, 0x24); }},
     };
+    // clang-format on
 }
 
 // Every command writes its frame byte for byte, reads exactly its reply

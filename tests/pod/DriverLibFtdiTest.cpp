@@ -356,7 +356,7 @@ TEST(SysfsListTest, ListsFtdiDevicesWithTheirProductAndAccess) {
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].product, "KVL47Q POD");
     EXPECT_EQ(found[0].productId, 0xA0C8);
-    EXPECT_FALSE(found[0].accessible);  // no device node
+    EXPECT_FALSE(found[0].accessible);           // no device node
     EXPECT_EQ(found[1].product, "KVL47Q POD ");  // the trailing blank is kept
     EXPECT_TRUE(found[1].accessible);
     fs::remove_all(root);
@@ -384,7 +384,8 @@ TEST(SystemDriverTest, SystemLoaderGivesAWorkingDriverOrNone) {
 TEST(LibFtdiVersion, OnlyKnownReleasesAreUsed) {
     EXPECT_EQ(LibFtdiVersionRefusal(1, 5), "");
     EXPECT_EQ(LibFtdiVersionRefusal(1, 4), "");
-    EXPECT_EQ(LibFtdiVersionRefusal(2, 0), "libftdi1 2.0 is not supported: this program needs libftdi1 1.4 or a later 1.x");
+    EXPECT_EQ(LibFtdiVersionRefusal(2, 0),
+              "libftdi1 2.0 is not supported: this program needs libftdi1 1.4 or a later 1.x");
     EXPECT_NE(LibFtdiVersionRefusal(0, 20), "");
 }
 

@@ -51,13 +51,13 @@ TEST_F(SimDeviceTest, ListsCountAndDescriptionsInOrder) {
     EXPECT_EQ(count, 2u);
     char text[64];
     std::memset(text, 'z', sizeof text);
-    ASSERT_EQ(device.FT_ListDevices(reinterpret_cast<void*>(uintptr_t{1}), text,
-                                    FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION),
-              FT_OK);
+    ASSERT_EQ(
+        device.FT_ListDevices(reinterpret_cast<void*>(uintptr_t{1}), text, FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION),
+        FT_OK);
     EXPECT_EQ(std::strlen(text), 63u);  // cut to fit, always terminated
-    EXPECT_EQ(device.FT_ListDevices(reinterpret_cast<void*>(uintptr_t{2}), text,
-                                    FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION),
-              FT_DEVICE_NOT_FOUND);
+    EXPECT_EQ(
+        device.FT_ListDevices(reinterpret_cast<void*>(uintptr_t{2}), text, FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION),
+        FT_DEVICE_NOT_FOUND);
 }
 
 TEST_F(SimDeviceTest, ReadWaitsOnTheVirtualClock) {

@@ -15,7 +15,8 @@ namespace {
 // A simulated device list under a backend's name.
 class Named : public DriverDecorator {
 public:
-    Named(std::unique_ptr<FtdiDriver> inner, std::string name) : DriverDecorator(std::move(inner)), name_(std::move(name)) {}
+    Named(std::unique_ptr<FtdiDriver> inner, std::string name)
+        : DriverDecorator(std::move(inner)), name_(std::move(name)) {}
     std::string BackendName() const override { return name_; }
 
 private:
@@ -187,7 +188,8 @@ TEST_F(FallbackTest, AutoUsesWhatLoads) {
     ASSERT_NE(onlyLibFtdi->Load(), nullptr);
     EXPECT_EQ(onlyLibFtdi->LoadFailure(), "");  // a missing libftd2xx is no failure
 
-    auto onlyD2xx = MakeDriverLoader(DriverChoice::Auto, FakeLoads(log, &d2xx, nullptr, "libftdi1.so.2 is not installed"));
+    auto onlyD2xx =
+        MakeDriverLoader(DriverChoice::Auto, FakeLoads(log, &d2xx, nullptr, "libftdi1.so.2 is not installed"));
     auto driver = onlyD2xx->Load();
     ASSERT_NE(driver, nullptr);
     EXPECT_EQ(driver->BackendName(), "libftd2xx");

@@ -60,8 +60,7 @@ TEST_F(LinkTest, TraceOfAConnectAndClose) {
     device.AddDevice("KVL47Q POD", &peer);
     Connect();
     ASSERT_TRUE(link.ClosePod());
-    EXPECT_EQ(out.str(),
-              "# driver simulated\n# open \"KVL47Q POD\"\n# purge\n> <STX>I<ETX>\n< !\n# purge\n# close\n");
+    EXPECT_EQ(out.str(), "# driver simulated\n# open \"KVL47Q POD\"\n# purge\n> <STX>I<ETX>\n< !\n# purge\n# close\n");
 }
 
 }  // namespace

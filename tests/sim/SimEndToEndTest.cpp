@@ -78,7 +78,6 @@ TEST_F(SimEndToEndTest, PodWriteThenVerifyInAnotherPod) {
     EXPECT_EQ(std::string(record.bytes.begin() + 1, record.bytes.begin() + 8), "EXAMPLE");
 }
 
-
 // TI's hex converter output of a program programs the same flash as the
 // linker's .out it was made from.
 class SimHexRoundTrip : public SimEndToEndTest, public ::testing::WithParamInterface<const char*> {
@@ -92,7 +91,8 @@ protected:
             << status.lastText();
         ExpectNoProtocolErrors();
         std::vector<uint16_t> flash;
-        for (uint32_t address = 0x3D8000; address <= 0x3F7FFF; ++address) flash.push_back(pod().TargetFlashWord(address));
+        for (uint32_t address = 0x3D8000; address <= 0x3F7FFF; ++address)
+            flash.push_back(pod().TargetFlashWord(address));
         return flash;
     }
 };

@@ -95,9 +95,11 @@ TEST_F(SimStoreTest, DifferentDataFailsOnlyItsPage) {
 
 TEST_F(SimStoreTest, CorruptOrForeignStoreFileIsAnEmptyPod) {
     StoreProgram(0x1000);
-    for (const std::string& content :
-         {std::string("nembra-sim-pod-store 1\ndevice 5\npage 12\n"), std::string("\x7F" "ELF\x01\x02", 6),
-          std::string("nembra-sim-pod-store 1\ndevice 9\nend\n"), std::string()}) {
+    for (const std::string& content : {std::string("nembra-sim-pod-store 1\ndevice 5\npage 12\n"),
+                                       std::string("\x7F"
+                                                   "ELF\x01\x02",
+                                                   6),
+                                       std::string("nembra-sim-pod-store 1\ndevice 9\nend\n"), std::string()}) {
         std::ofstream(folder.File("pod.store"), std::ios::binary | std::ios::trunc) << content;
         Reopen();
         PodFileRecord record;

@@ -84,8 +84,9 @@ TEST_F(SimRunTimeTest, FullF2812TargetWriteTakesWireWorkAndTurnarounds) {
     EXPECT_EQ(pod().TargetFlashWord(kFlashStart + 1), image.DataWord(section, 1));
 
     const uint32_t blocks = (section.wordCount + 39) / 40;
-    const double workMs = timing.bootMs + timing.algorithmDownloadMs + timing.flashInitMs + 10.0 * timing.sectorEraseMs +
-                          static_cast<double>(blocks) * timing.blockProgramMs + timing.resetMs;
+    const double workMs = timing.bootMs + timing.algorithmDownloadMs + timing.flashInitMs +
+                          10.0 * timing.sectorEraseMs + static_cast<double>(blocks) * timing.blockProgramMs +
+                          timing.resetMs;
     ExpectWithinOnePercent(ms, ExpectedMs(workMs));
     RecordProperty("simulated_ms", static_cast<int>(ms));
 }
@@ -109,7 +110,8 @@ TEST_F(SimTimedTest, BootAndAlgorithmTakeTheirTime) {
 TEST_F(SimTimedTest, FullF2812WriteTakesSecondsNotMilliseconds) {
     const uint32_t ms = Elapsed([&] {
         ReadyF281x(5);
-        for (int sector = 0; sector < 10; ++sector) ASSERT_TRUE(EraseSectors(l(), static_cast<uint16_t>(1u << sector), 20000));
+        for (int sector = 0; sector < 10; ++sector)
+            ASSERT_TRUE(EraseSectors(l(), static_cast<uint16_t>(1u << sector), 20000));
         const std::vector<uint16_t> block(40, 0x1234);
         for (uint32_t address = 0x3E8000; address < 0x3E8000 + 50000; address += 40)
             ASSERT_TRUE(ProgramWords(address, block));

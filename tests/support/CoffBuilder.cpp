@@ -98,8 +98,8 @@ std::vector<uint8_t> BuildCoff(const CoffFilePlan& coff) {
     WriteFileHeader(out, coff, symbolTable);
     for (size_t i = 0; i < coff.sections.size(); ++i) {
         const auto& section = coff.sections[i];
-        WriteSectionHeader(out, headersStart + i * SectionHeaderBytes(coff.format), coff.format, section,
-                           rawOffsets[i], nameOffsets[i]);
+        WriteSectionHeader(out, headersStart + i * SectionHeaderBytes(coff.format), coff.format, section, rawOffsets[i],
+                           nameOffsets[i]);
         if (!section.withRawData) continue;
         for (size_t w = 0; w < section.words.size(); ++w) Put16(out, rawOffsets[i] + 2 * w, section.words[w]);
     }

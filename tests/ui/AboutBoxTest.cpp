@@ -1,5 +1,5 @@
-#include <QLabel>
 #include <gtest/gtest.h>
+#include <QLabel>
 
 #include "ui/AboutDlg.h"
 

@@ -13,8 +13,8 @@ namespace {
 
 TEST(ButtonLayout, ImageLeftOfTheCaptionBothCentredVertically) {
     const ButtonLayout layout = ComputeButtonLayout({100, 40}, {16, 16}, {50, 12}, false);
-    EXPECT_EQ(layout.image, QRect(5, 12, 16, 16));   // (40 - 26) / 2 + 5
-    EXPECT_EQ(layout.caption, QRect(26, 14, 50, 12)); // (40 - 24) / 2 + 6
+    EXPECT_EQ(layout.image, QRect(5, 12, 16, 16));     // (40 - 26) / 2 + 5
+    EXPECT_EQ(layout.caption, QRect(26, 14, 50, 12));  // (40 - 24) / 2 + 6
 }
 
 TEST(ButtonLayout, PressedMovesBothTwoPixelsRightAndDown) {

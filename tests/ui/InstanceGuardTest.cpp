@@ -75,9 +75,7 @@ TEST(InstanceGuard, AnUnusableLockFileDoesNotStopTheProgram) {
 // Runtime folders that make the throwing filesystem calls throw: one that
 // loops back on itself and one longer than a path may be.
 struct BadRuntimeFolders {
-    BadRuntimeFolders() {
-        std::filesystem::create_symlink(loop, loop);
-    }
+    BadRuntimeFolders() { std::filesystem::create_symlink(loop, loop); }
     TempDir dir;
     const std::string loop = dir.path() + "/loop";
     const std::string inLoop = loop + "/runtime";

@@ -30,9 +30,9 @@ TEST_F(SettingsStoreTest, FirstRunGivesTheDefaults) {
 
 TEST_F(SettingsStoreTest, McuTypeTakesTheLowByteThenAtMostFour) {
     const std::pair<QVariant, int> cases[] = {
-        {QVariant(7u), 4},    {QVariant(256u), 0}, {QVariant(4294967295u), 4}, {QVariant(2u), 2},
-        {QVariant(258u), 2},  {QString("x1"), 4},  {QString("-1"), 4},         {QString("4294967296"), 4},
-        {QStringList{"1", "2"}, 4},
+        {QVariant(7u), 4},  {QVariant(256u), 0},        {QVariant(4294967295u), 4},
+        {QVariant(2u), 2},  {QVariant(258u), 2},        {QString("x1"), 4},
+        {QString("-1"), 4}, {QString("4294967296"), 4}, {QStringList{"1", "2"}, 4},
     };
     for (const auto& [stored, expected] : cases) {
         file.Put("Main Configuration/MCU Type", stored);

@@ -38,9 +38,9 @@ public:
     WaitHold(VirtualClock& clock, QObject& gui, std::string command)
         : clock_(clock), gui_(gui), command_(std::move(command)) {}
 
-    std::function<void()> probe;        // on the GUI thread, during the wait
-    std::function<void(int)> onFrame;   // on the worker, as such frame n goes out
-    uint32_t xWindow = 0;               // the window on the X server, if there is one
+    std::function<void()> probe;       // on the GUI thread, during the wait
+    std::function<void(int)> onFrame;  // on the worker, as such frame n goes out
+    uint32_t xWindow = 0;              // the window on the X server, if there is one
 
     uint32_t NowMs() override { return clock_.NowMs(); }
     void SleepMs(uint32_t ms) override {
@@ -50,9 +50,8 @@ public:
 
     void OnWrite(const uint8_t* bytes, size_t count) override {
         // STX, then the command.
-        if (count < command_.size() + 1 || command_.compare(0, command_.size(),
-                                                            reinterpret_cast<const char*>(bytes + 1),
-                                                            command_.size()) != 0)
+        if (count < command_.size() + 1 ||
+            command_.compare(0, command_.size(), reinterpret_cast<const char*>(bytes + 1), command_.size()) != 0)
             return;
         waiting_ = true;
         waitStart_ = clock_.NowMs();
@@ -72,11 +71,18 @@ private:
     void Hold() {
         held_ = true;
         const auto sent = std::chrono::steady_clock::now();
-        QMetaObject::invokeMethod(&gui_, [this] { Signal(pingAnswered_); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &gui_, [this] { Signal(pingAnswered_); }, Qt::QueuedConnection);
         Await(pingAnswered_, 10s);
         pingDelay_ = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent);
         if (xWindow != 0) xPingDelay_ = PingOverX(xWindow, 5s);
-        QMetaObject::invokeMethod(&gui_, [this] { probe(); Signal(probeEnded_); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &gui_,
+            [this] {
+                probe();
+                Signal(probeEnded_);
+            },
+            Qt::QueuedConnection);
         Await(probeEnded_, 60s);
     }
     void Signal(bool& flag) {
@@ -151,7 +157,8 @@ protected:
         // The window's close button, as the platform delivers it.
         QCoreApplication::postEvent(window->windowHandle(), new QCloseEvent);
         bool delivered = false;
-        QMetaObject::invokeMethod(window.get(), [&delivered] { delivered = true; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            window.get(), [&delivered] { delivered = true; }, Qt::QueuedConnection);
         EXPECT_TRUE(QTest::qWaitFor([&delivered] { return delivered; }, 10000));
     }
 
@@ -175,8 +182,8 @@ protected:
     void Probe(DuringWait& seen, PaintCounter& windowPaints) {
         seen.message = Message();
         seen.buttonsLocked = AllButtons(false);
-        seen.busyCursor = QApplication::overrideCursor() != nullptr &&
-                          QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        seen.busyCursor =
+            QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         // What another window uncovered is drawn again.
         const int before = windowPaints.count();
         window->update();

@@ -84,7 +84,8 @@ TEST_F(WindowHandlers, ClosingWithAnLf240xAEntryStoresItsDefaults) {
     EXPECT_EQ(settings.Get("Main Configuration/MCU Type").toString(), "1");
     EXPECT_EQ(settings.Get("Main Configuration/EraseAll Mode").toString(), "0");
     EXPECT_EQ(settings.Get("Main Configuration/CSM Use Option").toString(), "0");
-    for (int n = 0; n < 8; ++n) EXPECT_EQ(settings.Get(QString("Main Configuration/PW KEY%1").arg(n)).toString(), "65535");
+    for (int n = 0; n < 8; ++n)
+        EXPECT_EQ(settings.Get(QString("Main Configuration/PW KEY%1").arg(n)).toString(), "65535");
 }
 
 TEST_F(WindowHandlers, ClosingStoresTheF281xKeysAsNumbers) {
@@ -106,7 +107,8 @@ TEST_F(WindowHandlers, AnAllZeroPasswordIsStoredAsNoPassword) {
     for (QLineEdit* key : c().keyFields) key->setText("0000");
     Close();
     EXPECT_EQ(settings.Get("Main Configuration/CSM Use Option").toString(), "1");
-    for (int n = 0; n < 8; ++n) EXPECT_EQ(settings.Get(QString("Main Configuration/PW KEY%1").arg(n)).toString(), "65535");
+    for (int n = 0; n < 8; ++n)
+        EXPECT_EQ(settings.Get(QString("Main Configuration/PW KEY%1").arg(n)).toString(), "65535");
 }
 
 TEST_F(WindowHandlers, EnterInAFieldEndsTheRunAsExitDoes) {

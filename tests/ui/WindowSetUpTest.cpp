@@ -38,8 +38,12 @@ TEST_F(WindowSetUp, FirstRunShowsTheDefaults) {
 TEST_F(WindowSetUp, ControlsCarryTheirNumbersAndTextsInTabOrder) {
     Open();
     const std::pair<int, const char*> buttons[] = {
-        {IDC_TARGET_WRITE, "Target Write"}, {IDC_TARGET_RESET, "Target Reset"}, {IDC_LOAD, "Load"},
-        {IDC_POD_WRITE, "POD Write"},       {IDC_POD_VERIFY, "POD Verify"},     {IDC_POD_INFO, "POD Info"},
+        {IDC_TARGET_WRITE, "Target Write"},
+        {IDC_TARGET_RESET, "Target Reset"},
+        {IDC_LOAD, "Load"},
+        {IDC_POD_WRITE, "POD Write"},
+        {IDC_POD_VERIFY, "POD Verify"},
+        {IDC_POD_INFO, "POD Info"},
         {IDC_EXIT, "Exit"},
     };
     QWidget* previous = nullptr;

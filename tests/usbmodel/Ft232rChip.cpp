@@ -36,7 +36,10 @@ uint32_t DecodeBaud(uint16_t value, uint16_t index) {
 
 Ft232rChip::Ft232rChip(VirtualClock& clock, uint16_t id, std::string productText, std::string serialText,
                        SimPodOptions podOptions)
-    : productId(id), product(std::move(productText)), serial(std::move(serialText)), pod(std::move(podOptions)),
+    : productId(id),
+      product(std::move(productText)),
+      serial(std::move(serialText)),
+      pod(std::move(podOptions)),
       clock_(clock) {}
 
 void Ft232rChip::Push(uint8_t byte, uint32_t availableAtMs) {
@@ -61,12 +64,8 @@ int Ft232rChip::Vendor(uint8_t request, uint16_t value, uint16_t index) {
             // waits for the line, which the model has already sent.
             if (value == SIO_RESET_SIO || value == SIO_TCIFLUSH) toHost_.clear();
             return 0;
-        case SIO_SET_BAUDRATE_REQUEST:
-            baud_ = DecodeBaud(value, index);
-            return 0;
-        case SIO_SET_DATA_REQUEST:
-            lineProperty_ = value;
-            return 0;
+        case SIO_SET_BAUDRATE_REQUEST: baud_ = DecodeBaud(value, index); return 0;
+        case SIO_SET_DATA_REQUEST: lineProperty_ = value; return 0;
         case SIO_SET_LATENCY_TIMER_REQUEST:
             if (value < 1 || value > 255) return LIBUSB_ERROR_PIPE;
             latencyMs_ = static_cast<uint8_t>(value);
@@ -74,10 +73,8 @@ int Ft232rChip::Vendor(uint8_t request, uint16_t value, uint16_t index) {
         case SIO_SET_FLOW_CTRL_REQUEST:
         case SIO_SET_MODEM_CTRL_REQUEST:
         case SIO_SET_EVENT_CHAR_REQUEST:
-        case SIO_SET_ERROR_CHAR_REQUEST:
-            return 0;
-        default:
-            return LIBUSB_ERROR_PIPE;  // the chip stalls what it does not know
+        case SIO_SET_ERROR_CHAR_REQUEST: return 0;
+        default: return LIBUSB_ERROR_PIPE;  // the chip stalls what it does not know
     }
 }
 

@@ -20,8 +20,7 @@ public:
                SimPodOptions podOptions = {});
 
     // libusb results: >= 0 bytes moved, or a LIBUSB_ERROR_* code.
-    int Control(uint8_t requestType, uint8_t request, uint16_t value, uint16_t index, uint8_t* data,
-                uint16_t length);
+    int Control(uint8_t requestType, uint8_t request, uint16_t value, uint16_t index, uint8_t* data, uint16_t length);
     int BulkOut(const uint8_t* data, int length, int* transferred);
     int BulkIn(uint8_t* data, int length, int* transferred, unsigned timeoutMs);
     // One look at the IN endpoint for a transfer under way (`transferred`

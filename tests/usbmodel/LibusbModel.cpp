@@ -73,12 +73,28 @@ Bus& TheBus() {
     return bus;
 }
 
+// A 64-byte bulk endpoint.
+libusb_endpoint_descriptor BulkEndpoint(uint8_t address) {
+    libusb_endpoint_descriptor endpoint{};
+    endpoint.bLength = LIBUSB_DT_ENDPOINT_SIZE;
+    endpoint.bDescriptorType = LIBUSB_DT_ENDPOINT;
+    endpoint.bEndpointAddress = address;
+    endpoint.bmAttributes = LIBUSB_TRANSFER_TYPE_BULK;
+    endpoint.wMaxPacketSize = 64;
+    return endpoint;
+}
+
 libusb_config_descriptor* MakeConfig() {
-    auto* endpoints = new libusb_endpoint_descriptor[2]{};
-    endpoints[0] = {LIBUSB_DT_ENDPOINT_SIZE, LIBUSB_DT_ENDPOINT, 0x81, LIBUSB_TRANSFER_TYPE_BULK, 64, 0, 0, 0, nullptr, 0};
-    endpoints[1] = {LIBUSB_DT_ENDPOINT_SIZE, LIBUSB_DT_ENDPOINT, 0x02, LIBUSB_TRANSFER_TYPE_BULK, 64, 0, 0, 0, nullptr, 0};
+    auto* endpoints = new libusb_endpoint_descriptor[2]{BulkEndpoint(0x81), BulkEndpoint(0x02)};
     auto* alt = new libusb_interface_descriptor{};
-    *alt = {LIBUSB_DT_INTERFACE_SIZE, LIBUSB_DT_INTERFACE, 0, 0, 2, 0xFF, 0xFF, 0xFF, kProductString, endpoints, nullptr, 0};
+    alt->bLength = LIBUSB_DT_INTERFACE_SIZE;
+    alt->bDescriptorType = LIBUSB_DT_INTERFACE;
+    alt->bNumEndpoints = 2;
+    alt->bInterfaceClass = 0xFF;
+    alt->bInterfaceSubClass = 0xFF;
+    alt->bInterfaceProtocol = 0xFF;
+    alt->iInterface = kProductString;
+    alt->endpoint = endpoints;
     auto* interface = new libusb_interface{alt, 1};
     auto* config = new libusb_config_descriptor{};
     *config = {LIBUSB_DT_CONFIG_SIZE, LIBUSB_DT_CONFIG, 32, 1, 1, 0, 0xA0, 45, interface, nullptr, 0};
@@ -134,10 +150,12 @@ uint8_t libusb_get_device_address(libusb_device* dev) {
 }
 
 int libusb_get_device_descriptor(libusb_device* dev, libusb_device_descriptor* desc) {
+    // clang-format off
     *desc = {LIBUSB_DT_DEVICE_SIZE, LIBUSB_DT_DEVICE, 0x0200, 0, 0, 0, 8,
              nembra::usbmodel::kFtdiVendor, dev->chip->productId, 0x0600,
              nembra::usbmodel::kManufacturerString, nembra::usbmodel::kProductString,
              nembra::usbmodel::kSerialString, 1};
+    // clang-format on
     return LIBUSB_SUCCESS;
 }
 
@@ -175,10 +193,14 @@ int libusb_get_string_descriptor_ascii(libusb_device_handle* handle, uint8_t ind
     auto* chip = handle->device->chip;
     if (chip->Gone()) return LIBUSB_ERROR_NO_DEVICE;
     std::string text;
-    if (index == nembra::usbmodel::kManufacturerString) text = "FTDI";
-    else if (index == nembra::usbmodel::kProductString) text = chip->product;
-    else if (index == nembra::usbmodel::kSerialString) text = chip->serial;
-    else return LIBUSB_ERROR_INVALID_PARAM;
+    if (index == nembra::usbmodel::kManufacturerString)
+        text = "FTDI";
+    else if (index == nembra::usbmodel::kProductString)
+        text = chip->product;
+    else if (index == nembra::usbmodel::kSerialString)
+        text = chip->serial;
+    else
+        return LIBUSB_ERROR_INVALID_PARAM;
     if (length <= 0) return LIBUSB_ERROR_INVALID_PARAM;
     const int n = std::min(static_cast<int>(text.size()), length - 1);
     std::copy(text.begin(), text.begin() + n, data);

@@ -77,8 +77,7 @@ void CLabeledProgressCtrl::paintEvent(QPaintEvent*) {
     DrawLabel(painter, rest, textOnBackColor_, label);
 }
 
-void CLabeledProgressCtrl::DrawLabel(QPainter& painter, const QRect& clip, const QColor& color,
-                                     const QString& label) {
+void CLabeledProgressCtrl::DrawLabel(QPainter& painter, const QRect& clip, const QColor& color, const QString& label) {
     if (clip.isEmpty()) return;
     painter.save();
     painter.setClipRect(clip);

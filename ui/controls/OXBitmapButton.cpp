@@ -33,8 +33,8 @@ bool COXBitmapButton::LoadButtonBitmap(const QString& path, bool sizeToContent, 
 void COXBitmapButton::BuildDisabledImage() {
     if (masked_.isNull()) return;
     const QPalette& pal = palette();
-    disabled_ = EmbossedImage(masked_, pal.color(QPalette::Button), pal.color(QPalette::Light),
-                              pal.color(QPalette::Dark));
+    disabled_ =
+        EmbossedImage(masked_, pal.color(QPalette::Button), pal.color(QPalette::Light), pal.color(QPalette::Dark));
 }
 
 QString COXBitmapButton::Caption() const {
@@ -79,7 +79,8 @@ void COXBitmapButton::paintEvent(QPaintEvent*) {
         DrawCaption(painter, middle, disabled);
     } else {
         if (!layout.image.isNull())
-            painter.drawPixmap(layout.image.topLeft(), disabled ? disabled_ : normal_, QRect(QPoint(0, 0), layout.image.size()));
+            painter.drawPixmap(layout.image.topLeft(), disabled ? disabled_ : normal_,
+                               QRect(QPoint(0, 0), layout.image.size()));
         if (!layout.caption.isNull()) DrawCaption(painter, layout.caption, disabled);
     }
     if (focused) DrawFocus(painter, pressed);
