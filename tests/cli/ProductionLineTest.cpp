@@ -313,7 +313,7 @@ TEST_F(ProductionLine, VerifyAfterWriteShowsAStoreThePodDidNotKeep) {
 }
 
 struct FaultCase {
-    const char* spec;
+    const char* fault;
     const char* message;
     int exitCode;
 };
@@ -323,7 +323,7 @@ class SimFaults : public ProductionLine, public ::testing::WithParamInterface<Fa
 // Every fault kind, as docs/cli.md shows it.
 TEST_P(SimFaults, EachKindGivesItsDocumentedLine) {
     const FaultCase& c = GetParam();
-    const CliRun run = Run({"--sim-fault", c.spec, "write", files.f2812}, 1);
+    const CliRun run = Run({"--sim-fault", c.fault, "write", files.f2812}, 1);
     EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
     EXPECT_THAT(run.exitCode == 0 ? run.out : run.err, MatchesRegex(c.message));
 }
@@ -338,7 +338,7 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, SimFaults,
                                            FaultCase{"unplug:I:1", "Fail to initialize KVL47Q POD\n", 1}),
                          [](const ::testing::TestParamInfo<FaultCase>& info) {
                              std::string name;
-                             for (const char* c = info.param.spec; *c != '\0'; ++c)
+                             for (const char* c = info.param.fault; *c != '\0'; ++c)
                                  name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
                              return name;
                          });
@@ -353,10 +353,10 @@ TEST_F(ProductionLine, ASlowReplyAddsItsDelayToTheModeledTime) {
 }
 
 TEST_F(ProductionLine, MalformedFaultsAreUsageErrors) {
-    for (const char* spec : {"melt:W", "lost", "lost:WW", "lost:W:0", "stray:W:1:50", "lost:W@", "slow:W:1:x"}) {
-        const CliRun run = Run({"--sim-fault", spec, "info"}, 1);
-        EXPECT_EQ(run.exitCode, 2) << spec;
-        EXPECT_THAT(run.err, HasSubstr("--sim-fault \"" + std::string(spec) + "\"")) << spec;
+    for (const char* fault : {"melt:W", "lost", "lost:WW", "lost:W:0", "stray:W:1:50", "lost:W@", "slow:W:1:x"}) {
+        const CliRun run = Run({"--sim-fault", fault, "info"}, 1);
+        EXPECT_EQ(run.exitCode, 2) << fault;
+        EXPECT_THAT(run.err, HasSubstr("--sim-fault \"" + std::string(fault) + "\"")) << fault;
     }
     const CliRun run = Run({"--sim-fault", "lost:W:1@SIM00009", "info"}, 2);
     EXPECT_EQ(run.exitCode, 2);
