@@ -2,43 +2,29 @@
 // for libftd2xx that fails as FTDI's library does while ftdi_sio holds the pod.
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "ops/Operations.h"
 #include "pod/DriverLoader.h"
 #include "pod/SysfsOpenCause.h"
 #include "sim/SimDevice.h"
 #include "sim/SimDriverLoader.h"
-#include "tests/libftdi/ModelLibraries.h"
+#include "tests/libftdi/ModelPodFixture.h"
 #include "tests/ops/FlashCheck.h"
 #include "tests/support/CoffBuilder.h"
-#include "tests/support/FakePanel.h"
-#include "tests/support/RecordingStatus.h"
 
 namespace nembra::testing {
 namespace {
 
 constexpr const char* kModelSerial = "KV100000";  // the model's first chip
 
-class FallbackOnModelTest : public ::testing::Test {
+class FallbackOnModelTest : public ModelPodFixture {
 protected:
     void SetUp() override {
-        model = libraries_.model();
-        if (model == nullptr) GTEST_SKIP() << libraries_.skipReason();
-        model->Reset();
-        pod = model->AddChip(0x6001, kPodDescription);
+        ModelPodFixture::SetUp();
+        if (IsSkipped()) return;
         model->Conditions(pod).kernelDriverBound = true;
         // libftd2xx lists the pod while ftdi_sio holds it, and cannot open it.
         d2xxBus.AddDevice(kPodDescription, nullptr, kModelSerial);
         d2xxBus.SetOpenRefused(0, OpenFailureCause::Other);
-        opsClock.emplace(model->Clock());
-    }
-    void TearDown() override {
-        session.reset();
-        loader.reset();
-        if (model != nullptr) {
-            EXPECT_EQ(model->OpenHandles(), 0);
-        }
     }
 
     // The kernel's view of the modelled chip, as sysfs would show it.
@@ -60,10 +46,9 @@ protected:
         return loads;
     }
     OperationContext Start(DriverChoice choice) {
-        loader = MakeDriverLoader(choice, Loads());
-        session.emplace(*loader, model->Clock());
+        StartSession(MakeDriverLoader(choice, Loads()));
         EXPECT_TRUE(session->link.LoadDriverLibrary());
-        return OperationContext{*session, panel, status, *opsClock};
+        return Ctx();
     }
     void UseF2812Program() {
         CoffFilePlan coff;
@@ -77,18 +62,9 @@ protected:
         panel.selectedDevice = 4;
     }
 
-    ModelLibraries libraries_;
-    usbmodel::UsbModelControl* model = nullptr;
-    int pod = 0;
     VirtualClock d2xxClock{0};
     SimDevice d2xxBus{d2xxClock};
     SimDriverLoader d2xxLoader{d2xxBus};
-    std::unique_ptr<DriverLoader> loader;
-    std::optional<LinkOpsClock> opsClock;
-    std::optional<Session> session;
-    FakePanel panel;
-    RecordingStatus status;
-    TempDir dir;
 };
 
 TEST_F(FallbackOnModelTest, AutoWritesThroughLibFtdi1WhenFtdiSioHoldsThePod) {

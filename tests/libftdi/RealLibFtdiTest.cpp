@@ -2,17 +2,14 @@
 // modelled FT232R pod that stands in for libusb-1.0.so.0 beneath it.
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <tuple>
 
 #include "ops/Operations.h"
 #include "pod/DriverLoader.h"
 #include "pod/PodLink.h"
-#include "tests/libftdi/ModelLibraries.h"
+#include "tests/libftdi/ModelPodFixture.h"
 #include "tests/ops/FlashCheck.h"
 #include "tests/support/CoffBuilder.h"
-#include "tests/support/FakePanel.h"
-#include "tests/support/RecordingStatus.h"
 #include "tests/usbmodel/ModelDriverLoader.h"
 #include "tests/usbmodel/UsbModelControl.h"
 
@@ -23,30 +20,16 @@ constexpr int kF2812 = 4;
 
 using usbmodel::ModelDriverLoader;
 
-class RealLibFtdiTest : public ::testing::Test {
+class RealLibFtdiTest : public ModelPodFixture {
 protected:
     void SetUp() override {
-        model = libraries_.model();
-        if (model == nullptr) GTEST_SKIP() << libraries_.skipReason();
-        model->Reset();
-        pod = model->AddChip(0x6001, kPodDescription);
-        loader.emplace(model->Clock());
-        opsClock.emplace(model->Clock());
-        session.emplace(*loader, model->Clock());
+        ModelPodFixture::SetUp();
+        if (IsSkipped()) return;
+        StartSession(std::make_unique<ModelDriverLoader>(model->Clock()));
         session->link.LoadDriverLibrary();
         ASSERT_NE(session->link.driverLibrary(), nullptr);
         EXPECT_EQ(session->link.driverLibrary()->BackendName(), "libftdi1");
     }
-    void TearDown() override {
-        session.reset();
-        if (model != nullptr) {
-            EXPECT_EQ(model->OpenHandles(), 0);
-            EXPECT_EQ(model->TransfersInFlight(), 0);
-            for (const auto& misuse : model->TransferMisuses()) ADD_FAILURE() << misuse;
-        }
-    }
-
-    OperationContext Ctx() { return OperationContext{*session, panel, status, *opsClock}; }
 
     void UseF2812Program() {
         CoffFilePlan coff;
@@ -87,16 +70,6 @@ protected:
     void ExpectNoProtocolErrors() {
         for (const auto& error : model->Pod(pod).protocolErrors()) ADD_FAILURE() << "pod refused: " << error;
     }
-
-    ModelLibraries libraries_;
-    usbmodel::UsbModelControl* model = nullptr;
-    int pod = 0;
-    std::optional<ModelDriverLoader> loader;
-    std::optional<LinkOpsClock> opsClock;
-    std::optional<Session> session;
-    FakePanel panel;
-    RecordingStatus status;
-    TempDir dir;
 };
 
 TEST_F(RealLibFtdiTest, TargetWriteLeavesTheImageInFlash) {
