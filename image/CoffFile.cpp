@@ -46,17 +46,4 @@ CoffFile::Read CoffFile::ReadAt(uint64_t offset, void* buffer, size_t count) {
     return Read::Ok;
 }
 
-CoffFile::Read CoffFile::ReadStringAt(uint64_t offset, std::string& text) {
-    text.clear();
-    if (offset >= size_) return Read::PastEnd;
-    if (!SeekTo(offset)) return Read::Refused;
-    for (uint64_t at = offset; at < size_; ++at) {
-        const int c = std::fgetc(file_);
-        if (c == EOF) return std::feof(file_) ? Read::PastEnd : Read::Refused;
-        if (c == 0) return Read::Ok;
-        text.push_back(static_cast<char>(c));
-    }
-    return Read::PastEnd;
-}
-
 }  // namespace nembra

@@ -22,8 +22,6 @@ public:
 
     // Exactly count bytes from offset, or nothing.
     Read ReadAt(uint64_t offset, void* buffer, size_t count);
-    // The NUL-terminated string at offset; PastEnd when no NUL precedes the end.
-    Read ReadStringAt(uint64_t offset, std::string& text);
 
 private:
     bool SeekTo(uint64_t offset);
