@@ -1,6 +1,6 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 namespace nembra {
@@ -24,9 +24,7 @@ public:
     Read ReadAt(uint64_t offset, void* buffer, size_t count);
 
 private:
-    bool SeekTo(uint64_t offset);
-
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;
     uint64_t size_ = 0;
 };
 
