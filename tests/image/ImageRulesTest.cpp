@@ -8,7 +8,7 @@
 #include "image/ImageRules.h"
 #include "image/LoadCoffFile.h"
 #include "tests/image/ImageTestSupport.h"
-#include "tests/support/RecordingStatus.h"
+#include "tests/image/LoadTestSupport.h"
 
 namespace nembra::testing {
 namespace {
@@ -42,11 +42,7 @@ struct RuleLoad : ::testing::Test {
         ASSERT_TRUE(LoadCoff({Words("good", 0x0040, 8)}, selected)) << status.lastText();
     }
     void ExpectRefused(const std::string& message) {
-        EXPECT_EQ(status.lastText(), message);
-        EXPECT_TRUE(status.lastIsError());
-        EXPECT_FALSE(image.imageLoaded);
-        EXPECT_TRUE(image.sections.empty());
-        EXPECT_EQ(image.totalBytes, 0u);
+        ExpectLoadRefused(status, image, message);
         EXPECT_FALSE(image.flashSummary.hasFlashSection);
     }
 };
