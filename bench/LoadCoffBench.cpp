@@ -4,12 +4,14 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "image/CoffReader.h"
+#include "image/ImageRules.h"
 
 namespace {
 
@@ -67,6 +69,61 @@ void BM_LoadCoff(benchmark::State& state) {
     ::unlink(path.c_str());
 }
 BENCHMARK(BM_LoadCoff)->Arg(1)->Arg(64)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+// A crafted 9 MiB file: 65,535 one-word sections at one address, each named
+// by the same string-table offset, whose string runs on for 6 MiB. Read a
+// byte at a time per section, it took most of an hour; it must cost about one
+// pass over the file, and the overlap rule must refuse it at once.
+std::vector<uint8_t> CraftedCoff() {
+    constexpr uint32_t kSections = 0xFFFF;
+    constexpr size_t kNameBytes = 6u << 20;
+    const size_t table = 22 + 48 * size_t{kSections};
+    std::vector<uint8_t> out(table + 4 + kNameBytes + 1, 'n');
+    std::fill(out.begin(), out.begin() + static_cast<long>(table), 0);
+    Put(out, 0, 0x00C2, 2);
+    Put(out, 2, kSections, 2);
+    Put(out, 8, static_cast<uint32_t>(table), 4);
+    Put(out, 20, 0x009D, 2);
+    for (uint32_t i = 0; i < kSections; ++i) {
+        const size_t at = 22 + 48 * size_t{i};
+        Put(out, at + 4, 4, 4);  // the name: string-table offset 4
+        Put(out, at + 12, 0x8000, 4);
+        Put(out, at + 16, 1, 4);
+        Put(out, at + 20, static_cast<uint32_t>(table + 4), 4);
+    }
+    Put(out, table, static_cast<uint32_t>(4 + kNameBytes + 1), 4);
+    out.back() = 0;
+    return out;
+}
+
+void BM_CraftedNamesAndOverlaps(benchmark::State& state) {
+    const std::string path = WriteTemp(CraftedCoff());
+    nembra::ProgramImage image;
+    for (auto _ : state) {
+        if (nembra::ReadCoffFile(path, 4, image) != nembra::CoffResult::Ok) {
+            state.SkipWithError("the crafted file did not read");
+            break;
+        }
+        const nembra::RuleBreak broken = nembra::CheckImageRules(image.sections, 4);
+        if (broken.rule != nembra::ImageRule::Overlap) {
+            state.SkipWithError("the overlap was not found");
+            break;
+        }
+    }
+    ::unlink(path.c_str());
+}
+BENCHMARK(BM_CraftedNamesAndOverlaps)->Unit(benchmark::kMillisecond);
+
+// The rules over 65,535 sections that all pass: every section is looked at.
+void BM_ImageRulesManySections(benchmark::State& state) {
+    std::vector<nembra::ImageSection> sections(0xFFFF);
+    for (size_t i = 0; i < sections.size(); ++i) {
+        sections[i].address = 0x80000 + static_cast<uint32_t>(sections.size() - i) * 8;
+        sections[i].wordCount = 8;
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(nembra::CheckImageRules(sections, 4).rule);
+}
+BENCHMARK(BM_ImageRulesManySections)->Unit(benchmark::kMillisecond);
 
 void BM_ClearImage(benchmark::State& state) {
     nembra::ProgramImage image;

@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the COFF reader as a file and checks what a
 // successful read promises: every kept section lies inside the store, back to
-// back, and the flash totals add up.
+// back, and the flash totals add up; and what the image rules promise: an
+// image they pass lies in the device's memory, and a refusal is one line.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "image/CoffReader.h"
+#include "image/ImageRules.h"
 
 namespace {
 
@@ -46,6 +48,19 @@ void CheckImage(const nembra::ProgramImage& image, nembra::DeviceType type) {
     if (sum.flashSectionCount + sum.nonFlashSectionCount != image.sectionCount()) std::abort();
 }
 
+// No device has memory at or above 0x400000 words; the LF240xA has 16 bits.
+void CheckRules(const nembra::ProgramImage& image, nembra::DeviceType type) {
+    const nembra::RuleBreak broken = nembra::CheckImageRules(image.sections, type);
+    if (broken.rule != nembra::ImageRule::None) {
+        const std::string message = nembra::RuleBreakMessage(broken, image.sections, type);
+        if (message.empty() || message.find('\n') != std::string::npos) std::abort();
+        return;
+    }
+    const uint64_t top = nembra::IsF281x(type) ? 0x400000 : 0x10000;
+    for (const auto& section : image.sections)
+        if (uint64_t{section.address} + section.wordCount > top) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -55,6 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (nembra::ReadCoffFile(ScratchFile(), type, image) != nembra::CoffResult::Ok) continue;
         nembra::ComputeFlashSummary(image, type);
         CheckImage(image, type);
+        CheckRules(image, type);
     }
     return 0;
 }

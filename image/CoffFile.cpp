@@ -4,12 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <limits>
 
 namespace nembra {
 
 CoffFile::~CoffFile() {
-    if (file_) std::fclose(file_);
+    if (fd_ >= 0) ::close(fd_);
 }
 
 bool CoffFile::Open(const std::string& path) {
@@ -21,42 +22,27 @@ bool CoffFile::Open(const std::string& path) {
         ::close(fd);
         return false;
     }
-    file_ = ::fdopen(fd, "rb");
-    if (!file_) {
-        ::close(fd);
-        return false;
-    }
+    fd_ = fd;
     size_ = static_cast<uint64_t>(info.st_size);
     return true;
 }
 
-bool CoffFile::SeekTo(uint64_t offset) {
-    if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) return false;
-    return ::fseeko(file_, static_cast<off_t>(offset), SEEK_SET) == 0;
-}
-
+// Positioned reads without a stream buffer: a file of many small sections
+// costs one call per read, not a seek and a buffer refill.
 CoffFile::Read CoffFile::ReadAt(uint64_t offset, void* buffer, size_t count) {
     if (offset > size_ || count > size_ - offset) return Read::PastEnd;
-    if (count == 0) return Read::Ok;
-    if (!SeekTo(offset)) return Read::Refused;
-    if (std::fread(buffer, 1, count, file_) != count) {
-        // The file shrank under us, or the system refused the read.
-        return std::feof(file_) ? Read::PastEnd : Read::Refused;
+    if (offset + count > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) return Read::Refused;
+    auto* at = static_cast<char*>(buffer);
+    while (count > 0) {
+        const ssize_t got = ::pread(fd_, at, count, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return Read::Refused;
+        if (got == 0) return Read::PastEnd;  // the file shrank under us
+        at += got;
+        offset += static_cast<uint64_t>(got);
+        count -= static_cast<size_t>(got);
     }
     return Read::Ok;
-}
-
-CoffFile::Read CoffFile::ReadStringAt(uint64_t offset, std::string& text) {
-    text.clear();
-    if (offset >= size_) return Read::PastEnd;
-    if (!SeekTo(offset)) return Read::Refused;
-    for (uint64_t at = offset; at < size_; ++at) {
-        const int c = std::fgetc(file_);
-        if (c == EOF) return std::feof(file_) ? Read::PastEnd : Read::Refused;
-        if (c == 0) return Read::Ok;
-        text.push_back(static_cast<char>(c));
-    }
-    return Read::PastEnd;
 }
 
 }  // namespace nembra

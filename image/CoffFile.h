@@ -1,6 +1,6 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 namespace nembra {
@@ -22,13 +22,9 @@ public:
 
     // Exactly count bytes from offset, or nothing.
     Read ReadAt(uint64_t offset, void* buffer, size_t count);
-    // The NUL-terminated string at offset; PastEnd when no NUL precedes the end.
-    Read ReadStringAt(uint64_t offset, std::string& text);
 
 private:
-    bool SeekTo(uint64_t offset);
-
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;
     uint64_t size_ = 0;
 };
 

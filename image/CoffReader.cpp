@@ -6,6 +6,7 @@
 
 #include "image/CoffFile.h"
 #include "image/CoffHeaders.h"
+#include "image/CoffStringTable.h"
 
 namespace nembra {
 namespace {
@@ -24,7 +25,7 @@ struct ReadState {
     ProgramImage& image;
     CoffFileHeader header;
     uint64_t sectionStart = 0;
-    uint64_t stringTable = 0;
+    CoffStringTable strings;
     uint32_t storeBytes = 0;
 };
 
@@ -54,27 +55,31 @@ CoffResult CheckHeaders(ReadState& state) {
 
     const uint32_t stringTable = state.header.symbolTableOffset + kSymbolEntryBytes * state.header.symbolCount;
     if (stringTable > kLargestSeek) return CoffResult::FileError;
-    state.stringTable = stringTable;
 
     std::array<uint8_t, 4> length{};
     if (auto r = FromRead(state.file.ReadAt(stringTable, length.data(), length.size())); r != CoffResult::Ok) return r;
-    if (state.stringTable + ReadLe32(length.data()) > state.file.size()) return CoffResult::NotCoff;
+    if (uint64_t{stringTable} + ReadLe32(length.data()) > state.file.size()) return CoffResult::NotCoff;
+    state.strings.Locate(stringTable, ReadLe32(length.data()));
     return CoffResult::Ok;
 }
 
-CoffResult ResolveName(ReadState& state, const CoffSectionHeader& section, std::string& name) {
+// The name stays a view into the header or the string table until the
+// section is kept, so a skipped section costs no copy.
+CoffResult ResolveName(ReadState& state, const CoffSectionHeader& section, std::string& inlineName,
+                       std::string_view& name) {
     if (HasInlineName(section)) {
-        name = InlineName(section);
-    } else {
-        const uint64_t at = state.stringTable + StringTableNameOffset(section);
-        if (auto r = FromRead(state.file.ReadStringAt(at, name)); r != CoffResult::Ok) return r;
+        inlineName = InlineName(section);
+        name = inlineName;
+    } else if (auto r = FromRead(state.strings.NameAt(state.file, StringTableNameOffset(section), name));
+               r != CoffResult::Ok) {
+        return r;
     }
     // The C compiler prefixes one underscore; only that one is dropped.
-    if (!name.empty() && name.front() == '_') name.erase(0, 1);
+    if (!name.empty() && name.front() == '_') name.remove_prefix(1);
     return CoffResult::Ok;
 }
 
-bool IsDroppedName(const std::string& name, DeviceType deviceType) {
+bool IsDroppedName(std::string_view name, DeviceType deviceType) {
     if (name == ".stack") return true;
     if (!IsF281x(deviceType)) return false;
     for (std::string_view dropped : kF281xDroppedNames)
@@ -82,7 +87,7 @@ bool IsDroppedName(const std::string& name, DeviceType deviceType) {
     return false;
 }
 
-bool IsSkipped(const CoffSectionHeader& section, const std::string& name, DeviceType deviceType) {
+bool IsSkipped(const CoffSectionHeader& section, std::string_view name, DeviceType deviceType) {
     if (section.wordCount == 0 || section.rawDataOffset == 0) return true;
     if (section.flags & kUnloadedFlags) return true;
     if (!IsF281x(deviceType) && section.page != 0) return true;
@@ -118,10 +123,11 @@ CoffResult ReadSection(ReadState& state, uint32_t index) {
     if (auto r = FromRead(state.file.ReadAt(at, bytes.data(), headerBytes)); r != CoffResult::Ok) return r;
     const CoffSectionHeader header = ParseSectionHeader(bytes.data(), state.header.layout);
 
-    std::string name;
-    if (auto r = ResolveName(state, header, name); r != CoffResult::Ok) return r;
+    std::string inlineName;
+    std::string_view name;
+    if (auto r = ResolveName(state, header, inlineName, name); r != CoffResult::Ok) return r;
     if (IsSkipped(header, name, state.deviceType)) return CoffResult::Ok;
-    return KeepSection(state, header, std::move(name));
+    return KeepSection(state, header, std::string(name));
 }
 
 CoffResult ReadSections(ReadState& state) {
@@ -140,7 +146,7 @@ CoffResult ReadSections(ReadState& state) {
 CoffResult ReadCoffFile(const std::string& path, DeviceType deviceType, ProgramImage& image) {
     CoffFile file;
     if (!file.Open(path)) return CoffResult::OpenFailed;
-    ReadState state{file, deviceType, image, {}};
+    ReadState state{file, deviceType, image, {}, 0, {}, 0};
     if (auto r = CheckHeaders(state); r != CoffResult::Ok) return r;
     ClearImage(image, deviceType);
     return ReadSections(state);

@@ -2,6 +2,7 @@
 
 #include "image/CoffReader.h"
 #include "image/HexFileReader.h"
+#include "image/ImageRules.h"
 #include "image/ProgramFormat.h"
 
 namespace nembra {
@@ -25,6 +26,14 @@ CoffResult ReadProgramFile(const std::string& path, DeviceType deviceType, Progr
     return ReadCoffFile(path, deviceType, image);
 }
 
+// A refused Load leaves an empty image, whatever the reader had stored.
+bool RefuseLoad(LoadContext& ctx, const std::string& message) {
+    ctx.status.ShowMessage(message, true);
+    ClearImage(ctx.image, ctx.deviceType);
+    ctx.image.imageLoaded = false;
+    return false;
+}
+
 }  // namespace
 
 bool LoadCoffFile(LoadContext& ctx, const std::string& path, bool remember) {
@@ -40,11 +49,11 @@ bool LoadCoffFile(LoadContext& ctx, const std::string& path, bool remember) {
     const CoffResult result = ReadProgramFile(path, ctx.deviceType, ctx.image, fault);
     if (result != CoffResult::Ok) {
         if (result == CoffResult::MemoryError && ctx.reportOutOfMemory) ctx.reportOutOfMemory();
-        ctx.status.ShowMessage(LoadResultMessage(result, fault), true);
-        ClearImage(ctx.image, ctx.deviceType);
-        ctx.image.imageLoaded = false;
-        return false;
+        return RefuseLoad(ctx, LoadResultMessage(result, fault));
     }
+    // Whatever the format, the image must fit the device before a pod sees it.
+    if (const RuleBreak broken = CheckImageRules(ctx.image.sections, ctx.deviceType); broken.rule != ImageRule::None)
+        return RefuseLoad(ctx, RuleBreakMessage(broken, ctx.image.sections, ctx.deviceType));
     ComputeFlashSummary(ctx.image, ctx.deviceType);
     if (remember) ctx.recentFiles.AddRecentFile(path);
     ctx.status.ShowMessage(CoffResultMessage(result), false);

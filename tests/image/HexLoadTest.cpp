@@ -10,6 +10,7 @@
 #include "image/IntelHex.h"
 #include "image/LoadCoffFile.h"
 #include "tests/image/ImageTestSupport.h"
+#include "tests/image/LoadTestSupport.h"
 #include "tests/support/RecordingStatus.h"
 
 namespace nembra::testing {
@@ -48,13 +49,7 @@ struct HexLoad : ::testing::Test {
     }
     // A good program loaded first, so a refused file must clear it.
     void LoadSomething() { ASSERT_TRUE(Load("first.hex", HexOf(Words(0x3F6000, 8)))) << status.lastText(); }
-    void ExpectRefused(const std::string& message) {
-        EXPECT_EQ(status.lastText(), message);
-        EXPECT_TRUE(status.lastIsError());
-        EXPECT_FALSE(image.imageLoaded);
-        EXPECT_TRUE(image.sections.empty());
-        EXPECT_EQ(image.totalBytes, 0u);
-    }
+    void ExpectRefused(const std::string& message) { ExpectLoadRefused(status, image, message); }
 };
 
 TEST_F(HexLoad, EachRunOfWordsIsOneSectionInAddressOrder) {

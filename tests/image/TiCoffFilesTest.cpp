@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "image/CoffReader.h"
+#include "image/ImageRules.h"
 #include "image/ImageWords.h"
 #include "image/IntelHex.h"
 
@@ -90,6 +91,16 @@ TEST_P(TiCoffFiles, WritingWithSectionStartsReproducesTheHexText) {
     EXPECT_EQ(out.str(), text);
 }
 
+TEST_P(TiCoffFiles, EveryF281xDeviceTakesTheProgram) {
+    for (DeviceType type : {DeviceType{2}, DeviceType{3}, DeviceType{4}}) {
+        ProgramImage image;
+        ASSERT_EQ(ReadCoffFile(Path(".out"), type, image), CoffResult::Ok);
+        const RuleBreak broken = CheckImageRules(image.sections, type);
+        EXPECT_EQ(broken.rule, ImageRule::None)
+            << "device " << int{type} << ": " << RuleBreakMessage(broken, image.sections, type);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Programs, TiCoffFiles, ::testing::Values("TB3CM_DSP_Code", "Example_281xSci_FFDLB_int"));
 
 TEST(TiCoffLowFlash, SectorsHIJAndA) {
@@ -104,6 +115,19 @@ TEST(TiCoffLowFlash, SectorsHIJAndA) {
     ComputeFlashSummary(image, 2);
     EXPECT_EQ(image.flashSummary.flashSectorMask, 0x0001);
     EXPECT_GT(image.flashSummary.nonFlashSectionCount, 0);
+}
+
+TEST(TiCoffLowFlash, TheF2810HasNoMemoryForTheLowSectors) {
+    const auto path = TiDir() / "TB3CM_DSP_Code_lowflash.out";
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "TI test data not found at " << path;
+    ProgramImage image;
+    ASSERT_EQ(ReadCoffFile(path.string(), 4, image), CoffResult::Ok);
+    EXPECT_EQ(CheckImageRules(image.sections, 4).rule, ImageRule::None);
+    // Below 0x3E8000 the F2810 has reserved space, not RAM to download to.
+    ASSERT_EQ(ReadCoffFile(path.string(), 2, image), CoffResult::Ok);
+    const RuleBreak broken = CheckImageRules(image.sections, 2);
+    EXPECT_EQ(broken.rule, ImageRule::OutsideMemory);
+    EXPECT_NE(RuleBreakMessage(broken, image.sections, 2).find("outside F2810 memory"), std::string::npos);
 }
 
 }  // namespace

@@ -229,14 +229,19 @@ TEST_F(PodStoreTest, OnlyFlashSectionsCountForF281x) {
 }
 
 TEST_F(PodStoreTest, DataSizeLimit) {
-    Load("big.out", Coff({Section("text", 0x0000, 0x40001, 1)}, false), kLf240x30);
+    // More words than the serial flash holds do not fit the LF240xA's 16-bit
+    // program space: the Load refuses them before the pod is touched.
+    UseCoff("big.out", Coff({Section("text", 0x0000, 0x40001, 1)}, false), kLf240x30);
     Write();
-    EXPECT_EQ(status.lastText(), "The data size is bigger than serial flash size in KVL47Q POD");
+    EXPECT_EQ(status.lastText(),
+              "The specified file has a section outside LF240xA memory: text (0x000000-0x040000) at 0x010000");
     Verify();
-    EXPECT_EQ(status.lastText(), "The data size is bigger than serial flash size in KVL47Q POD");
+    EXPECT_EQ(status.lastText(),
+              "The specified file has a section outside LF240xA memory: text (0x000000-0x040000) at 0x010000");
     EXPECT_TRUE(rig.device.written().empty());
 
-    Load("max.out", Coff({Section("text", 0x0000, 0x40000, 1)}, false), kLf240x30);
+    // The whole program space is stored and verified.
+    Load("max.out", Coff({Section("text", 0x0000, 0x10000, 1)}, false), kLf240x30);
     Write();
     EXPECT_TRUE(LastStartsWith("EEPROM Write Completed - ")) << status.lastText();
     Verify();
