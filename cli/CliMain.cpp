@@ -59,7 +59,7 @@ ExitStatus RunOnStation(const CliOptions& options, std::ostream& out, std::ostre
             PrintOutcome(options, failed, out, err);
             return ExitStatus::Failed;
         }
-        station = MakeSimStation(options.simStatePath, options.simPods, options.simPaced);
+        station = MakeSimStation(options.simStatePath, options.simPods, options.simPaced, options.simChip);
     } else {
         station = MakeUsbStation(options.driver);
     }

@@ -5,6 +5,7 @@
 
 #include "image/DeviceTypes.h"
 #include "pod/DriverLoader.h"
+#include "sim/SimChip.h"
 
 namespace nembra::cli {
 
@@ -32,6 +33,7 @@ struct CliOptions {
     std::string podSelector;             // --pod; empty: the first pod by its description
     int simPods = 0;                     // --sim-pods; 0: the one simulated pod in the --sim state
     bool simPaced = false;               // --sim-paced: the simulated pods take real time
+    SimChip simChip = SimChip::Typical;  // --sim-chip: how fast the simulated target erases
     std::string logPath;                 // --log; empty: no record
     std::vector<std::string> simFaults;  // --sim-fault requests
 };

@@ -33,6 +33,7 @@ struct RawArguments {
     std::string log;
     std::vector<std::string> simFaults;
     bool simPaced = false;
+    std::string simChip;
     std::string driver = "auto";
 };
 
@@ -41,6 +42,7 @@ struct Parser {
     RawArguments raw;
     CLI::Option* simOption = nullptr;
     CLI::Option* simPodsOption = nullptr;
+    CLI::Option* simChipOption = nullptr;
     CLI::Option* driverOption = nullptr;
     CLI::Option* unlockOptions[2] = {nullptr, nullptr};
     std::vector<std::pair<CLI::App*, Command>> commands;
@@ -104,6 +106,13 @@ void DefineGlobalOptions(Parser& p) {
                     "with --sim: arm a fault of the simulated pods (KIND:LETTER[:N[:MS]]); may be repeated")
         ->type_name("FAULT");
     p.app.add_flag("--sim-paced", p.raw.simPaced, "with --sim: the simulated pods take as long as real pods would");
+    p.simChipOption = p.app
+                          .add_option("--sim-chip", p.raw.simChip,
+                                      "with --sim: the simulated target's flash: typical (the data sheet's erase "
+                                      "times), slow (near the 20 s erase time-out) or failing (past it); default "
+                                      "typical")
+                          ->type_name("CHIP")
+                          ->check(CLI::IsMember(SimChipNames()));
     std::vector<std::string> drivers;
     for (const auto& [name, choice] : kDriverNames) drivers.push_back(name);
     p.driverOption = p.app
@@ -147,8 +156,10 @@ bool ReadStationOptions(const Parser& p, CliOptions& o, std::string& error) {
     o.logPath = p.raw.log;
     o.simFaults = p.raw.simFaults;
     o.simPaced = p.raw.simPaced;
-    if ((p.simPodsOption->count() > 0 || !o.simFaults.empty() || o.simPaced) && !o.sim)
-        error = "--sim-pods, --sim-fault and --sim-paced need --sim";
+    const bool chipGiven = p.simChipOption->count() > 0;
+    if (chipGiven) ParseSimChip(p.raw.simChip, o.simChip);
+    if ((p.simPodsOption->count() > 0 || !o.simFaults.empty() || o.simPaced || chipGiven) && !o.sim)
+        error = "--sim-pods, --sim-fault, --sim-paced and --sim-chip need --sim";
     else if (p.simPodsOption->count() > 0 && o.simStatePath.empty())
         error = "--sim-pods needs a --sim state path";
     else if (!UsesPod(o.command) && o.command != Command::List && (!o.podSelector.empty() || !o.logPath.empty()))

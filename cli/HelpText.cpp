@@ -5,8 +5,11 @@
 namespace nembra::cli {
 namespace {
 
+// Every global option but --help and --version, which end the run instead
+// of shaping it.
 const char* kGlobalSynopsis =
-    "nembra-cli [--device DEV] [--sim[=STATE]] [--pod SEL] [--log FILE] [--trace FILE] [--json] ";
+    "nembra-cli [--device DEV] [--driver NAME] [--sim[=STATE]] [--sim-pods N] [--sim-fault FAULT]... "
+    "[--sim-paced] [--sim-chip CHIP] [--sim-target-hex OUT] [--pod SEL] [--log FILE] [--trace FILE] [--json] ";
 
 std::map<std::string, HelpPage> MakePages() {
     std::map<std::string, HelpPage> pages;

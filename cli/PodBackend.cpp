@@ -16,16 +16,17 @@ private:
     SystemOpsClock opsClock_;
 };
 
-SimPodOptions RealisticOptions(const std::string& statePath) {
+SimPodOptions RealisticOptions(const std::string& statePath, SimChip chip) {
     SimPodOptions options;
+    options.timing = TimingOfChip(chip);
     options.storePath = statePath;
     return options;
 }
 
 class SimBackend : public PodBackend {
 public:
-    SimBackend(const std::string& statePath, const std::string& serial, bool paced)
-        : rig_(RealisticOptions(statePath), paced, serial), opsClock_(rig_.clock) {}
+    SimBackend(const std::string& statePath, const std::string& serial, bool paced, SimChip chip)
+        : rig_(RealisticOptions(statePath, chip), paced, serial), opsClock_(rig_.clock) {}
     DriverLoader& loader() override { return rig_.loader; }
     LinkClock& linkClock() override { return rig_.clock; }
     OpsClock& opsClock() override { return opsClock_; }
@@ -40,8 +41,9 @@ private:
 
 std::unique_ptr<PodBackend> MakeUsbBackend(DriverChoice driver) { return std::make_unique<UsbBackend>(driver); }
 
-std::unique_ptr<PodBackend> MakeSimBackend(const std::string& statePath, const std::string& serial, bool paced) {
-    return std::make_unique<SimBackend>(statePath, serial, paced);
+std::unique_ptr<PodBackend> MakeSimBackend(const std::string& statePath, const std::string& serial, bool paced,
+                                           SimChip chip) {
+    return std::make_unique<SimBackend>(statePath, serial, paced, chip);
 }
 
 }  // namespace nembra::cli

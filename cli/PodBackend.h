@@ -5,6 +5,7 @@
 #include "ops/OpsClock.h"
 #include "pod/DriverLoader.h"
 #include "pod/LinkClock.h"
+#include "sim/SimChip.h"
 #include "sim/SimRig.h"
 
 namespace nembra::cli {
@@ -24,8 +25,9 @@ public:
 std::unique_ptr<PodBackend> MakeUsbBackend(DriverChoice driver = DriverChoice::Auto);
 // The simulated pod runs unpaced with realistic timing, so that elapsed times
 // read as a real pod's would while the run itself is fast.
-// Paced, it also takes that time for real.
+// Paced, it also takes that time for real. `chip` sets how fast the
+// target's flash erases.
 std::unique_ptr<PodBackend> MakeSimBackend(const std::string& statePath, const std::string& serial = kSimPodSerial,
-                                           bool paced = false);
+                                           bool paced = false, SimChip chip = SimChip::Typical);
 
 }  // namespace nembra::cli

@@ -69,14 +69,14 @@ private:
 // side on their own threads as pods on their own USB cables do.
 class SimStation : public PodStation {
 public:
-    SimStation(const std::string& statePath, int count, bool paced) {
+    SimStation(const std::string& statePath, int count, bool paced, SimChip chip) {
         if (count == 0) {
-            pods_.push_back({kSimPodSerial, MakeSimBackend(statePath, kSimPodSerial, paced)});
+            pods_.push_back({kSimPodSerial, MakeSimBackend(statePath, kSimPodSerial, paced, chip)});
             return;
         }
         for (int n = 1; n <= count; ++n) {
             const std::string serial = SimPodSerial(n);
-            pods_.push_back({serial, MakeSimBackend(SimPodStorePath(statePath, serial), serial, paced)});
+            pods_.push_back({serial, MakeSimBackend(SimPodStorePath(statePath, serial), serial, paced, chip)});
         }
     }
     bool List(std::vector<PodEntry>& entries, bool probe) override {
@@ -116,8 +116,8 @@ private:
 
 std::unique_ptr<PodStation> MakeUsbStation(DriverChoice driver) { return std::make_unique<UsbStation>(driver); }
 
-std::unique_ptr<PodStation> MakeSimStation(const std::string& statePath, int count, bool paced) {
-    return std::make_unique<SimStation>(statePath, count, paced);
+std::unique_ptr<PodStation> MakeSimStation(const std::string& statePath, int count, bool paced, SimChip chip) {
+    return std::make_unique<SimStation>(statePath, count, paced, chip);
 }
 
 std::string SimPodStorePath(const std::string& statePath, const std::string& serial) {

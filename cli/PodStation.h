@@ -41,8 +41,10 @@ public:
 std::unique_ptr<PodStation> MakeUsbStation(DriverChoice driver = DriverChoice::Auto);
 // `count` simulated pods SIM00001.. each with its store beside `statePath`;
 // 0: the one simulated pod SIM00001 with its store in `statePath` itself.
-// Paced, the simulated pods take their time for real.
-std::unique_ptr<PodStation> MakeSimStation(const std::string& statePath, int count, bool paced = false);
+// Paced, the simulated pods take their time for real; `chip` is the target
+// chip behind each of them.
+std::unique_ptr<PodStation> MakeSimStation(const std::string& statePath, int count, bool paced = false,
+                                           SimChip chip = SimChip::Typical);
 
 // The store of simulated pod `serial` beside the --sim state:
 // "dir/sim-pod.store" gives "dir/sim-pod.SIM00002.store".

@@ -100,7 +100,12 @@ bool PodLink::ConfigurePort() {
         return false;
     }
     if (latency != kPodLatencyMs && d.FT_SetLatencyTimer(deviceHandle_, kPodLatencyMs) != FT_OK) {
-        return false;
+        // FTDI's D2XX guide gives 2-255 ms, and a library that keeps to it
+        // refuses 1 ms; 2 ms costs a millisecond per reply, not the pod.
+        if (latency != kPodLatencyFallbackMs && d.FT_SetLatencyTimer(deviceHandle_, kPodLatencyFallbackMs) != FT_OK) {
+            return false;
+        }
+        Event("latency timer: the driver refused 1 ms; using 2 ms");
     }
     return d.FT_SetBaudRate(deviceHandle_, kPodBaudRate) == FT_OK &&
            d.FT_SetDataCharacteristics(deviceHandle_, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE) == FT_OK &&

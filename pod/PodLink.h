@@ -19,6 +19,8 @@ enum class OpenResult : uint16_t { Opened = 0, PortFailed = 1, PodSilent = 2 };
 inline constexpr const char* kPodDescription = "KVL47Q POD";
 inline constexpr uint32_t kPodBaudRate = 921600;
 inline constexpr uint8_t kPodLatencyMs = 1;
+// What the link settles for when the driver will not take 1 ms.
+inline constexpr uint8_t kPodLatencyFallbackMs = 2;
 inline constexpr uint32_t kDriverTimeoutMs = 200;
 inline constexpr uint32_t kInterByteTimeoutMs = 100;
 inline constexpr size_t kLinkBufferBytes = 400;

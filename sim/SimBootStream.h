@@ -36,6 +36,8 @@ public:
     explicit SimLf240xStream(WordMap& memory) : memory_(memory) {}
     SimReply Word(char letter, uint16_t value);
     bool ended() const { return state_ == State::Ended; }
+    // The words of the block under way or just ended.
+    uint32_t blockWords() const { return count_; }
 
 private:
     enum class State { Destination, Count, Data, Continue, Ended };

@@ -105,9 +105,9 @@ void SimPod::Impl::Answer(const SimFrame& frame, const SimCommandShape& shape, R
         bytes.resize(shape.replyBytes, 0);
     }
     if (stray) bytes.push_back(kStrayByte);
-    if (bytes.empty() && reply.workMs == 0) return;
+    if (bytes.empty() && reply.WorkUs() == 0) return;
     // A slow reply is late even when every other reply is due at once.
-    Push(bytes, wire.Reply(reply.workMs, bytes.size()) + uint64_t{extraMs} * 1000, replies);
+    Push(bytes, wire.Reply(reply.WorkUs(), bytes.size()) + uint64_t{extraMs} * 1000, replies);
 }
 
 SimPod::SimPod(SimPodOptions options) : impl_(new Impl(std::move(options))) {}

@@ -9,19 +9,21 @@
 
 namespace nembra {
 
-// How long things take on the simulated pod, in virtual milliseconds (the
-// model keeps time finer than that, so fractions add up, not round up).
+// How long things take on the simulated pod and its target (the model keeps
+// microseconds, so fractions add up, not round up). The defaults are a
+// typical F281x at 150 MHz; docs/simulated-pod.md gives each figure's source.
 struct SimTiming {
     bool zeroLatency = false;  // every reply due at once: the fastest tests
     // The rest is ignored when zeroLatency is set.
     double usbTurnaroundMs = 1.0;
     uint32_t bootMs = 800;
     uint32_t algorithmDownloadMs = 1500;
-    uint32_t sectorEraseMs = 600;
-    uint32_t blockProgramMs = 3;  // per 40-word block
-    uint32_t pageWriteMs = 4;     // per 264-byte serial-flash page
-    uint32_t flashInitMs = 20;    // "O" 00
-    uint32_t resetMs = 20;        // "R"
+    uint32_t erase8kSectorMs = 10000;   // one 8K-word flash sector
+    uint32_t erase16kSectorMs = 11000;  // one 16K-word flash sector
+    uint32_t wordProgramUs = 50;        // one 16-bit flash word
+    uint32_t pageWriteMs = 17;          // per 264-byte serial-flash page
+    uint32_t flashInitMs = 20;          // "O" 00
+    uint32_t resetMs = 20;              // "R"
 };
 
 struct SimPodOptions {

@@ -1,10 +1,10 @@
 #include "sim/SimTarget.h"
 
-#include <bit>
 #include <cstdio>
 #include <string>
 
 #include "pod/WordBytes.h"
+#include "sim/SimFlashTiming.h"
 
 namespace nembra {
 
@@ -110,7 +110,7 @@ SimReply SimTarget::Erase(uint32_t mask) {
         return SimReply::Refuse("sector mask " + Hex(mask, 4) + " names sectors the " + DeviceName(lastBooted_) +
                                 " lacks");
     flash_.EraseSectors(static_cast<uint16_t>(mask));
-    const uint32_t workMs = timing_.sectorEraseMs * static_cast<uint32_t>(std::popcount(mask));
+    const uint32_t workMs = EraseWorkMs(timing_, static_cast<uint16_t>(mask));
     if (!programmedSinceBoot_) return SimReply::Accept(workMs);
     return SimReply::AcceptNoting(
         "'O' 01 erase of sector mask " + Hex(mask, 4) + " after flash was programmed: the erase comes before any block",
@@ -167,14 +167,17 @@ SimReply SimTarget::Program(uint32_t address, uint32_t count) {
     }
     programmedSinceBoot_ = true;
     lastBlock_ = Block{address, count};
-    return SimReply::AcceptNoting(std::move(misplaced), timing_.blockProgramMs * ((count + 39) / 40));
+    SimReply reply = SimReply::AcceptNoting(std::move(misplaced));
+    reply.workUs = static_cast<uint32_t>(ProgramWorkUs(timing_, count));
+    return reply;
 }
 
 SimReply SimTarget::StreamWord(char letter, uint16_t value) {
     switch (session_) {
         case Session::Lf240x: {
             SimReply reply = lfStream_->Word(letter, value);
-            if (reply.accepted && letter == 'Z') reply.workMs = timing_.blockProgramMs * 5;
+            if (reply.accepted && letter == 'Z')
+                reply.workUs = static_cast<uint32_t>(ProgramWorkUs(timing_, lfStream_->blockWords()));
             if (lfStream_->ended()) session_ = Session::Finished;
             return reply;
         }

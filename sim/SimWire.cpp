@@ -25,9 +25,9 @@ void SimWire::ByteIn() {
     if (!timing_.zeroLatency) podUs_ += BytesUs(1);
 }
 
-uint64_t SimWire::Reply(uint32_t workMs, size_t replyBytes) {
+uint64_t SimWire::Reply(uint64_t workUs, size_t replyBytes) {
     if (timing_.zeroLatency) return hostUs_;
-    podUs_ += static_cast<double>(workMs) * 1000.0 + BytesUs(replyBytes);
+    podUs_ += static_cast<double>(workUs) + BytesUs(replyBytes);
     const double arrivalUs = podUs_ + std::max(0.0, timing_.usbTurnaroundMs) * 1000.0;
     // Whole microseconds: the rounding stays below a microsecond per reply.
     return std::max(hostUs_, static_cast<uint64_t>(std::ceil(arrivalUs)));

@@ -19,9 +19,9 @@ public:
     void HostWrite(uint64_t nowUs);
     // One written byte has reached the pod.
     void ByteIn();
-    // The pod works workMs on the command just received, then sends
+    // The pod works workUs on the command just received, then sends
     // replyBytes; returns the microsecond at which the reply is all there.
-    uint64_t Reply(uint32_t workMs, size_t replyBytes);
+    uint64_t Reply(uint64_t workUs, size_t replyBytes);
     // When the host last wrote.
     uint64_t lastHostUs() const { return hostUs_; }
 

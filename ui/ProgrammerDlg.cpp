@@ -25,6 +25,8 @@ ProgrammerControls MakeControls(QDialog& dialog) {
     return BuildProgrammerControls(dialog, units);
 }
 
+QString FileNameOf(const std::string& path) { return QFileInfo(QString::fromStdString(path)).fileName(); }
+
 QString KeyLabelText(int n, bool f281x) {
     return f281x ? QString::asprintf("KEY%d (0x%06X)", n, 0x3F7FF8 + n) : QString::asprintf("KEY%d (0x%04X)", n, 0);
 }
@@ -183,6 +185,7 @@ void CProgrammerDlg::ConnectHandlers() {
     // the program selecting an entry.
     connect(controls_.filePath, &QComboBox::activated, this, &CProgrammerDlg::OnRecentFileSelected);
     connect(controls_.unlockCsm, &QCheckBox::clicked, this, &CProgrammerDlg::OnCsmToggled);
+    connect(&imageFile_, &ImageFileWatch::fileChanged, this, &CProgrammerDlg::OnImageFileChanged);
 }
 
 // Enter in a field ends the run as "Exit" does, Escape as a cancel; the
@@ -252,9 +255,46 @@ void CProgrammerDlg::contextMenuEvent(QContextMenuEvent* event) {
 // The operation runs on a worker thread so that the window keeps answering
 // the desktop; until it has ended, this thread touches no session state.
 void CProgrammerDlg::RunCommand(void (*operation)(OperationContext&)) {
+    const bool wasLoaded = session_.image.imageLoaded;
+    const std::string pathText = Trim(panel_.FilePathText());
+    NoteOlderImage(operation);
     WorkerStatus status(status_, controls_.progress->model());
     OperationContext context{session_, panel_, status, backend_.opsClock};
+    operationRunning_ = true;
     RunOperation(*this, [&] { operation(context); });
+    operationRunning_ = false;
+    FollowLoadedFile(operation, wasLoaded, pathText);
+}
+
+// Load reads the File Path; Target Write and POD Write read it only when no
+// image is loaded. Whatever the operation read is the file to watch.
+void CProgrammerDlg::FollowLoadedFile(void (*operation)(OperationContext&), bool wasLoaded,
+                                      const std::string& pathText) {
+    const bool loaded = session_.image.imageLoaded;
+    if (operation == RunLoad || !loaded)
+        imageFile_.Follow(loaded ? pathText : std::string());
+    else if (!wasLoaded)
+        imageFile_.Follow(pathText);
+}
+
+// Told at once, as information. While an operation runs its own messages
+// have the line; the next write that uses the older image says it again.
+void CProgrammerDlg::OnImageFileChanged(ImageFileWatch::Change change) {
+    if (operationRunning_ || !session_.image.imageLoaded) return;
+    const QString name = FileNameOf(imageFile_.path());
+    const QString text =
+        change == ImageFileWatch::Change::Deleted
+            ? QStringLiteral("%1 is gone from disk; the image loaded from it stays in use").arg(name)
+            : QStringLiteral("%1 has changed on disk since it was loaded; Load reads it again").arg(name);
+    status_.ShowMessage(text.toStdString(), false);
+}
+
+void CProgrammerDlg::NoteOlderImage(void (*operation)(OperationContext&)) {
+    if (operation != RunTargetWrite && operation != RunPodWrite) return;
+    if (!session_.image.imageLoaded || imageFile_.change() == ImageFileWatch::Change::None) return;
+    const QString text =
+        QStringLiteral("Writing the image loaded before %1 changed on disk").arg(FileNameOf(imageFile_.path()));
+    status_.ShowMessage(text.toStdString(), false);
 }
 
 bool CProgrammerDlg::LoadFile(const std::string& path, bool remember) {
@@ -264,7 +304,9 @@ bool CProgrammerDlg::LoadFile(const std::string& path, bool remember) {
                         session_.recentFiles,
                         status_,
                         [this] { panel_.ShowOutOfMemoryBox(); }};
-    return LoadCoffFile(context, path, remember);
+    const bool loaded = LoadCoffFile(context, path, remember);
+    imageFile_.Follow(loaded ? path : std::string());
+    return loaded;
 }
 
 }  // namespace nembra

@@ -7,6 +7,7 @@
 #include "ops/Session.h"
 #include "settings/SettingsStore.h"
 #include "ui/CoffFileChooser.h"
+#include "ui/ImageFileWatch.h"
 #include "ui/ProgrammerControls.h"
 #include "ui/RecentCombo.h"
 #include "ui/WindowPanel.h"
@@ -66,6 +67,9 @@ private:
     void OnRecentFileSelected(int index);
     void RunCommand(void (*operation)(OperationContext&));
     bool LoadFile(const std::string& path, bool remember);
+    void FollowLoadedFile(void (*operation)(OperationContext&), bool wasLoaded, const std::string& pathText);
+    void OnImageFileChanged(ImageFileWatch::Change change);
+    void NoteOlderImage(void (*operation)(OperationContext&));
 
     ProgrammerBackend backend_;
     SettingsStore store_;
@@ -75,6 +79,8 @@ private:
     WindowPanel panel_;
     RecentCombo recentCombo_;
     FileChooser chooseFile_ = ChooseCoffFile;
+    ImageFileWatch imageFile_;
+    bool operationRunning_ = false;
 
     bool initialized_ = false;
     bool saved_ = false;

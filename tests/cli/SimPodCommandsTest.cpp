@@ -34,6 +34,29 @@ TEST_F(SimPodCommands, WriteProgramsFlashAndPrintsTheFinalLineOnly) {
     EXPECT_TRUE(run.err.empty()) << run.err;
 }
 
+// Seconds in a "... Completed - 12.34 sec" line.
+double Seconds(const std::string& line) {
+    const size_t dash = line.rfind("- ");
+    return dash == std::string::npos ? -1.0 : std::stod(line.substr(dash + 2));
+}
+
+// The chip behind the pod sets how long its flash takes to erase: a slow
+// one still makes the 20 s per-sector time-out, a failing one does not.
+TEST_F(SimPodCommands, SimChipSetsTheEraseTime) {
+    const CliRun typical = Run({"write", files.f2812});
+    ASSERT_EQ(typical.exitCode, 0) << typical.err;
+    const CliRun slow = Run({"--sim-chip", "slow", "write", files.f2812});
+    ASSERT_EQ(slow.exitCode, 0) << slow.err;
+    EXPECT_TRUE(Completed(slow.out, "Flash Write Completed - ")) << slow.out;
+    EXPECT_GT(Seconds(slow.out), Seconds(typical.out) + 5.0) << typical.out << slow.out;
+    const CliRun failing = Run({"--sim-chip", "failing", "write", files.f2812});
+    EXPECT_EQ(failing.exitCode, 1);
+    EXPECT_THAT(failing.out + failing.err, ::testing::HasSubstr("Fail to erase flash memory"));
+
+    EXPECT_EQ(RunTool({"--sim-chip", "slow", "info"}, files.dir.path()).exitCode, 2);  // needs --sim
+    EXPECT_EQ(Run({"--sim-chip", "glacial", "info"}).exitCode, 2);
+}
+
 // The target memory after a write: the image's words in flash, 0xFFFF in
 // the rest of every sector that the write erased.
 void ExpectProgrammed(const WordMap& target, uint16_t erasedMask) {

@@ -2,6 +2,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <sstream>
 
 #include "CliFiles.h"
 #include "CliProcess.h"
@@ -29,6 +30,30 @@ TEST_F(Usage, VersionAndHelpExitZero) {
     const std::string options = help.out.substr(help.out.find("\nOPTIONS\n"));
     for (const char* option : {"--version", "--help", "--device DEV", "--sim[=STATE]", "--trace FILE", "--json"})
         EXPECT_NE(options.find(option), std::string::npos) << option;
+}
+
+// Every option of the OPTIONS list that shapes a run is in the synopsis,
+// so an option added later cannot be left out of it unnoticed.
+TEST_F(Usage, SynopsisNamesEveryGlobalOption) {
+    const std::string help = Run({"--help"}).out;
+    const size_t synopsisAt = help.find("\nSYNOPSIS\n");
+    ASSERT_NE(synopsisAt, std::string::npos);
+    const std::string synopsis = help.substr(synopsisAt, help.find("\nDESCRIPTION\n") - synopsisAt) + " ";
+    std::istringstream options(
+        help.substr(help.find("\nOPTIONS\n"), help.find("\nCOMMANDS\n") - help.find("\nOPTIONS\n")));
+    int named = 0;
+    for (std::string line; std::getline(options, line);) {
+        if (line.rfind("  --", 0) != 0 && line.rfind("  -h,", 0) != 0) continue;
+        const size_t start = line.find("--");
+        const std::string option = line.substr(start, line.find_first_of(" [:", start) - start);
+        if (option == "--help" || option == "--version") continue;
+        EXPECT_TRUE(synopsis.find("[" + option + " ") != std::string::npos ||
+                    synopsis.find("[" + option + "]") != std::string::npos ||
+                    synopsis.find("[" + option + "[") != std::string::npos)
+            << option << " is missing from" << synopsis;
+        ++named;
+    }
+    EXPECT_GE(named, 12);
 }
 
 TEST_F(Usage, EachCommandHasItsOwnPage) {

@@ -122,7 +122,8 @@ struct PaintLog {
 // the LF240xA boot with its flash algorithm.
 SimPodOptions SlowErasePod() {
     SimPodOptions options;
-    options.timing.sectorEraseMs = 12000;
+    options.timing.erase8kSectorMs = 12000;
+    options.timing.erase16kSectorMs = 12000;
     return options;
 }
 SimPodOptions SlowBootPod() {
