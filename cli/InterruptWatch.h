@@ -11,7 +11,8 @@ namespace nembra::cli {
 // `stop`, which the pods' links see at their next step, so that every link
 // is closed and the tool can say which boards were left unfinished. SIGINT
 // is blocked in the constructing thread and in the threads it starts later,
-// and taken by a watching thread of its own.
+// and taken by a watching thread of its own, which sleeps until a Ctrl-C
+// comes or the run ends.
 class InterruptWatch {
 public:
     explicit InterruptWatch(StopRequest& stop);
@@ -21,10 +22,13 @@ public:
 
 private:
     void Watch();
+    void WatchBySlices();
 
     StopRequest& stop_;
     sigset_t interrupt_{};
     sigset_t previous_{};
+    int signalFd_ = -1;  // SIGINT, read as data
+    int doneFd_ = -1;    // written once when the run ends
     std::atomic<bool> done_{false};
     std::thread watcher_;
 };
