@@ -19,17 +19,27 @@ SimReply SimSerialFlash::NeedAccess(const char* command) const {
     return SimReply::Refuse(std::string(command) + " outside a serial-flash access ('G' first)");
 }
 
-void SimSerialFlash::Keep(const SimStore& store) {
+// What the pod holds is what its store file holds: a store that cannot be
+// saved is not kept, so a later read (POD Verify, POD Info) sees the file.
+bool SimSerialFlash::Keep(const SimStore& store) {
+    if (!storePath_.empty() && !SaveStoreFile(storePath_, store)) return false;
     stored_ = store;
-    if (!storePath_.empty()) SaveStoreFile(storePath_, stored_);
+    return true;
 }
 
-void SimSerialFlash::StartWriting() {
-    if (writing_) return;
+bool SimSerialFlash::StartWriting() {
+    if (writing_) return true;
+    if (!Keep(SimStore{})) return false;
     writing_ = true;
     pending_ = {};
     gotPassword_ = gotTag_ = gotSummary_ = false;
-    Keep(SimStore{});
+    return true;
+}
+
+// A real pod's serial flash refuses a write it cannot make; the simulated
+// one refuses the record whose store it could not save.
+SimReply SimSerialFlash::CannotSave(const char* command) const {
+    return SimReply::Refuse(std::string(command) + ": the store " + storePath_ + " cannot be saved");
 }
 
 SimReply SimSerialFlash::Begin() {
@@ -68,7 +78,7 @@ SimReply SimSerialFlash::End() {
     if (!why.empty())
         return SimReply::Refuse("serial-flash access ended with an incomplete store (" + why + "); nothing kept");
     pending_.hasProgram = true;
-    Keep(pending_);
+    if (!Keep(pending_)) return CannotSave("'H'");
     return SimReply::Accept(timing_.pageWriteMs);
 }
 
@@ -82,7 +92,7 @@ SimReply SimSerialFlash::Abort() {
 
 SimReply SimSerialFlash::SectionRecord(uint32_t sequence, uint32_t address, uint32_t wordCount, uint32_t dataOffset) {
     if (!inAccess_) return NeedAccess("'V'");
-    StartWriting();
+    if (!StartWriting()) return CannotSave("'V'");
     if (sequence != pending_.sections.size())
         return SimReply::Refuse("'V' sequence " + Number(sequence) + ", expected " + Number(pending_.sections.size()));
     pending_.sections.push_back({address, wordCount, dataOffset});
@@ -99,7 +109,7 @@ SimReply SimSerialFlash::DataWord(uint16_t value) {
 
 SimReply SimSerialFlash::WritePage(uint32_t page, uint32_t byteCount) {
     if (!inAccess_) return NeedAccess("'W'");
-    StartWriting();
+    if (!StartWriting()) return CannotSave("'W'");
     std::vector<uint8_t> bytes;
     bytes.swap(pageBuffer_);
     if (page != pending_.pages.size())
@@ -114,7 +124,7 @@ SimReply SimSerialFlash::WritePage(uint32_t page, uint32_t byteCount) {
 
 SimReply SimSerialFlash::Password(const CsmKeyTable& keys) {
     if (!inAccess_) return NeedAccess("'P'");
-    StartWriting();
+    if (!StartWriting()) return CannotSave("'P'");
     pending_.keys = keys;
     gotPassword_ = true;
     return SimReply::Accept();
@@ -122,7 +132,7 @@ SimReply SimSerialFlash::Password(const CsmKeyTable& keys) {
 
 SimReply SimSerialFlash::Tag(const TagRecord& tag) {
     if (!inAccess_) return NeedAccess("'T'");
-    StartWriting();
+    if (!StartWriting()) return CannotSave("'T'");
     pending_.tag = tag;
     gotTag_ = true;
     return SimReply::Accept();
@@ -130,7 +140,7 @@ SimReply SimSerialFlash::Tag(const TagRecord& tag) {
 
 SimReply SimSerialFlash::Summary(uint32_t deviceCode, uint32_t csmOption, uint32_t sectorMask, uint32_t sectionCount) {
     if (!inAccess_) return NeedAccess("'Q'");
-    StartWriting();
+    if (!StartWriting()) return CannotSave("'Q'");
     if (deviceCode < 1 || deviceCode > 5)
         return SimReply::Refuse("'Q' device code " + Number(deviceCode) + " is unknown");
     if (csmOption > 1) return SimReply::Refuse("'Q' CSM option must be 0 or 1");
