@@ -21,6 +21,9 @@ SimReply SimSerialFlash::NeedAccess(const char* command) const {
 
 // What the pod holds is what its store file holds: a store that cannot be
 // saved is not kept, so a later read (POD Verify, POD Info) sees the file.
+// A real pod's serial flash says no to a write it cannot make; the simulated
+// one says no to the record whose store it could not save (not a fault of
+// the host's, so no protocol error is noted).
 bool SimSerialFlash::Keep(const SimStore& store) {
     if (!storePath_.empty() && !SaveStoreFile(storePath_, store)) return false;
     stored_ = store;
@@ -34,12 +37,6 @@ bool SimSerialFlash::StartWriting() {
     pending_ = {};
     gotPassword_ = gotTag_ = gotSummary_ = false;
     return true;
-}
-
-// A real pod's serial flash refuses a write it cannot make; the simulated
-// one refuses the record whose store it could not save.
-SimReply SimSerialFlash::CannotSave(const char* command) const {
-    return SimReply::Refuse(std::string(command) + ": the store " + storePath_ + " cannot be saved");
 }
 
 SimReply SimSerialFlash::Begin() {
@@ -78,7 +75,7 @@ SimReply SimSerialFlash::End() {
     if (!why.empty())
         return SimReply::Refuse("serial-flash access ended with an incomplete store (" + why + "); nothing kept");
     pending_.hasProgram = true;
-    if (!Keep(pending_)) return CannotSave("'H'");
+    if (!Keep(pending_)) return SimReply::Deny();
     return SimReply::Accept(timing_.pageWriteMs);
 }
 
@@ -92,7 +89,7 @@ SimReply SimSerialFlash::Abort() {
 
 SimReply SimSerialFlash::SectionRecord(uint32_t sequence, uint32_t address, uint32_t wordCount, uint32_t dataOffset) {
     if (!inAccess_) return NeedAccess("'V'");
-    if (!StartWriting()) return CannotSave("'V'");
+    if (!StartWriting()) return SimReply::Deny();
     if (sequence != pending_.sections.size())
         return SimReply::Refuse("'V' sequence " + Number(sequence) + ", expected " + Number(pending_.sections.size()));
     pending_.sections.push_back({address, wordCount, dataOffset});
@@ -109,7 +106,7 @@ SimReply SimSerialFlash::DataWord(uint16_t value) {
 
 SimReply SimSerialFlash::WritePage(uint32_t page, uint32_t byteCount) {
     if (!inAccess_) return NeedAccess("'W'");
-    if (!StartWriting()) return CannotSave("'W'");
+    if (!StartWriting()) return SimReply::Deny();
     std::vector<uint8_t> bytes;
     bytes.swap(pageBuffer_);
     if (page != pending_.pages.size())
@@ -124,7 +121,7 @@ SimReply SimSerialFlash::WritePage(uint32_t page, uint32_t byteCount) {
 
 SimReply SimSerialFlash::Password(const CsmKeyTable& keys) {
     if (!inAccess_) return NeedAccess("'P'");
-    if (!StartWriting()) return CannotSave("'P'");
+    if (!StartWriting()) return SimReply::Deny();
     pending_.keys = keys;
     gotPassword_ = true;
     return SimReply::Accept();
@@ -132,7 +129,7 @@ SimReply SimSerialFlash::Password(const CsmKeyTable& keys) {
 
 SimReply SimSerialFlash::Tag(const TagRecord& tag) {
     if (!inAccess_) return NeedAccess("'T'");
-    if (!StartWriting()) return CannotSave("'T'");
+    if (!StartWriting()) return SimReply::Deny();
     pending_.tag = tag;
     gotTag_ = true;
     return SimReply::Accept();
@@ -140,7 +137,7 @@ SimReply SimSerialFlash::Tag(const TagRecord& tag) {
 
 SimReply SimSerialFlash::Summary(uint32_t deviceCode, uint32_t csmOption, uint32_t sectorMask, uint32_t sectionCount) {
     if (!inAccess_) return NeedAccess("'Q'");
-    if (!StartWriting()) return CannotSave("'Q'");
+    if (!StartWriting()) return SimReply::Deny();
     if (deviceCode < 1 || deviceCode > 5)
         return SimReply::Refuse("'Q' device code " + Number(deviceCode) + " is unknown");
     if (csmOption > 1) return SimReply::Refuse("'Q' CSM option must be 0 or 1");

@@ -44,7 +44,6 @@ private:
     bool StartWriting();
     std::string WhyIncomplete() const;
     bool Keep(const SimStore& store);
-    SimReply CannotSave(const char* command) const;
 
     const SimTiming& timing_;
     std::string storePath_;
