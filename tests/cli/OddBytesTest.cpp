@@ -34,6 +34,8 @@ const OddName kOddNames[] = {
     {"control", "new\nline\x01.out", "new_line", "new\nline\x01.out"},
 };
 
+void PrintTo(const OddName& odd, std::ostream* out) { *out << odd.label; }
+
 // Every output path that can carry a name: each command's --json object,
 // the --log record and the plain text. Before, the first name that was not
 // UTF-8 aborted the tool (exit 134) with an uncaught JSON exception; after
