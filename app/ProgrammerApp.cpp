@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <iostream>
 
 #include "app/InstanceGuard.h"
 
@@ -10,8 +11,12 @@ namespace nembra {
 int CProgrammerApp::Run(int argc, char** argv, const BackendFactory& makeBackend) {
     // Before anything else: a second copy must read, write and show nothing.
     InstanceGuard guard;
-    if (guard.Acquire(InstanceGuard::DefaultLockPath(kInstanceGuardName)) == InstanceGuard::Result::AlreadyRunning)
-        return 0;
+    std::string why;
+    const InstanceGuard::Result guarded = guard.AcquireDefault(kInstanceGuardName, why);
+    if (guarded == InstanceGuard::Result::AlreadyRunning) return 0;
+    // The window starts all the same, as it would with no guard at all.
+    if (guarded == InstanceGuard::Result::Unavailable)
+        std::cerr << "Cannot make the single-instance guard (" << why << "); starting without it" << std::endl;
     QApplication app(argc, argv);
     const QString programName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     SettingsStore store(SettingsStore::DefaultFilePath(programName));

@@ -77,8 +77,7 @@ bool CheckPodName(const std::string& name, std::string& error) {
         error = "--name \"" + trimmed + "\" is longer than the pod's 8 characters";
         return false;
     }
-    const bool printable =
-        std::all_of(trimmed.begin(), trimmed.end(), [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
+    const bool printable = std::all_of(trimmed.begin(), trimmed.end(), IsPodFileNameChar);
     if (!printable) {
         error = "--name may hold printable ASCII characters only";
         return false;

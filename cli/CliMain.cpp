@@ -11,6 +11,7 @@
 #include "cli/OutputPaths.h"
 #include "cli/PodStation.h"
 #include "cli/StationRun.h"
+#include "files/PrivateFile.h"
 #include "sim/SimStoreFile.h"
 
 namespace nembra::cli {
@@ -42,11 +43,31 @@ bool PrepareSimState(const std::string& path, std::string& error) {
     return false;
 }
 
+// A POD Write saves the store under its lock. One that another process
+// holds past the wait fails the command here, before any pod is touched;
+// a missing lock file is nobody's lock, and none is made for the check.
+bool StoreLockFree(const std::string& path, const LockPatience& patience, std::string& error) {
+    LockFile lock;
+    const std::string lockPath = StoreLockPath(path);
+    switch (lock.Acquire(lockPath, patience, false)) {
+        case LockResult::Locked: return true;
+        case LockResult::Busy: error = InUseText("The simulated pod's store " + path); return false;
+        case LockResult::Failed: break;
+    }
+    error = "Cannot lock the simulated pod's store " + path + ": " + OpenFailureText(lockPath, lock.error());
+    return false;
+}
+
 // Every simulated pod's store is checked and its folder made before any pod runs.
-bool PrepareSimStates(const CliOptions& options, std::string& error) {
-    if (options.simPods == 0) return PrepareSimState(options.simStatePath, error);
-    for (int n = 1; n <= options.simPods; ++n)
-        if (!PrepareSimState(SimPodStorePath(options.simStatePath, SimPodSerial(n)), error)) return false;
+bool PrepareSimStates(const CliOptions& options, const LockPatience& patience, std::string& error) {
+    std::vector<std::string> paths{options.simStatePath};
+    if (options.simPods > 0) paths.clear();
+    for (int n = 1; n <= options.simPods; ++n) paths.push_back(SimPodStorePath(options.simStatePath, SimPodSerial(n)));
+    for (const std::string& path : paths) {
+        if (!PrepareSimState(path, error)) return false;
+        if (!path.empty() && options.command == Command::PodWrite && !StoreLockFree(path, patience, error))
+            return false;
+    }
     return true;
 }
 
@@ -55,7 +76,7 @@ ExitStatus RunOnStation(const CliOptions& options, std::ostream& out, std::ostre
     std::unique_ptr<PodStation> station;
     if (options.sim) {
         CommandOutcome failed;
-        if (!PrepareSimStates(options, failed.message)) {
+        if (!PrepareSimStates(options, environment.lockPatience, failed.message)) {
             PrintOutcome(options, failed, out, err);
             return ExitStatus::Failed;
         }

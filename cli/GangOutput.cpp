@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli/HelpText.h"
+#include "cli/JsonText.h"
 #include "cli/OutcomeOutput.h"
 
 namespace nembra::cli {
@@ -54,7 +55,7 @@ void PrintJson(const CliOptions& options, const std::vector<PodResult>& pods, st
                        {"slowestMs", summary.slowestMs}};
     const std::vector<std::string> unfinished = Unfinished(pods);
     if (!unfinished.empty()) json["unfinished"] = unfinished;
-    out << json.dump(2) << "\n";
+    out << JsonText(json, 2) << "\n";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/AccessHint.h"
+#include "cli/JsonText.h"
 
 namespace nembra::cli {
 namespace {
@@ -72,7 +73,7 @@ ExitStatus RunListCommand(const CliOptions& options, PodStation& station, std::o
         if (!loadHint.empty()) json["hint"] = loadHint;
         json["pods"] = nlohmann::ordered_json::array();
         for (const PodEntry& entry : entries) json["pods"].push_back(EntryJson(entry));
-        out << json.dump(2) << "\n";
+        out << JsonText(json, 2) << "\n";
     } else if (!loaded) {
         err << kNoDriver << "\n";
         if (!loadHint.empty()) err << loadHint << "\n";

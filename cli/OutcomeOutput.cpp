@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/HelpText.h"
+#include "cli/JsonText.h"
 
 namespace nembra::cli {
 
@@ -19,7 +20,7 @@ nlohmann::ordered_json OutcomeJson(const CliOptions& options, const CommandOutco
 
 void PrintOutcome(const CliOptions& options, const CommandOutcome& outcome, std::ostream& out, std::ostream& err) {
     if (options.json) {
-        out << OutcomeJson(options, outcome).dump(2) << "\n";
+        out << JsonText(OutcomeJson(options, outcome), 2) << "\n";
     } else {
         out << outcome.report;
         (outcome.messageIsError ? err : out) << outcome.message << "\n";
@@ -32,7 +33,7 @@ void PrintOutcome(const CliOptions& options, const CommandOutcome& outcome, std:
 
 void PrintUsageError(const std::string& reason, bool json, std::ostream& out, std::ostream& err) {
     if (json) {
-        out << nlohmann::ordered_json{{"ok", false}, {"message", reason}, {"usageError", true}}.dump(2) << "\n";
+        out << JsonText({{"ok", false}, {"message", reason}, {"usageError", true}}, 2) << "\n";
         return;
     }
     err << kToolName << ": " << reason << "\n"

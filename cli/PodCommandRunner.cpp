@@ -1,11 +1,16 @@
 #include "cli/PodCommandRunner.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <fstream>
 #include <memory>
 
 #include "cli/AccessHint.h"
 #include "cli/CliPanel.h"
 #include "cli/PodInfoJson.h"
+#include "files/PrivateFile.h"
 #include "image/LoadCoffFile.h"
 #include "ops/Operations.h"
 #include "pod/PodCommands.h"
@@ -45,8 +50,23 @@ struct OutputFiles {
     std::string error;
 };
 
-bool OpenOutput(std::ofstream& stream, const std::string& path, const char* what, std::string& error) {
+// The trace holds the CSM keys of the "K" and "P" frames: it is made 0600
+// (narrowed when it exists) before the stream truncates and writes it.
+bool MakePrivate(const std::string& path, const char* what, std::string& error) {
+    // Followed through a link as the other outputs are (--trace /dev/stderr).
+    const int fd = OpenPrivateFile(path, O_WRONLY, ExistingFile::MustNarrow, Links::Followed);
+    if (fd >= 0) {
+        ::close(fd);
+        return true;
+    }
+    error = std::string("Cannot create the ") + what + " file " + path + ": " + OpenFailureText(path, errno);
+    return false;
+}
+
+bool OpenOutput(std::ofstream& stream, const std::string& path, const char* what, std::string& error,
+                bool keysInside = false) {
     if (path.empty()) return true;
+    if (keysInside && !MakePrivate(path, what, error)) return false;
     stream.open(path, std::ios::binary | std::ios::trunc);
     if (stream) return true;
     error = std::string("Cannot create the ") + what + " file " + path;
@@ -119,7 +139,7 @@ CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, Con
                              const ProgramImage* sharedImage, PodRunFacts& facts) {
     CommandOutcome outcome;
     OutputFiles files;
-    if (!OpenOutput(files.trace, options.tracePath, "trace", files.error) ||
+    if (!OpenOutput(files.trace, options.tracePath, "trace", files.error, true) ||
         !OpenOutput(files.targetHex, options.simTargetHexPath, "target memory", files.error)) {
         outcome.message = files.error;
         return outcome;

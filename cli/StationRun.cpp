@@ -7,6 +7,7 @@
 #include "cli/GangOutput.h"
 #include "cli/GangRun.h"
 #include "cli/InterruptWatch.h"
+#include "cli/JsonText.h"
 #include "cli/OutcomeOutput.h"
 #include "cli/OutputPaths.h"
 #include "cli/PodSelection.h"
@@ -72,7 +73,7 @@ void Record(const CliOptions& options, RecordLog& log, const RunFacts& run, cons
     if (!log.isOpen()) return;
     std::string error;
     const auto record = BoardRecord(options, run, RecordSerial(selection, pod.serial), pod.facts, pod.outcome);
-    if (log.Append(record.dump(), error)) return;
+    if (log.Append(JsonText(record), error)) return;
     pod.outcome.followUp = error;
     pod.outcome.ok = false;
 }
@@ -185,7 +186,7 @@ ExitStatus RunStationCommand(const CliOptions& options, PodStation& station, std
         return ExitStatus::Usage;
     }
     Shared shared{options, station, selection, {}, {}, {}, {}, nullptr};
-    if (!options.logPath.empty() && !shared.log.Open(options.logPath, error))
+    if (!options.logPath.empty() && !shared.log.Open(options.logPath, environment.lockPatience, error))
         return Finish(options, Failure(error), out, err);
     const ConsoleEnvironment console{err, environment.stderrIsTerminal && !options.json, environment.columns};
     if (selection.serials.size() == 1) return RunOne(shared, out, err, console);

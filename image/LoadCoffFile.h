@@ -25,8 +25,11 @@ struct LoadContext {
 // is the stored name. The path is taken literally (no wildcards).
 bool FindFileEntry(const std::string& path, std::string& storedName);
 
-// The pod file name from a file name: ".OUT" or ".HEX" (any case) dropped, cut to 8.
+// The pod file name from a file name: ".OUT" or ".HEX" (any case) dropped,
+// cut to 8 bytes, and each byte that is not printable ASCII made "_".
 std::string PodFileNameFrom(const std::string& fileName);
+// Whether the pod file name may hold this byte: printable ASCII, 0x20 to 0x7E.
+bool IsPodFileNameChar(char c);
 
 // Loads a program file, COFF or Intel HEX as its content shows.
 bool LoadCoffFile(LoadContext& ctx, const std::string& path, bool remember);

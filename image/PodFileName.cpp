@@ -19,10 +19,20 @@ bool EndsWithExtension(const std::string& name, const char (&extension)[5]) {
 
 }  // namespace
 
+bool IsPodFileNameChar(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte < 0x7F;
+}
+
+// Cut by bytes first, as the pod counts them; a character of several bytes
+// (Hangul, say) then becomes one "_" per byte, and the name never holds a
+// line break or half a character.
 std::string PodFileNameFrom(const std::string& fileName) {
     std::string name = fileName;
     if (EndsWithExtension(name, ".OUT") || EndsWithExtension(name, ".HEX")) name.resize(name.size() - 4);
     if (name.size() > kPodFileNameBytes) name.resize(kPodFileNameBytes);
+    for (char& c : name)
+        if (!IsPodFileNameChar(c)) c = '_';
     return name;
 }
 

@@ -19,17 +19,24 @@ SimReply SimSerialFlash::NeedAccess(const char* command) const {
     return SimReply::Refuse(std::string(command) + " outside a serial-flash access ('G' first)");
 }
 
-void SimSerialFlash::Keep(const SimStore& store) {
+// What the pod holds is what its store file holds: a store that cannot be
+// saved is not kept, so a later read (POD Verify, POD Info) sees the file.
+// A real pod's serial flash says no to a write it cannot make; the simulated
+// one says no to the record whose store it could not save (not a fault of
+// the host's, so no protocol error is noted).
+bool SimSerialFlash::Keep(const SimStore& store) {
+    if (!storePath_.empty() && !SaveStoreFile(storePath_, store)) return false;
     stored_ = store;
-    if (!storePath_.empty()) SaveStoreFile(storePath_, stored_);
+    return true;
 }
 
-void SimSerialFlash::StartWriting() {
-    if (writing_) return;
+bool SimSerialFlash::StartWriting() {
+    if (writing_) return true;
+    if (!Keep(SimStore{})) return false;
     writing_ = true;
     pending_ = {};
     gotPassword_ = gotTag_ = gotSummary_ = false;
-    Keep(SimStore{});
+    return true;
 }
 
 SimReply SimSerialFlash::Begin() {
@@ -68,7 +75,7 @@ SimReply SimSerialFlash::End() {
     if (!why.empty())
         return SimReply::Refuse("serial-flash access ended with an incomplete store (" + why + "); nothing kept");
     pending_.hasProgram = true;
-    Keep(pending_);
+    if (!Keep(pending_)) return SimReply::Deny();
     return SimReply::Accept(timing_.pageWriteMs);
 }
 
@@ -82,7 +89,7 @@ SimReply SimSerialFlash::Abort() {
 
 SimReply SimSerialFlash::SectionRecord(uint32_t sequence, uint32_t address, uint32_t wordCount, uint32_t dataOffset) {
     if (!inAccess_) return NeedAccess("'V'");
-    StartWriting();
+    if (!StartWriting()) return SimReply::Deny();
     if (sequence != pending_.sections.size())
         return SimReply::Refuse("'V' sequence " + Number(sequence) + ", expected " + Number(pending_.sections.size()));
     pending_.sections.push_back({address, wordCount, dataOffset});
@@ -99,7 +106,7 @@ SimReply SimSerialFlash::DataWord(uint16_t value) {
 
 SimReply SimSerialFlash::WritePage(uint32_t page, uint32_t byteCount) {
     if (!inAccess_) return NeedAccess("'W'");
-    StartWriting();
+    if (!StartWriting()) return SimReply::Deny();
     std::vector<uint8_t> bytes;
     bytes.swap(pageBuffer_);
     if (page != pending_.pages.size())
@@ -114,7 +121,7 @@ SimReply SimSerialFlash::WritePage(uint32_t page, uint32_t byteCount) {
 
 SimReply SimSerialFlash::Password(const CsmKeyTable& keys) {
     if (!inAccess_) return NeedAccess("'P'");
-    StartWriting();
+    if (!StartWriting()) return SimReply::Deny();
     pending_.keys = keys;
     gotPassword_ = true;
     return SimReply::Accept();
@@ -122,7 +129,7 @@ SimReply SimSerialFlash::Password(const CsmKeyTable& keys) {
 
 SimReply SimSerialFlash::Tag(const TagRecord& tag) {
     if (!inAccess_) return NeedAccess("'T'");
-    StartWriting();
+    if (!StartWriting()) return SimReply::Deny();
     pending_.tag = tag;
     gotTag_ = true;
     return SimReply::Accept();
@@ -130,7 +137,7 @@ SimReply SimSerialFlash::Tag(const TagRecord& tag) {
 
 SimReply SimSerialFlash::Summary(uint32_t deviceCode, uint32_t csmOption, uint32_t sectorMask, uint32_t sectionCount) {
     if (!inAccess_) return NeedAccess("'Q'");
-    StartWriting();
+    if (!StartWriting()) return SimReply::Deny();
     if (deviceCode < 1 || deviceCode > 5)
         return SimReply::Refuse("'Q' device code " + Number(deviceCode) + " is unknown");
     if (csmOption > 1) return SimReply::Refuse("'Q' CSM option must be 0 or 1");

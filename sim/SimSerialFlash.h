@@ -40,9 +40,10 @@ public:
 private:
     SimReply NeedAccess(const char* command) const;
     // The first write of an access: the old program is gone from now on.
-    void StartWriting();
+    // False when the emptied store could not be saved; the old one stays.
+    bool StartWriting();
     std::string WhyIncomplete() const;
-    void Keep(const SimStore& store);
+    bool Keep(const SimStore& store);
 
     const SimTiming& timing_;
     std::string storePath_;

@@ -1,7 +1,5 @@
 #include "sim/SimStoreFile.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
+
+#include "files/BoundedLock.h"
 
 namespace nembra {
 
@@ -177,28 +177,6 @@ bool LoadStoreFile(const std::string& path, SimStore& store) {
 
 namespace {
 
-// Serialises the writers of one store, in this process and in others: the
-// lock is an flock on a file beside the store, held until the rename.
-class WriterLock {
-public:
-    explicit WriterLock(const std::string& path)
-        : fd_(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
-        if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    ~WriterLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    WriterLock(const WriterLock&) = delete;
-    WriterLock& operator=(const WriterLock&) = delete;
-    bool held() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
-
 // A temporary file of this writer's own beside the store, written whole.
 bool WriteTemporary(const std::string& path, const std::string& text, std::string& temporary) {
     std::string name = path + ".XXXXXX";
@@ -211,19 +189,24 @@ bool WriteTemporary(const std::string& path, const std::string& text, std::strin
         if (n <= 0) break;
         done += static_cast<size_t>(n);
     }
-    const bool ok = done == text.size() && ::fchmod(fd, 0644) == 0;
+    // 0600 whatever the umask: the store holds the CSM keys in clear.
+    const bool ok = done == text.size() && ::fchmod(fd, S_IRUSR | S_IWUSR) == 0;
     return ::close(fd) == 0 && ok;
 }
 
 }  // namespace
 
-bool SaveStoreFile(const std::string& path, const SimStore& store) {
+std::string StoreLockPath(const std::string& path) { return path + ".lock"; }
+
+bool SaveStoreFile(const std::string& path, const SimStore& store, const LockPatience& patience) {
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::path target(path);
     if (target.has_parent_path()) fs::create_directories(target.parent_path(), error);
-    const WriterLock lock(path);
-    if (!lock.held()) return false;
+    // Writers of one store, in this process and in others, take turns under
+    // this lock, held until the rename.
+    LockFile lock;
+    if (lock.Acquire(StoreLockPath(path), patience) != LockResult::Locked) return false;
     std::string temporary;
     if (!WriteTemporary(path, FormatStore(store), temporary)) {
         if (!temporary.empty()) fs::remove(temporary, error);

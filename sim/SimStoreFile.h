@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "files/BoundedLock.h"
 #include "pod/PodRecords.h"
 
 namespace nembra {
@@ -43,8 +44,11 @@ bool ParseStore(const std::string& text, SimStore& store);
 bool LoadStoreFile(const std::string& path, SimStore& store);
 // Writes a temporary file of its own beside `path` and renames it over
 // `path`, so a reader never sees half a store; writers of one store (threads
-// or processes) take turns under an flock on `path`.lock. Creates the folder
-// if needed.
-bool SaveStoreFile(const std::string& path, const SimStore& store);
+// or processes) take turns under an flock on StoreLockPath(`path`), waited
+// for no longer than `patience` allows. The store is 0600: it holds the CSM
+// keys. Creates the folder if needed. False when the store was not saved.
+bool SaveStoreFile(const std::string& path, const SimStore& store, const LockPatience& patience = {});
+// "`path`.lock": the lock the writers of the store at `path` take turns under.
+std::string StoreLockPath(const std::string& path);
 
 }  // namespace nembra

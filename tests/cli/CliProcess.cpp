@@ -1,6 +1,7 @@
 #include "CliProcess.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,7 +31,7 @@ std::string ReadText(const std::string& path) {
     return text.str();
 }
 
-pid_t StartTool(const std::vector<std::string>& args, const std::string& workDir) {
+pid_t StartTool(const std::vector<std::string>& args, const std::string& workDir, int asUser) {
     const std::string outPath = workDir + "/cli.stdout";
     const std::string errPath = workDir + "/cli.stderr";
     std::vector<std::string> argv{NEMBRA_CLI_PATH};
@@ -42,6 +43,9 @@ pid_t StartTool(const std::vector<std::string>& args, const std::string& workDir
     const pid_t child = ::fork();
     if (child == 0) {
         RedirectChild(outPath, errPath);
+        if (asUser >= 0 && (::setgroups(0, nullptr) != 0 || ::setgid(static_cast<gid_t>(asUser)) != 0 ||
+                            ::setuid(static_cast<uid_t>(asUser)) != 0))
+            ::_exit(126);
         ::setenv("XDG_STATE_HOME", stateHome.c_str(), 1);
         ::execv(NEMBRA_CLI_PATH, pointers.data());
         ::_exit(127);
@@ -58,8 +62,8 @@ CliRun FinishTool(pid_t child, const std::string& workDir) {
     return run;
 }
 
-CliRun RunTool(const std::vector<std::string>& args, const std::string& workDir) {
-    return FinishTool(StartTool(args, workDir), workDir);
+CliRun RunTool(const std::vector<std::string>& args, const std::string& workDir, int asUser) {
+    return FinishTool(StartTool(args, workDir, asUser), workDir);
 }
 
 }  // namespace nembra::testing

@@ -16,9 +16,11 @@ struct CliRun {
 // Runs the tool with the arguments, standard input from /dev/null, its
 // output captured in files under workDir, and XDG_STATE_HOME pointing into
 // workDir so that no run touches the user's own state.
-CliRun RunTool(const std::vector<std::string>& args, const std::string& workDir);
-// The same in two steps, for a test that signals the running tool.
-pid_t StartTool(const std::vector<std::string>& args, const std::string& workDir);
+CliRun RunTool(const std::vector<std::string>& args, const std::string& workDir, int asUser = -1);
+// The same in two steps, for a test that signals the running tool. With
+// `asUser` the tool runs as that user (a test run by root drops its rights
+// so that file permissions count); exit code 126 when it could not.
+pid_t StartTool(const std::vector<std::string>& args, const std::string& workDir, int asUser = -1);
 CliRun FinishTool(pid_t child, const std::string& workDir);
 
 std::string ReadText(const std::string& path);

@@ -5,16 +5,19 @@
 set -uo pipefail
 root="${1:?usage: check-layers.sh SOURCE_DIR}"
 
+# files/ (private files and bounded locks) sits at the bottom: the simulated
+# pod's store, the tool's log and trace and the window's guard all use it.
 declare -A allowed=(
+    [files]="files"
     [status]="status"
     [image]="image status"
     [pod]="pod image status"
-    [sim]="sim pod image status"
+    [sim]="sim pod image status files"
     [ops]="ops pod image status"
     [settings]="settings ops pod image status"
     [ui]="ui settings ops pod image status"
-    [app]="app ui settings sim ops pod image status"
-    [cli]="cli sim ops pod image status"
+    [app]="app ui settings sim ops pod image status files"
+    [cli]="cli sim ops pod image status files"
 )
 qt_folders=" settings ui app "
 
