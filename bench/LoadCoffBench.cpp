@@ -12,6 +12,7 @@
 
 #include "image/CoffReader.h"
 #include "image/ImageRules.h"
+#include "image/LoadCoffFile.h"
 
 namespace {
 
@@ -133,5 +134,42 @@ void BM_ClearImage(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ClearImage)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// The status line is not what is measured.
+class QuietStatus final : public nembra::StatusSink {
+public:
+    void ShowMessage(const std::string&, bool) override {}
+    void SetRange(int32_t, int32_t) override {}
+    void SetStep(int32_t) override {}
+    int32_t SetPos(int32_t) override { return 0; }
+    int32_t StepIt() override { return 0; }
+};
+
+// A whole Load of TI's 300 KB program for the F2812: file, reader, rules and
+// flash summary, as the window and every command run it.
+void BM_LoadTiProgram(benchmark::State& state) {
+    const std::string path = NEMBRA_BENCH_TESTDATA_DIR "/ti-coff/TB3CM_DSP_Code.out";
+    if (::access(path.c_str(), R_OK) != 0) {
+        state.SkipWithError("TI test data not found (NEMBRA_TESTDATA_DIR)");
+        return;
+    }
+    nembra::ProgramImage image;
+    nembra::DeviceType deviceType = 4;
+    nembra::RecentFiles recent;
+    QuietStatus status;
+    nembra::LoadContext ctx{image, deviceType, 4, recent, status};
+    for (auto _ : state) {
+        if (!nembra::LoadCoffFile(ctx, path, false)) {
+            state.SkipWithError("the TI program did not load");
+            break;
+        }
+        benchmark::DoNotOptimize(image.flashSummary.flashBytes);
+    }
+}
+BENCHMARK(BM_LoadTiProgram)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
