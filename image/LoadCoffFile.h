@@ -28,7 +28,7 @@ bool FindFileEntry(const std::string& path, std::string& storedName);
 // The pod file name from a file name: ".OUT" or ".HEX" (any case) dropped, cut to 8.
 std::string PodFileNameFrom(const std::string& fileName);
 
-// Loads a program file, COFF or Intel HEX as its content shows.
+// Loads a program file, COFF, ELF or Intel HEX as its content shows.
 bool LoadCoffFile(LoadContext& ctx, const std::string& path, bool remember);
 
 // The Load button: trims the File Path text and loads it.
