@@ -52,7 +52,7 @@ CoffResult FileBytes::Read(const std::string& path) {
     const auto size = static_cast<uint64_t>(info.st_size);
     if (size > kLargestFile) return CoffResult::TooLarge;
     if (size == 0) return CoffResult::Ok;
-    void* pages = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* pages = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (pages == MAP_FAILED) return CoffResult::MemoryError;
     data_ = static_cast<uint8_t*>(pages);
     mapped_ = static_cast<size_t>(size);
