@@ -13,6 +13,7 @@
 #include "image/CoffReader.h"
 #include "image/ImageRules.h"
 #include "image/LoadCoffFile.h"
+#include "status/QuietStatus.h"
 
 namespace {
 
@@ -139,16 +140,6 @@ BENCHMARK(BM_ClearImage)->Unit(benchmark::kMillisecond);
 
 namespace {
 
-// The status line is not what is measured.
-class QuietStatus final : public nembra::StatusSink {
-public:
-    void ShowMessage(const std::string&, bool) override {}
-    void SetRange(int32_t, int32_t) override {}
-    void SetStep(int32_t) override {}
-    int32_t SetPos(int32_t) override { return 0; }
-    int32_t StepIt() override { return 0; }
-};
-
 // A whole Load of TI's 300 KB program for the F2812: file, reader, rules and
 // flash summary, as the window and every command run it.
 void BM_LoadTiProgram(benchmark::State& state) {
@@ -160,7 +151,7 @@ void BM_LoadTiProgram(benchmark::State& state) {
     nembra::ProgramImage image;
     nembra::DeviceType deviceType = 4;
     nembra::RecentFiles recent;
-    QuietStatus status;
+    nembra::QuietStatus status;  // the status line is not what is measured
     nembra::LoadContext ctx{image, deviceType, 4, recent, status};
     for (auto _ : state) {
         if (!nembra::LoadCoffFile(ctx, path, false)) {
