@@ -1,5 +1,7 @@
-// Loading a large program: the reader copies straight into the 8 MiB store and
-// refills it on every clear, so a Load should cost little more than the file read.
+// Loading a large program: the file is read whole, the reader hands views of
+// its bytes to the rules, which copy the kept words into the store; a clear
+// refills only what the last program wrote. A Load should cost little more
+// than reading the file and copying its words once.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <unistd.h>
