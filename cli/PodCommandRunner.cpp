@@ -15,6 +15,7 @@
 #include "ops/Operations.h"
 #include "pod/PodCommands.h"
 #include "pod/ProtocolTrace.h"
+#include "status/QuietStatus.h"
 
 namespace nembra::cli {
 namespace {
@@ -107,16 +108,6 @@ std::optional<uint16_t> FirmwareVersion(const CliOptions& options, OperationCont
     if (!answered || version == 0) return std::nullopt;
     return version;
 }
-
-// Shows nothing: the record's extra question to the pod is not the operation's.
-class QuietStatus : public StatusSink {
-public:
-    void ShowMessage(const std::string&, bool) override {}
-    void SetRange(int32_t, int32_t) override {}
-    void SetStep(int32_t) override {}
-    int32_t SetPos(int32_t) override { return 0; }
-    int32_t StepIt() override { return 0; }
-};
 
 uint32_t ReadMs(OpsClock& clock) {
     uint32_t ms = 0;

@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes to the ELF reader and checks what a read promises:
 // an error and no sections, or sections of whole words taken from inside the
-// file, never claiming a file byte twice, within the 32-bit word space.
+// file, never claiming a file byte twice, within the 32-bit word space. Then
+// the same bytes go through the ELF reader and the rules (see ImageChecks.h).
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 
+#include "fuzz/ImageChecks.h"
 #include "image/ElfReader.h"
 
 namespace {
@@ -31,8 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const nembra::ElfRead read = nembra::ReadElf(bytes);
     if (read.error) {
         if (!read.sections.empty() || nembra::ElfErrorMessage(*read.error).empty()) std::abort();
-        return 0;
+    } else {
+        CheckSections(bytes, read);
     }
-    CheckSections(bytes, read);
+    nembra::fuzz::ReadAndCheck(bytes, nembra::ProgramFormat::Elf);
     return 0;
 }

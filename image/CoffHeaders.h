@@ -2,9 +2,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
-#include "image/CoffReader.h"
+#include "image/ByteOrder.h"
 #include "image/DeviceTypes.h"
+#include "image/LoadFault.h"
 
 namespace nembra {
 
@@ -25,6 +27,8 @@ inline constexpr uint16_t kVersionCoff2 = 0x00C2;
 
 struct CoffFileHeader {
     CoffLayout layout = CoffLayout::Coff2;
+    // The family the target id names.
+    DeviceFamily family = DeviceFamily::F281x;
     uint16_t sectionCount = 0;
     uint32_t symbolTableOffset = 0;
     uint32_t symbolCount = 0;
@@ -33,12 +37,12 @@ struct CoffFileHeader {
     uint32_t headerEnd = 0;
 };
 
-// Checks the version and target id against the device family.
-CoffResult ParseFileHeader(const std::array<uint8_t, kFileHeaderBytes>& bytes, DeviceType deviceType,
-                           CoffFileHeader& header);
+// Reads the version and target id: NotCoff for an unknown layout,
+// DeviceMismatch (at the target id's offset) for a target id of no family.
+LoadFault ParseFileHeader(const uint8_t* bytes, CoffFileHeader& header);
 
 struct CoffSectionHeader {
-    std::array<uint8_t, 8> nameField{};
+    const uint8_t* nameField = nullptr;  // the eight bytes in the header
     uint32_t virtualAddress = 0;
     uint32_t wordCount = 0;
     uint32_t rawDataOffset = 0;
@@ -51,10 +55,9 @@ CoffSectionHeader ParseSectionHeader(const uint8_t* bytes, CoffLayout layout);
 
 // The inline name when the field's first four bytes are not all zero.
 bool HasInlineName(const CoffSectionHeader& section);
-std::string InlineName(const CoffSectionHeader& section);
+// The name field's bytes up to the first NUL, at most eight; a view into the
+// header it was parsed from.
+std::string_view InlineName(const CoffSectionHeader& section);
 uint32_t StringTableNameOffset(const CoffSectionHeader& section);
-
-uint16_t ReadLe16(const uint8_t* bytes);
-uint32_t ReadLe32(const uint8_t* bytes);
 
 }  // namespace nembra

@@ -4,31 +4,24 @@
 
 namespace nembra {
 
-void CoffStringTable::Locate(uint64_t offset, uint32_t length) {
-    offset_ = offset;
-    length_ = length;
-    loaded_ = false;
-    bytes_.clear();
+void CoffStringTable::Locate(std::span<const uint8_t> table) {
+    table_ = table;
+    scanned_ = false;
     terminatedBelow_ = 0;
 }
 
-CoffFile::Read CoffStringTable::Load(CoffFile& file) {
-    bytes_.assign(length_, '\0');
-    if (auto read = file.ReadAt(offset_, bytes_.data(), bytes_.size()); read != CoffFile::Read::Ok) return read;
-    const auto lastNul = std::find(bytes_.rbegin(), bytes_.rend(), '\0');
-    terminatedBelow_ = static_cast<size_t>(bytes_.rend() - lastNul);
-    loaded_ = true;
-    return CoffFile::Read::Ok;
-}
-
-CoffFile::Read CoffStringTable::NameAt(CoffFile& file, uint32_t offset, std::string_view& name) {
-    if (!loaded_)
-        if (auto read = Load(file); read != CoffFile::Read::Ok) return read;
-    if (offset >= terminatedBelow_) return CoffFile::Read::PastEnd;
-    const char* first = bytes_.data() + offset;
+bool CoffStringTable::NameAt(uint32_t offset, std::string_view& name) {
+    // The table is searched for its last NUL once, when the first name needs it.
+    if (!scanned_) {
+        const auto lastNul = std::find(table_.rbegin(), table_.rend(), uint8_t{0});
+        terminatedBelow_ = static_cast<size_t>(table_.rend() - lastNul);
+        scanned_ = true;
+    }
+    if (offset >= terminatedBelow_) return false;
+    const char* first = reinterpret_cast<const char*>(table_.data()) + offset;
     const size_t room = std::min(kLongestName, terminatedBelow_ - 1 - offset);
     name = std::string_view(first, static_cast<size_t>(std::find(first, first + room, '\0') - first));
-    return CoffFile::Read::Ok;
+    return true;
 }
 
 }  // namespace nembra

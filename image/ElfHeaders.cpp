@@ -1,6 +1,6 @@
 #include "image/ElfHeaders.h"
 
-#include "image/CoffHeaders.h"
+#include "image/ByteOrder.h"
 
 namespace nembra {
 namespace {

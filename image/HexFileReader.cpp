@@ -1,18 +1,17 @@
-#include "image/HexFileReader.h"
-
 #include <cstdio>
-#include <fstream>
-#include <new>
+#include <string_view>
+#include <vector>
+
+#include "image/IntelHex.h"
+#include "image/ProgramFormat.h"
+#include "image/ProgramImage.h"
+#include "image/SectionRules.h"
 
 namespace nembra {
 namespace {
 
-// The F281x code-security password words: an image never holds them (the
-// keys come from the key fields), as the COFF reader drops "CsmPwlFile".
-constexpr uint32_t kPasswordFirst = 0x3F7FF8;
-constexpr uint32_t kPasswordLast = 0x3F7FFF;
-// The flash summary counts sections in 16 bits, as a COFF header does.
-constexpr size_t kMostRuns = 0xFFFF;
+// The LF240xA program space has 16-bit word addresses.
+constexpr uint64_t kLf240xASpaceEnd = 0x10000;
 
 CoffResult FromProblem(HexProblem problem) {
     switch (problem) {
@@ -27,88 +26,65 @@ CoffResult FromProblem(HexProblem problem) {
     return CoffResult::FileError;
 }
 
-// Splits the runs around the password words of the F281x family.
-std::vector<HexRun> WithoutPassword(std::vector<HexRun> runs) {
-    std::vector<HexRun> kept;
+// Ends every run at the edges of the F281x password words, so that the rules
+// can leave those words out by address, as a section of their own.
+std::vector<HexRun> SplitAtPasswordEdges(std::vector<HexRun> runs) {
+    std::vector<HexRun> split;
     for (HexRun& run : runs) {
-        if (run.end() <= kPasswordFirst || run.address > kPasswordLast) {
-            kept.push_back(std::move(run));
-            continue;
+        uint32_t start = run.address;
+        size_t from = 0;
+        for (uint32_t edge : {kPasswordFirst, kPasswordLast + 1}) {
+            if (edge <= start || edge >= run.end()) continue;
+            const size_t to = from + (edge - start);
+            split.push_back(
+                {start, {run.words.begin() + static_cast<long>(from), run.words.begin() + static_cast<long>(to)}});
+            start = edge;
+            from = to;
         }
-        if (run.address < kPasswordFirst)
-            kept.push_back({run.address, {run.words.begin(), run.words.begin() + (kPasswordFirst - run.address)}});
-        if (run.end() > kPasswordLast + 1)
-            kept.push_back({kPasswordLast + 1,
-                            {run.words.end() - static_cast<long>(run.end() - kPasswordLast - 1), run.words.end()}});
+        if (from == 0)
+            split.push_back(std::move(run));
+        else
+            split.push_back({start, {run.words.begin() + static_cast<long>(from), run.words.end()}});
     }
-    return kept;
-}
-
-// The LF240xA program space has 16-bit addresses: a word beyond it was built
-// for another device.
-bool FitsDevice(const std::vector<HexRun>& runs, DeviceType deviceType) {
-    if (IsF281x(deviceType)) return true;
-    return runs.empty() || runs.back().end() <= 0x10000;
-}
-
-void StoreRuns(const std::vector<HexRun>& runs, DeviceType deviceType, ProgramImage& image) {
-    ClearImage(image, deviceType);
-    uint32_t storeBytes = 0;
-    for (const HexRun& run : runs) {
-        ImageSection section;
-        char name[24];
-        std::snprintf(name, sizeof name, "hex@%06X", static_cast<unsigned>(run.address));
-        section.name = name;
-        section.address = run.address;
-        section.wordCount = static_cast<uint32_t>(run.words.size());
-        section.dataOffset = storeBytes;
-        section.storeOffset = storeBytes;
-        MarkFlashRegion(section, deviceType);
-        uint8_t* target = image.store() + storeBytes;
-        for (uint16_t word : run.words) {
-            *target++ = static_cast<uint8_t>(word & 0xFF);
-            *target++ = static_cast<uint8_t>(word >> 8);
-        }
-        storeBytes += 2 * section.wordCount;
-        image.sections.push_back(std::move(section));
-    }
-    image.totalBytes = storeBytes;
-}
-
-CoffResult ReadRuns(const std::string& path, DeviceType deviceType, std::vector<HexRun>& runs, HexFault& fault) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return CoffResult::OpenFailed;
-    HexParse parsed = ParseIntelHex(in, kImageStoreBytes / 2);
-    if (in.bad()) return CoffResult::FileError;
-    fault = {parsed.line, parsed.address};
-    if (parsed.problem != HexProblem::None) return FromProblem(parsed.problem);
-    runs = IsF281x(deviceType) ? WithoutPassword(std::move(parsed.runs)) : std::move(parsed.runs);
-    if (runs.size() > kMostRuns) return CoffResult::HexTooManyRuns;
-    return FitsDevice(runs, deviceType) ? CoffResult::Ok : CoffResult::DeviceMismatch;
+    return split;
 }
 
 }  // namespace
 
-CoffResult ReadHexFile(const std::string& path, DeviceType deviceType, ProgramImage& image, HexFault& fault) {
-    try {
-        std::vector<HexRun> runs;
-        if (auto r = ReadRuns(path, deviceType, runs, fault); r != CoffResult::Ok) return r;
-        StoreRuns(runs, deviceType, image);
-        return CoffResult::Ok;
-    } catch (const std::bad_alloc&) {
-        return CoffResult::MemoryError;
+// Intel HEX in TI's 16-bit ROM-width layout: each run of consecutive words is
+// one section named after its first address, in address order. The file has
+// no target id; a word beyond 16 bits names it an F281x program.
+LoadFault ReadHexProgram(std::span<const uint8_t> bytes, SectionSink& sink) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    HexParse parsed = ParseIntelHex(text, kImageStoreBytes / 2);
+    if (parsed.problem != HexProblem::None) {
+        LoadFault fault(FromProblem(parsed.problem));
+        fault.line = parsed.line;
+        fault.address = parsed.address;
+        return fault;
     }
-}
+    const std::vector<HexRun> runs = SplitAtPasswordEdges(std::move(parsed.runs));
+    if (!runs.empty() && runs.back().end() > kLf240xASpaceEnd)
+        if (LoadFault f = sink.Family(DeviceFamily::F281x); !f.ok()) return f;
+    if (LoadFault f = sink.Begin(); !f.ok()) return f;
 
-std::string LoadResultMessage(CoffResult result, const HexFault& fault) {
-    std::string message = CoffResultMessage(result);
-    char where[40] = "";
-    if (result == CoffResult::HexOverlap)
-        std::snprintf(where, sizeof where, " (0x%06X)", static_cast<unsigned>(fault.address));
-    else if (result == CoffResult::HexBadRecord || result == CoffResult::HexChecksum ||
-             result == CoffResult::HexRecordType)
-        std::snprintf(where, sizeof where, " (line %u)", fault.line);
-    return message + where;
+    std::vector<uint8_t> buffer;
+    for (const HexRun& run : runs) {
+        char name[24];
+        std::snprintf(name, sizeof name, "hex@%06X", static_cast<unsigned>(run.address));
+        buffer.clear();
+        for (uint16_t word : run.words) {
+            buffer.push_back(static_cast<uint8_t>(word & 0xFF));
+            buffer.push_back(static_cast<uint8_t>(word >> 8));
+        }
+        FoundSection found;
+        found.name = name;
+        found.address = run.address;
+        found.wordCount = static_cast<uint32_t>(run.words.size());
+        found.bytes = buffer;
+        if (LoadFault f = sink.Section(found); !f.ok()) return f;
+    }
+    return {};
 }
 
 }  // namespace nembra

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace nembra {
@@ -45,6 +46,7 @@ struct HexParse {
 };
 
 // Parses such a file line by line; at most maxWords words are taken.
+HexParse ParseIntelHex(std::string_view text, uint64_t maxWords = UINT64_MAX);
 HexParse ParseIntelHex(std::istream& in, uint64_t maxWords = UINT64_MAX);
 
 // Parses such a file; false (with a reason) on any malformed record.

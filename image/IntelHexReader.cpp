@@ -119,12 +119,16 @@ bool JoinRuns(std::vector<HexRun>& runs, uint32_t& repeated) {
 
 }  // namespace
 
-HexParse ParseIntelHex(std::istream& in, uint64_t maxWords) {
+HexParse ParseIntelHex(std::string_view text, uint64_t maxWords) {
     HexParse result;
     ParseState state;
     state.maxWords = maxWords;
-    std::string line;
-    for (unsigned number = 1; std::getline(in, line); ++number) {
+    unsigned number = 0;
+    while (!text.empty()) {
+        ++number;
+        const size_t newline = text.find('\n');
+        std::string line(text.substr(0, newline));
+        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
         Record record;
@@ -151,9 +155,14 @@ HexParse ParseIntelHex(std::istream& in, uint64_t maxWords) {
     return result;
 }
 
+HexParse ParseIntelHex(std::istream& in, uint64_t maxWords) {
+    std::ostringstream text;
+    text << in.rdbuf();
+    return ParseIntelHex(text.str(), maxWords);
+}
+
 bool ReadIntelHex(const std::string& text, WordMap& words, std::string& error) {
-    std::istringstream in(text);
-    const HexParse parsed = ParseIntelHex(in);
+    const HexParse parsed = ParseIntelHex(std::string_view(text));
     if (parsed.problem != HexProblem::None) {
         error = parsed.line ? "line " + std::to_string(parsed.line) + ": " + parsed.reason : parsed.reason;
         return false;

@@ -31,7 +31,7 @@ std::string PodFileNameFrom(const std::string& fileName);
 // Whether the pod file name may hold this byte: printable ASCII, 0x20 to 0x7E.
 bool IsPodFileNameChar(char c);
 
-// Loads a program file, COFF or Intel HEX as its content shows.
+// Loads a program file, COFF, ELF or Intel HEX as its content shows.
 bool LoadCoffFile(LoadContext& ctx, const std::string& path, bool remember);
 
 // The Load button: trims the File Path text and loads it.

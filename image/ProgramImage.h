@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,9 @@ struct FlashSummary {
 enum class ImageStore { MadeNow, MadeOnFirstUse };
 
 // The loaded program: its kept sections and their words in one 8 MiB store
-// reserved once for the run. Memory that no section wrote reads 0xFFFF.
+// reserved once for the run. Memory that no section wrote reads 0xFFFF. The
+// store remembers how far it was written, so that emptying it costs what
+// the last program used rather than the whole 8 MiB.
 class ProgramImage {
 public:
     ProgramImage() : ProgramImage(ImageStore::MadeNow) {}
@@ -60,14 +63,23 @@ public:
     // Word i of a section, read from the store (two bytes, low byte first).
     uint16_t DataWord(const ImageSection& section, uint32_t index) const;
 
-    // The store; one made on first use is made here.
+    // The store; one made on first use is made here. Whoever asks for it may
+    // write anywhere, so all of it counts as written.
     uint8_t* store();
+    // Copies bytes into the store at a byte offset, within the store.
+    void WriteStore(uint32_t offset, std::span<const uint8_t> bytes);
+    // Every written byte back to 0xFF.
+    void EraseStore();
     // Null only while a store made on first use is not yet made; an image
     // with sections always has one.
     const uint8_t* store() const { return store_.get(); }
 
 private:
+    uint8_t* MadeStore();
+
     std::unique_ptr<uint8_t[]> store_;
+    // One past the last byte that may differ from 0xFF.
+    uint32_t written_ = 0;
 };
 
 // Empties the image: store refilled with 0xFF, counts zeroed, the flash

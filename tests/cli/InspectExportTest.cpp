@@ -135,7 +135,7 @@ TEST_F(FileCommands, HexAndElfFilesAreToldByTheirContent) {
                                                                << std::string(60, '\x01');
     run = Run({"inspect", files.Path("app.elf.out")});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "The specified file is ELF format, not COFF format\n");
+    EXPECT_EQ(run.err, "The specified ELF file is not an executable program\n");
 }
 
 TEST_F(FileCommands, ExportWritesEveryKeptWord) {

@@ -132,7 +132,7 @@ TEST_F(HexLoad, MalformedFilesAreRefusedWithTheirOwnMessage) {
     }
 }
 
-TEST_F(HexLoad, ElfFilesAreNamedAsSuch) {
+TEST_F(HexLoad, ElfFilesGoToTheElfReader) {
     LoadSomething();
     const std::string elf = std::string(
                                 "\x7F"
@@ -140,7 +140,7 @@ TEST_F(HexLoad, ElfFilesAreNamedAsSuch) {
                                 7) +
                             std::string(60, '\0');
     EXPECT_FALSE(Load("prog.out", elf));
-    ExpectRefused("The specified file is ELF format, not COFF format");
+    ExpectRefused("The specified ELF file is not an executable program");
 }
 
 TEST_F(HexLoad, PasswordWordsNeverEnterAnF281xImage) {
