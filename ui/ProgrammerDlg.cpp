@@ -167,12 +167,13 @@ void CProgrammerDlg::ApplyDeviceFamily(DeviceType type) {
 
 void CProgrammerDlg::ConnectHandlers() {
     const std::pair<COXBitmapButton*, void (*)(OperationContext&)> commands[] = {
-        {controls_.targetWrite, RunTargetWrite},
-        {controls_.targetReset, RunTargetReset},
+        // The window shows each operation's line as it comes; the outcome is the command line's.
+        {controls_.targetWrite, [](OperationContext& c) { RunTargetWrite(c); }},
+        {controls_.targetReset, [](OperationContext& c) { RunTargetReset(c); }},
         {controls_.load, RunLoad},
-        {controls_.podWrite, RunPodWrite},
-        {controls_.podVerify, RunPodVerify},
-        {controls_.podInfo, RunPodInfo},
+        {controls_.podWrite, [](OperationContext& c) { RunPodWrite(c); }},
+        {controls_.podVerify, [](OperationContext& c) { RunPodVerify(c); }},
+        {controls_.podInfo, [](OperationContext& c) { RunPodInfo(c); }},
     };
     for (const auto& [button, operation] : commands)
         connect(button, &QPushButton::clicked, this, [this, op = operation] { RunCommand(op); });
