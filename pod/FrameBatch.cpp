@@ -13,12 +13,16 @@ LinkOutcome FrameBatch::AddDataWord(PodLink& link, uint16_t value, bool flush) {
 
 LinkOutcome FrameBatch::Flush(PodLink& link) {
     if (text_.empty()) return LinkOutcome::Accepted();
-    const LinkOutcome written = link.WriteText(text_, kBatchWriteTimeoutMs);
+    // A byte that waits already before the write answers no word of this batch.
+    uint32_t stale = 0;
+    const LinkOutcome before = link.WaitingBytes(stale);
+    const LinkOutcome written = before ? link.WriteText(text_, kBatchWriteTimeoutMs) : before;
     text_.clear();
     if (!written) return written;
     uint32_t waiting = 0;
     if (const LinkOutcome counted = link.WaitingBytes(waiting); !counted) return counted;
-    return waiting == 0 ? LinkOutcome::Accepted() : LinkOutcome::Of(Cause::ByteWaiting);
+    if (waiting == 0) return LinkOutcome::Accepted();
+    return LinkOutcome::Of(stale > 0 ? Cause::StrayByte : Cause::ByteWaiting);
 }
 
 LinkOutcome FrameBatch::WriteWith(PodLink& link, const std::string& closingFrame) {

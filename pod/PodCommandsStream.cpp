@@ -14,9 +14,11 @@ LinkOutcome SendAlone(PodLink& link, char letter, uint16_t value, uint32_t timeo
 // "Y" and "Z" close a block: the pending data frames go out with them and
 // the pod acknowledges the whole block once.
 LinkOutcome SendBlockEnd(PodLink& link, char letter, uint16_t value, uint32_t timeoutMs) {
+    uint32_t stale = 0;
+    if (const LinkOutcome counted = link.WaitingBytes(stale); !counted) return counted;
     const LinkOutcome written = link.frameBatch().WriteWith(link, FrameText(letter).Hex(value, 4).Finish());
     if (!written) return written;
-    return link.AwaitReply(1, timeoutMs);
+    return link.AwaitReply(1, timeoutMs, {}, stale);
 }
 
 }  // namespace

@@ -54,8 +54,11 @@ public:
     LinkOutcome WriteText(std::string_view bytes, uint32_t timeoutMs);
     // Reads a reply of replyBytes into rxBuffer, cleared first; accepted only
     // on a first byte of '!', refused with the byte received otherwise. The
-    // bytes after the '!' go to `data`, as many as it holds.
-    LinkOutcome AwaitReply(size_t replyBytes, uint32_t timeoutMs, std::span<uint8_t> data = {});
+    // bytes after the '!' go to `data`, as many as it holds. `staleBytes`:
+    // how many were waiting before the frame went out; a reply that starts
+    // with one of them is a stray byte, not the pod's refusal.
+    LinkOutcome AwaitReply(size_t replyBytes, uint32_t timeoutMs, std::span<uint8_t> data = {},
+                           uint32_t staleBytes = 0);
     // The generic single command: writes the frame (200 ms) and, when it has
     // a reply (replyBytes > 0), awaits it.
     LinkOutcome Exchange(std::string_view frame, size_t replyBytes, uint32_t timeoutMs, std::span<uint8_t> data = {});

@@ -163,13 +163,13 @@ LinkOutcome PodLink::WriteText(std::string_view bytes, uint32_t timeoutMs) {
     return LinkOutcome::Accepted();
 }
 
-LinkOutcome PodLink::AwaitReply(size_t replyBytes, uint32_t timeoutMs, std::span<uint8_t> data) {
+LinkOutcome PodLink::AwaitReply(size_t replyBytes, uint32_t timeoutMs, std::span<uint8_t> data, uint32_t staleBytes) {
     if (replyBytes == 0 || replyBytes > rxBuffer_.size()) return LinkOutcome::Of(Cause::Unsendable);
     std::fill_n(rxBuffer_.begin(), replyBytes, uint8_t{0});
     const LinkOutcome read = ReadReply(rxBuffer_.data(), replyBytes, timeoutMs);
     // A pod that refuses may send its one byte only, short of the reply's length.
     const bool refused = (read.ok() || read.cause == Cause::ShortReply) && rxBuffer_[0] != '!';
-    if (refused) return LinkOutcome{Cause::Refused, rxBuffer_[0], 0};
+    if (refused) return LinkOutcome{staleBytes > 0 ? Cause::StrayByte : Cause::Refused, rxBuffer_[0], 0};
     if (!read) return read;
     std::copy_n(rxBuffer_.begin() + 1, std::min(data.size(), replyBytes - 1), data.begin());
     return LinkOutcome::Accepted();
@@ -177,9 +177,14 @@ LinkOutcome PodLink::AwaitReply(size_t replyBytes, uint32_t timeoutMs, std::span
 
 LinkOutcome PodLink::Exchange(std::string_view frame, size_t replyBytes, uint32_t timeoutMs, std::span<uint8_t> data) {
     rxBuffer_[0] = 0;
+    // What waits before the frame goes out belongs to no answer of it.
+    uint32_t stale = 0;
+    if (replyBytes > 0) {
+        if (const LinkOutcome counted = WaitingBytes(stale); !counted) return counted;
+    }
     if (const LinkOutcome written = WriteText(frame, kFrameWriteTimeoutMs); !written) return written;
     if (replyBytes == 0) return LinkOutcome::Accepted();
-    return AwaitReply(replyBytes, timeoutMs, data);
+    return AwaitReply(replyBytes, timeoutMs, data, stale);
 }
 
 }  // namespace nembra

@@ -11,6 +11,7 @@ const char* CauseName(Cause cause) {
         case Cause::ShortReply: return "short-reply";
         case Cause::Refused: return "refused";
         case Cause::ByteWaiting: return "byte-waiting";
+        case Cause::StrayByte: return "stray-byte";
         case Cause::WriteTimeout: return "write-timeout";
         case Cause::WriteError: return "write-error";
         case Cause::ReadError: return "read-error";

@@ -14,6 +14,7 @@ enum class Cause : uint8_t {
     ShortReply,    // the reply stopped before its last byte
     Refused,       // the first reply byte was not '!' (the byte is kept)
     ByteWaiting,   // a byte came after a batch of data words, which the pod never answers
+    StrayByte,     // a byte was already waiting before the frame went out and was taken for its answer
     WriteTimeout,  // the frame did not leave the host within its time-out
     WriteError,    // the driver failed a write (its status is kept)
     ReadError,     // the driver failed a read or a queue query (its status is kept)
