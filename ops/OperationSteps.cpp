@@ -94,10 +94,18 @@ Refusal CheckFlashSectionForPod(OperationContext& ctx) {
     return Refused(ctx, messages::kNoFlashSection, Step::Check, Cause::NoFlashSection);
 }
 
+OperationOutcome ConnectFailed(OperationContext& ctx, const StepOutcome& connected) {
+    OperationOutcome outcome = OperationOutcome::Failed(ConnectFailureLine(connected), connected);
+    // A stop during the connect fails the open or the search as the driver
+    // sees it; the line stays that of the failure, the cause is the stop.
+    if (ctx.session.link.StopRequested()) outcome.failure.link = LinkOutcome::Of(Cause::Stopped);
+    return outcome;
+}
+
 Refusal Connect(OperationContext& ctx) {
     const StepOutcome connected = ConnectPod(ctx);
     if (connected) return std::nullopt;
-    return OperationOutcome::Failed(ConnectFailureLine(connected), connected);
+    return ConnectFailed(ctx, connected);
 }
 
 SequenceContext MakeSequenceContext(OperationContext& ctx) {

@@ -30,6 +30,8 @@ Refusal CheckPodLimits(OperationContext& ctx);
 Refusal CheckFlashSectionForPod(OperationContext& ctx);
 // The connect, with its own line shown when it fails.
 Refusal Connect(OperationContext& ctx);
+// How an operation ends whose connect failed (its line already shown).
+OperationOutcome ConnectFailed(OperationContext& ctx, const StepOutcome& connected);
 
 // What a Load reads and changes, with the panel's out-of-memory box.
 LoadContext MakeLoadContext(OperationContext& ctx, StatusSink& status);

@@ -8,6 +8,7 @@
 
 namespace nembra {
 
+using op_steps::Refusal;
 using op_steps::Shown;
 
 namespace {
@@ -38,8 +39,7 @@ StepOutcome AskPod(OperationContext& ctx) {
 }  // namespace
 
 OperationOutcome RunTargetReset(OperationContext& ctx) {
-    if (const StepOutcome connected = ConnectPod(ctx); !connected)
-        return OperationOutcome::Failed(ConnectFailureLine(connected), connected);
+    if (Refusal refused = op_steps::Connect(ctx)) return *refused;
     const LinkOutcome reset = ResetTarget(ctx.session.link);
     ctx.session.link.ClosePod();
     if (reset) return Shown(ctx, OperationOutcome::Succeeded(messages::kResetDone));
@@ -47,8 +47,7 @@ OperationOutcome RunTargetReset(OperationContext& ctx) {
 }
 
 OperationOutcome RunPodInfo(OperationContext& ctx) {
-    if (const StepOutcome connected = ConnectPod(ctx); !connected)
-        return OperationOutcome::Failed(ConnectFailureLine(connected), connected);
+    if (Refusal refused = op_steps::Connect(ctx)) return *refused;
     StepOutcome asked = AskPod(ctx);
     ctx.session.link.ClosePod();
     if (asked && ctx.session.firmwareVersion == 0)

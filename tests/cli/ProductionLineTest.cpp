@@ -415,3 +415,30 @@ TEST_F(ProductionLine, ALogOverTheProgramFileIsAUsageError) {
 
 }  // namespace
 }  // namespace nembra::testing
+
+namespace nembra::testing {
+namespace {
+
+// Ctrl-C is a cause of its own in the record and in --json, at the step the
+// run had reached (which one depends on when the signal comes).
+TEST_F(ProductionLine, CtrlCIsTheStoppedCauseInTheRecordAndTheJson) {
+    const std::string log = files.Path("boards.jsonl");
+    const pid_t child = StartTool({"--sim=" + files.state, "--sim-paced", "--json", "--log", log, "--sim-fault",
+                                   "slow:O:1:600000", "write", files.f2812},
+                                  files.dir.path());
+    ASSERT_GT(child, 0);
+    for (int polls = 0; polls < 20000 && !InterruptHandled(child); ++polls) ::usleep(500);
+    ::kill(child, SIGINT);
+    const CliRun run = FinishTool(child, files.dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    const auto json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json["cause"], "stopped");
+    EXPECT_THAT(json["step"].get<std::string>(), MatchesRegex("connect|boot|algorithm|flash-init"));
+    const auto records = Records(log);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0]["cause"], "stopped");
+    EXPECT_EQ(records[0]["step"], json["step"]);
+}
+
+}  // namespace
+}  // namespace nembra::testing
