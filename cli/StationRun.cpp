@@ -118,7 +118,7 @@ ExitStatus RunOne(Shared& shared, std::ostream& out, std::ostream& err, const Co
         shared.facts = CommandFacts(options, nullptr);
     }
     PodResult pod;
-    pod.serial = serial;
+    pod.serial = RecordSerial(shared.selection, serial);
     {
         InterruptWatch watch(shared.stop);
         pod.outcome = RunPodCommand(options, *backend, status, shared.sharedImage, pod.facts);

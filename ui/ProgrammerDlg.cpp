@@ -7,6 +7,7 @@
 
 #include "image/LoadCoffFile.h"
 #include "settings/SettingsValues.h"
+#include "status/Messages.h"
 #include "ui/AboutDlg.h"
 #include "ui/FieldLimit.h"
 #include "ui/OperationRunner.h"
@@ -132,11 +133,11 @@ void CProgrammerDlg::LoadButtonBitmaps() {
 // The pod is only looked for here; every operation opens it itself.
 void CProgrammerDlg::LookForPod() {
     if (!session_.link.LoadDriverLibrary()) {
-        status_.ShowMessage("Fail to load FTD2XX.DLL", true);
+        status_.ShowMessage(messages::kNoDriver, true);
         // The line keeps its words; why the library was refused stays on it for the run.
         controls_.message->setToolTip(QString::fromStdString(session_.link.loadFailure()));
     } else if (!session_.link.FindPod())
-        status_.ShowMessage("No Connection to KVL47Q POD", true);
+        status_.ShowMessage(messages::kNoPod, true);
     if (session_.link.podFound()) status_.ShowMessage("Connection to KVL47Q POD is successful", false);
 }
 

@@ -7,6 +7,7 @@
 #include "CliFiles.h"
 #include "CliProcess.h"
 #include "cli/FailureFields.h"
+#include "cli/GangOutput.h"
 
 namespace nembra::testing {
 namespace {
@@ -36,6 +37,15 @@ TEST(FailureFields, EachWhereHasItsOwnKeyAndForm) {
     const LinkOutcome readError{Cause::ReadError, 0, 4};
     EXPECT_EQ(FailureFields(StepOutcome::Failed(Step::Boot, readError)).dump(),
               R"({"step":"boot","cause":"read-error","driverStatus":4})");
+}
+
+// A single pod found by its description may have no serial number to name.
+TEST(UnfinishedLine, NamesNoEmptySerialNumber) {
+    cli::PodResult pod;
+    pod.unfinished = true;
+    EXPECT_EQ(cli::UnfinishedLine({pod}), "Stopped: the board was left unfinished");
+    pod.serial = "SIM00001";
+    EXPECT_EQ(cli::UnfinishedLine({pod}), "Stopped: the board on SIM00001 was left unfinished");
 }
 
 struct FaultCase {

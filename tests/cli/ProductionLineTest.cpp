@@ -438,6 +438,7 @@ TEST_F(ProductionLine, CtrlCIsTheStoppedCauseInTheRecordAndTheJson) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0]["cause"], "stopped");
     EXPECT_EQ(records[0]["step"], json["step"]);
+    EXPECT_THAT(run.err, HasSubstr("Stopped: the board on SIM00001 was left unfinished"));
 }
 
 }  // namespace
