@@ -38,37 +38,6 @@ LoadContext MakeLoadContext(OperationContext& ctx, StatusSink& status) {
         }};
 }
 
-bool HasSectionData(OperationContext& ctx) {
-    const ProgramImage& image = Image(ctx);
-    if (image.sectionCount() > 0 && image.totalBytes != 0) return true;
-    ctx.status.ShowMessage("The selected COFF file don't have valid section data", true);
-    return false;
-}
-
-bool WithinPodLimits(OperationContext& ctx) {
-    const ProgramImage& image = Image(ctx);
-    const bool f281x = IsF281x(ctx.session.deviceType);
-    const int64_t sections = f281x ? image.flashSummary.flashSectionCount : image.sectionCount();
-    const uint32_t bytes = f281x ? image.flashSummary.flashBytes : image.totalBytes;
-    if (sections > kPodMaxSections) {
-        char text[64];
-        std::snprintf(text, sizeof text, "The supported section count is to %d", kPodMaxSections);
-        ctx.status.ShowMessage(text, true);
-        return false;
-    }
-    if (bytes > kPodMaxBytes) {
-        ctx.status.ShowMessage("The data size is bigger than serial flash size in KVL47Q POD", true);
-        return false;
-    }
-    return true;
-}
-
-bool HasFlashSectionForPod(OperationContext& ctx) {
-    if (!IsF281x(ctx.session.deviceType) || Image(ctx).flashSummary.hasFlashSection) return true;
-    ctx.status.ShowMessage("There is no valid section for flash region", true);
-    return false;
-}
-
 Refusal CheckSectionData(OperationContext& ctx) {
     const ProgramImage& image = Image(ctx);
     if (image.sectionCount() > 0 && image.totalBytes != 0) return std::nullopt;

@@ -61,13 +61,6 @@ struct FaultCase {
 class FaultFields : public ::testing::TestWithParam<FaultCase> {
 protected:
     CliFiles files;
-    std::vector<nlohmann::json> Records(const std::string& log) const {
-        std::vector<nlohmann::json> records;
-        std::istringstream in(ReadText(log));
-        std::string line;
-        while (std::getline(in, line)) records.push_back(nlohmann::json::parse(line));
-        return records;
-    }
 };
 
 void ExpectFields(const nlohmann::json& json, const FaultCase& c) {
@@ -89,7 +82,7 @@ TEST_P(FaultFields, JsonAndLogCarryStepCauseAndWhere) {
                 files.dir.path());
     EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
     ExpectFields(nlohmann::json::parse(run.out), c);
-    const auto records = Records(log);
+    const auto records = ReadJsonLines(log);
     ASSERT_EQ(records.size(), 1u);
     ExpectFields(records[0], c);
 }

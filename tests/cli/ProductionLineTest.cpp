@@ -36,13 +36,7 @@ protected:
         SimStore store;
         return LoadStoreFile(StoreOf(serial), store) && store.hasProgram;
     }
-    std::vector<nlohmann::json> Records(const std::string& log) const {
-        std::vector<nlohmann::json> records;
-        std::istringstream in(ReadText(log));
-        std::string line;
-        while (std::getline(in, line)) records.push_back(nlohmann::json::parse(line));
-        return records;
-    }
+    std::vector<nlohmann::json> Records(const std::string& log) const { return ReadJsonLines(log); }
 };
 
 TEST_F(ProductionLine, ListShowsEverySimulatedPodWithItsSerialAndLocation) {

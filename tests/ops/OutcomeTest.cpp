@@ -36,6 +36,17 @@ protected:
         EXPECT_EQ(outcome.line, status.lastText());
         EXPECT_EQ(outcome.lineIsError, status.lastIsError());
     }
+
+    // A failure with this line (as shown), step, cause and where.
+    void ExpectFailed(const OperationOutcome& outcome, const char* line, Step step, Cause cause,
+                      std::optional<Where> where = std::nullopt) {
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_EQ(outcome.line, line);
+        EXPECT_EQ(outcome.failure.step, step);
+        EXPECT_EQ(outcome.failure.cause(), cause);
+        EXPECT_EQ(outcome.failure.where, where);
+        ExpectLineShown(outcome);
+    }
 };
 
 TEST_F(OutcomeTest, ASuccessHasTheLineAndNoCause) {
@@ -52,26 +63,19 @@ TEST_F(OutcomeTest, ASuccessHasTheLineAndNoCause) {
 
 TEST_F(OutcomeTest, ALostEraseIsNoReplyAtItsSector) {
     const OperationOutcome outcome = Write({SimFault::Kind::NoReply, 'O', 2});
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(outcome.line, messages::kEraseFailed);
+    ExpectFailed(outcome, messages::kEraseFailed, Step::Erase, Cause::NoReply, Where{Where::Kind::Sector, 0});
     EXPECT_EQ(outcome.targetWriteResult, TargetWriteResult::EraseFailed);
-    EXPECT_EQ(outcome.failure.step, Step::Erase);
-    EXPECT_EQ(outcome.failure.cause(), Cause::NoReply);
-    EXPECT_EQ(outcome.failure.where, (Where{Where::Kind::Sector, 0}));
-    ExpectLineShown(outcome);
 }
 
 TEST_F(OutcomeTest, ARefusedEraseKeepsTheByte) {
     const OperationOutcome outcome = Write({SimFault::Kind::WrongFirstByte, 'O', 2});
-    EXPECT_EQ(outcome.failure.step, Step::Erase);
-    EXPECT_EQ(outcome.failure.cause(), Cause::Refused);
+    ExpectFailed(outcome, messages::kEraseFailed, Step::Erase, Cause::Refused, Where{Where::Kind::Sector, 0});
     EXPECT_EQ(outcome.failure.link.byte, 0x15);
 }
 
 TEST_F(OutcomeTest, AReplyLaterThanItsTimeOutIsNoReplyAndOneWithinItIsASuccess) {
-    const OperationOutcome late = Write({SimFault::Kind::SlowReply, 'O', 2, 20500});
-    EXPECT_EQ(late.failure.step, Step::Erase);
-    EXPECT_EQ(late.failure.cause(), Cause::NoReply);
+    ExpectFailed(Write({SimFault::Kind::SlowReply, 'O', 2, 20500}), messages::kEraseFailed, Step::Erase, Cause::NoReply,
+                 Where{Where::Kind::Sector, 0});
     rig.pod.ClearFaults();
     auto ctx = Ctx();
     rig.pod.ArmFault({SimFault::Kind::SlowReply, 'O', 2, 19000});
@@ -80,17 +84,14 @@ TEST_F(OutcomeTest, AReplyLaterThanItsTimeOutIsNoReplyAndOneWithinItIsASuccess) 
 
 TEST_F(OutcomeTest, AStrayByteAfterTheInitIsTheEraseStep) {
     const OperationOutcome outcome = Write({SimFault::Kind::StrayByteAfterReply, 'O', 1});
-    EXPECT_EQ(outcome.failure.step, Step::Erase);
-    EXPECT_EQ(outcome.failure.cause(), Cause::StrayByte);
+    ExpectFailed(outcome, messages::kEraseFailed, Step::Erase, Cause::StrayByte, Where{Where::Kind::Sector, 0});
     EXPECT_EQ(outcome.failure.link.byte, 0xA5);
 }
 
 TEST_F(OutcomeTest, APodPulledOutDuringTheFlashWriteNamesTheBlock) {
     const OperationOutcome outcome = Write({SimFault::Kind::PulledOut, 'O', 3});
-    EXPECT_EQ(outcome.line, messages::kFlashWriteFailed);
-    EXPECT_EQ(outcome.failure.step, Step::FlashWrite);
-    EXPECT_EQ(outcome.failure.cause(), Cause::Unplugged);
-    EXPECT_EQ(outcome.failure.where, (Where{Where::Kind::Address, 0x3F6000}));
+    ExpectFailed(outcome, messages::kFlashWriteFailed, Step::FlashWrite, Cause::Unplugged,
+                 Where{Where::Kind::Address, 0x3F6000});
     ExpectCleanedUp();
 }
 
@@ -105,6 +106,7 @@ TEST_F(OutcomeTest, AStopIsItsOwnCauseAtTheStepItCame) {
     EXPECT_EQ(outcome.failure.step, Step::Erase);
     EXPECT_EQ(outcome.failure.cause(), Cause::Stopped);
     EXPECT_EQ(outcome.failure.where, (Where{Where::Kind::Sector, 0}));
+    EXPECT_EQ(stopping.lastText(), messages::kEraseFailed);
     EXPECT_EQ(rig.pod.commandLog().find("O01"), std::string::npos);  // no erase went out
 }
 
@@ -143,30 +145,17 @@ TEST_F(OutcomeTest, ChecksBeforeThePodRefuseWithAStepOfTheirOwn) {
 TEST_F(OutcomeTest, AConnectFailureSaysWhy) {
     auto ctx = Ctx();
     rig.pod.ArmFault({SimFault::Kind::NoReply, 'I', 1});
-    OperationOutcome outcome = RunTargetReset(ctx);
-    EXPECT_EQ(outcome.line, messages::kPodSilent);
-    EXPECT_EQ(outcome.failure.step, Step::Connect);
-    EXPECT_EQ(outcome.failure.cause(), Cause::NoReply);
-    ExpectLineShown(outcome);
-
+    ExpectFailed(RunTargetReset(ctx), messages::kPodSilent, Step::Connect, Cause::NoReply);
     rig.device.SetUnplugged(podIndex, true);
-    outcome = RunPodInfo(ctx);
-    EXPECT_EQ(outcome.line, messages::kPortFailed);
-    EXPECT_EQ(outcome.failure.cause(), Cause::PortFailed);
+    ExpectFailed(RunPodInfo(ctx), messages::kPortFailed, Step::Connect, Cause::PortFailed);
 }
 
 TEST_F(OutcomeTest, PodInfoNamesTheQuestionThatFailed) {
     auto ctx = Ctx();
     rig.pod.ArmFault({SimFault::Kind::WrongFirstByte, 'J', 1});
-    OperationOutcome outcome = RunPodInfo(ctx);
-    EXPECT_EQ(outcome.line, messages::kPodInfoFailed);
-    EXPECT_EQ(outcome.failure.step, Step::PodInfo);
-    EXPECT_EQ(outcome.failure.cause(), Cause::Refused);
-
+    ExpectFailed(RunPodInfo(ctx), messages::kPodInfoFailed, Step::PodInfo, Cause::Refused);
     rig.pod.SetVersionReply("ABC15");
-    outcome = RunPodInfo(ctx);
-    EXPECT_EQ(outcome.failure.step, Step::Version);
-    EXPECT_EQ(outcome.failure.cause(), Cause::UnknownVersion);
+    ExpectFailed(RunPodInfo(ctx), messages::kPodInfoFailed, Step::Version, Cause::UnknownVersion);
 }
 
 class PodVerifyOutcomeTest : public OutcomeTest {
@@ -186,31 +175,19 @@ TEST_F(PodVerifyOutcomeTest, APageThatDiffersIsToldFromOneNotAnswered) {
     StoreThenChange(1);
     auto ctx = Ctx();
     rig.pod.ArmFault({SimFault::Kind::NoReply, 'L', 2});
-    const OperationOutcome unanswered = RunPodVerify(ctx);
-    EXPECT_EQ(unanswered.line, messages::kDataDiffers);
-    EXPECT_EQ(unanswered.failure.step, Step::CompareData);
-    EXPECT_EQ(unanswered.failure.cause(), Cause::NoReply);
-    EXPECT_EQ(unanswered.failure.where, (Where{Where::Kind::Page, 1}));
-
+    ExpectFailed(RunPodVerify(ctx), messages::kDataDiffers, Step::CompareData, Cause::NoReply,
+                 Where{Where::Kind::Page, 1});
     StoreThenChange(2);
-    const OperationOutcome differs = RunPodVerify(ctx);
-    EXPECT_EQ(differs.line, messages::kDataDiffers);
-    EXPECT_EQ(differs.failure.step, Step::CompareData);
-    EXPECT_EQ(differs.failure.cause(), Cause::Differs);
-    EXPECT_EQ(differs.failure.where, (Where{Where::Kind::Page, 0}));
-    ExpectLineShown(differs);
+    ExpectFailed(RunPodVerify(ctx), messages::kDataDiffers, Step::CompareData, Cause::Differs,
+                 Where{Where::Kind::Page, 0});
 }
 
 TEST_F(PodVerifyOutcomeTest, AFailedStoreNamesItsStepAndPage) {
     UseCoff("one.out", Coff({Section("text", 0x3F6000, 300, 1)}, true), 4);
     rig.pod.ArmFault({SimFault::Kind::WrongFirstByte, 'W', 3});
     auto ctx = Ctx();
-    const OperationOutcome outcome = RunPodWrite(ctx);
-    EXPECT_EQ(outcome.line, messages::kStoreDataFailed);
-    EXPECT_EQ(outcome.failure.step, Step::StoreData);
-    EXPECT_EQ(outcome.failure.cause(), Cause::Refused);
-    EXPECT_EQ(outcome.failure.where, (Where{Where::Kind::Page, 2}));
-    ExpectLineShown(outcome);
+    ExpectFailed(RunPodWrite(ctx), messages::kStoreDataFailed, Step::StoreData, Cause::Refused,
+                 Where{Where::Kind::Page, 2});
 }
 
 }  // namespace
