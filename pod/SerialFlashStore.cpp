@@ -55,7 +55,7 @@ const char* SerialFlashFailureLine(const StepOutcome& outcome) {
         case Step::CompareSections: return messages::kSectionsDiffer;
         case Step::ReadPassword: return messages::kReadPasswordFailed;
         case Step::CompareData: return messages::kDataDiffers;
-        default: return nullptr;
+        default: return "";
     }
 }
 

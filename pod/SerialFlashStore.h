@@ -19,7 +19,7 @@ StepOutcome WriteSerialFlashData(SequenceContext& ctx, bool f281x);
 StepOutcome CheckSectionRecords(SequenceContext& ctx, bool f281x);
 StepOutcome VerifySerialFlashData(SequenceContext& ctx, bool f281x);
 
-// The line a failed store or verify shows; null for success.
+// The line a failed store or verify shows; empty for a step of neither.
 const char* SerialFlashFailureLine(const StepOutcome& outcome);
 
 TagRecord MakeTagRecord(const std::string& podFileName, const LocalDateTime& now);
