@@ -36,17 +36,11 @@ usbmodel::UsbModelControl* LoadModel() {
 
 class QuietStatus : public StatusSink {
 public:
-    void ShowMessage(const std::string& text, bool isError) override {
-        last = text;
-        lastIsError = isError;
-    }
+    void ShowMessage(const std::string&, bool) override {}
     void SetRange(int32_t, int32_t) override {}
     void SetStep(int32_t) override {}
     int32_t SetPos(int32_t) override { return 0; }
     int32_t StepIt() override { return 0; }
-
-    std::string last;
-    bool lastIsError = false;
 };
 
 struct ModelLink {
@@ -113,10 +107,10 @@ void BM_FullF2812Flash(benchmark::State& state) {
     uint64_t busMs = 0;
     for (auto _ : state) {
         const uint32_t start = model->Clock().NowMs();
-        RunTargetWrite(ctx);
+        const OperationOutcome outcome = RunTargetWrite(ctx);
         busMs += model->Clock().NowMs() - start;
-        if (bench.status.lastIsError) {
-            state.SkipWithError(bench.status.last.c_str());
+        if (!outcome.ok) {
+            state.SkipWithError(outcome.line.c_str());
             break;
         }
     }

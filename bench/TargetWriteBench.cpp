@@ -18,17 +18,12 @@ namespace {
 
 class QuietStatus : public StatusSink {
 public:
-    void ShowMessage(const std::string& text, bool isError) override {
-        last = text;
-        lastIsError = isError;
-    }
+    void ShowMessage(const std::string&, bool) override {}
     void SetRange(int32_t lower, int32_t upper) override { bar.SetRange(lower, upper); }
     void SetStep(int32_t step) override { bar.SetStep(step); }
     int32_t SetPos(int32_t pos) override { return bar.SetPos(pos).previous; }
     int32_t StepIt() override { return bar.StepIt().previous; }
 
-    std::string last;
-    bool lastIsError = false;
     ProgressModel bar;
 };
 
@@ -55,9 +50,9 @@ void BM_TargetWrite(benchmark::State& state) {
     const auto words = static_cast<uint32_t>(state.range(0));
     Bench bench(words);
     for (auto _ : state) {
-        RunTargetWrite(bench.ctx);
-        if (bench.status.lastIsError) {
-            state.SkipWithError(bench.status.last.c_str());
+        const OperationOutcome outcome = RunTargetWrite(bench.ctx);
+        if (!outcome.ok) {
+            state.SkipWithError(outcome.line.c_str());
             break;
         }
     }
@@ -69,10 +64,10 @@ void BM_PodWriteAndVerify(benchmark::State& state) {
     const auto words = static_cast<uint32_t>(state.range(0));
     Bench bench(words);
     for (auto _ : state) {
-        RunPodWrite(bench.ctx);
-        if (!bench.status.lastIsError) RunPodVerify(bench.ctx);
-        if (bench.status.lastIsError) {
-            state.SkipWithError(bench.status.last.c_str());
+        OperationOutcome outcome = RunPodWrite(bench.ctx);
+        if (outcome.ok) outcome = RunPodVerify(bench.ctx);
+        if (!outcome.ok) {
+            state.SkipWithError(outcome.line.c_str());
             break;
         }
     }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "cli/FailureFields.h"
 #include "cli/HelpText.h"
 #include "pod/SerialFlashStoreWalk.h"
 #include "pod/TargetSequences.h"
@@ -126,21 +127,24 @@ nlohmann::ordered_json BoardRecord(const CliOptions& options, const RunFacts& ru
     const bool file = TakesFile(options.command);
     std::error_code ec;
     const std::string absolute = file ? std::filesystem::absolute(options.file, ec).string() : "";
-    return {{"time", UtcNow()},
-            {"host", HostName()},
-            {"tool", kVersionText},
-            {"command", CommandName(options.command)},
-            {"device", DeviceInfo(options.device).cliName},
-            {"file", file ? nlohmann::ordered_json(absolute) : nullptr},
-            {"fileSha256", TextOrNull(run.fileSha256)},
-            {"wordsCrc32", HexOrNull(run.wordsCrc32, 8)},
-            {"eraseMask", HexOrNull(run.eraseMask, 4)},
-            {"csmKeysUsed", UsesKeys(options)},
-            {"podSerial", TextOrNull(serial)},
-            {"firmwareVersion", pod.firmwareVersion ? nlohmann::ordered_json(*pod.firmwareVersion) : nullptr},
-            {"result", outcome.ok ? 0 : 1},
-            {"message", outcome.message},
-            {"elapsedMs", pod.elapsedMs}};
+    nlohmann::ordered_json record = {
+        {"time", UtcNow()},
+        {"host", HostName()},
+        {"tool", kVersionText},
+        {"command", CommandName(options.command)},
+        {"device", DeviceInfo(options.device).cliName},
+        {"file", file ? nlohmann::ordered_json(absolute) : nullptr},
+        {"fileSha256", TextOrNull(run.fileSha256)},
+        {"wordsCrc32", HexOrNull(run.wordsCrc32, 8)},
+        {"eraseMask", HexOrNull(run.eraseMask, 4)},
+        {"csmKeysUsed", UsesKeys(options)},
+        {"podSerial", TextOrNull(serial)},
+        {"firmwareVersion", pod.firmwareVersion ? nlohmann::ordered_json(*pod.firmwareVersion) : nullptr},
+        {"result", outcome.ok ? 0 : 1},
+        {"message", outcome.message},
+        {"elapsedMs", pod.elapsedMs}};
+    record.update(FailureFields(outcome.failure));
+    return record;
 }
 
 }  // namespace nembra::cli

@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "status/Outcome.h"
+
 namespace nembra::cli {
 
 // How a command ended: its final line, whether it is information, and what
@@ -15,6 +17,7 @@ struct CommandOutcome {
     std::string report;          // inspect: the human-readable image report
     std::string hint;            // a line of advice after a failure, for stderr
     std::string followUp;        // an error after the operation's own final line
+    StepOutcome failure;         // the failing step, its cause and where
     nlohmann::ordered_json data = nlohmann::ordered_json::object();
 };
 

@@ -6,6 +6,7 @@
 #include "cli/HexExport.h"
 #include "cli/ImageReport.h"
 #include "image/LoadCoffFile.h"
+#include "ops/LineKeeper.h"
 
 namespace nembra::cli {
 namespace {
@@ -47,15 +48,17 @@ CommandOutcome RunFileCommand(const CliOptions& options, const ConsoleEnvironmen
     DeviceType deviceType = options.device;
     ClearImage(image, deviceType);
     RecentFiles recentFiles;
-    LoadContext load{image, deviceType, options.device, recentFiles, status};
+    LineKeeper keeper(status);
+    LoadContext load{image, deviceType, options.device, recentFiles, keeper};
     RunLoadCommand(load, options.file);
     status.Finish();
     if (!image.imageLoaded) {
         CommandOutcome failed;
-        failed.message = status.hasLine() ? status.lastText() : "The file was not read";
+        failed.message = keeper.line().empty() ? "The file was not read" : keeper.line();
+        failed.failure = StepOutcome::Failed(Step::Load, LinkOutcome::Of(Cause::LoadFailed));
         return failed;
     }
-    return options.command == Command::Inspect ? Inspect(options, image, deviceType, status.lastText())
+    return options.command == Command::Inspect ? Inspect(options, image, deviceType, keeper.line())
                                                : Export(options, image);
 }
 

@@ -63,6 +63,8 @@ void PrintJson(const CliOptions& options, const std::vector<PodResult>& pods, st
 std::string UnfinishedLine(const std::vector<PodResult>& pods) {
     const std::vector<std::string> serials = Unfinished(pods);
     if (serials.empty()) return {};
+    // One pod found by its description, whose serial number the driver did not tell.
+    if (serials.size() == 1 && serials.front().empty()) return "Stopped: the board was left unfinished";
     std::string line = "Stopped: the board";
     line += serials.size() == 1 ? " on " : "s on ";
     for (size_t i = 0; i < serials.size(); ++i) line += (i == 0 ? "" : ", ") + serials[i];

@@ -31,7 +31,7 @@ std::vector<PodResult> RunPodsAtOnce(const CliOptions& options, PodStation& stat
     for (size_t i = 0; i < serials.size(); ++i) {
         pods[i].serial = serials[i];
         if (backends[i] == nullptr) {
-            pods[i].outcome.message = "No pod with the serial number " + serials[i] + " is attached";
+            pods[i].outcome = NoPodOutcome(serials[i]);
             continue;
         }
         threads.emplace_back([&podOptions, &pods, &backends, image, board, i] {

@@ -5,11 +5,10 @@
 
 #include "cli/AccessHint.h"
 #include "cli/JsonText.h"
+#include "status/Messages.h"
 
 namespace nembra::cli {
 namespace {
-
-constexpr const char* kNoDriver = "Fail to load FTD2XX.DLL";
 
 std::string LocationText(const PodEntry& entry) {
     if (!entry.location) return "-";
@@ -69,13 +68,13 @@ ExitStatus RunListCommand(const CliOptions& options, PodStation& station, std::o
     const std::string loadHint = loaded ? std::string() : DriverLoadHint(station.LoadFailure(), options.driver);
     if (options.json) {
         nlohmann::ordered_json json = {{"ok", loaded}, {"command", "list"}};
-        if (!loaded) json["message"] = kNoDriver;
+        if (!loaded) json["message"] = messages::kNoDriver;
         if (!loadHint.empty()) json["hint"] = loadHint;
         json["pods"] = nlohmann::ordered_json::array();
         for (const PodEntry& entry : entries) json["pods"].push_back(EntryJson(entry));
         out << JsonText(json, 2) << "\n";
     } else if (!loaded) {
-        err << kNoDriver << "\n";
+        err << messages::kNoDriver << "\n";
         if (!loadHint.empty()) err << loadHint << "\n";
     } else {
         PrintTable(entries, out, err);

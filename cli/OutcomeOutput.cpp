@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/FailureFields.h"
 #include "cli/HelpText.h"
 #include "cli/JsonText.h"
 
@@ -12,6 +13,7 @@ nlohmann::ordered_json OutcomeJson(const CliOptions& options, const CommandOutco
                                    {"message", outcome.message},
                                    {"command", CommandName(options.command)},
                                    {"device", DeviceInfo(options.device).cliName}};
+    json.update(FailureFields(outcome.failure));
     if (!outcome.followUp.empty()) json["error"] = outcome.followUp;
     if (!outcome.hint.empty()) json["hint"] = outcome.hint;
     json.update(outcome.data);

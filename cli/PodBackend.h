@@ -5,6 +5,7 @@
 #include "ops/OpsClock.h"
 #include "pod/DriverLoader.h"
 #include "pod/LinkClock.h"
+#include "pod/StopRequest.h"
 #include "sim/SimChip.h"
 #include "sim/SimRig.h"
 
@@ -20,6 +21,8 @@ public:
     virtual OpsClock& opsClock() = 0;
     // The simulated pod, or null on USB.
     virtual SimPod* simPod() { return nullptr; }
+    // The request that stops this pod's run; null: never stopped.
+    virtual const StopRequest* stopRequest() const { return nullptr; }
 };
 
 std::unique_ptr<PodBackend> MakeUsbBackend(DriverChoice driver = DriverChoice::Auto);

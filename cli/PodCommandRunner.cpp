@@ -12,6 +12,7 @@
 #include "cli/PodInfoJson.h"
 #include "files/PrivateFile.h"
 #include "image/LoadCoffFile.h"
+#include "ops/LineKeeper.h"
 #include "ops/Operations.h"
 #include "pod/PodCommands.h"
 #include "pod/ProtocolTrace.h"
@@ -20,27 +21,29 @@
 namespace nembra::cli {
 namespace {
 
-void RunOperation(Command command, OperationContext& ctx) {
+OperationOutcome RunOperation(Command command, OperationContext& ctx) {
     switch (command) {
-        case Command::Write: RunTargetWrite(ctx); break;
-        case Command::Reset: RunTargetReset(ctx); break;
-        case Command::Info: RunPodInfo(ctx); break;
-        case Command::PodWrite: RunPodWrite(ctx); break;
-        case Command::PodVerify: RunPodVerify(ctx); break;
+        case Command::Write: return RunTargetWrite(ctx);
+        case Command::Reset: return RunTargetReset(ctx);
+        case Command::Info: return RunPodInfo(ctx);
+        case Command::PodWrite: return RunPodWrite(ctx);
+        case Command::PodVerify: return RunPodVerify(ctx);
         case Command::Inspect:
         case Command::Export:
         case Command::List: break;
     }
+    return OperationOutcome::Failed("The operation ended without a result", StepOutcome::Success());
 }
 
 // The "H" that ends a store has no reply, so only a verify read back from
 // the pod tells whether it kept the program; the line carries both results.
-void RunPodWriteVerified(OperationContext& ctx, ConsoleStatus& status) {
-    RunPodWrite(ctx);
-    if (!status.hasLine() || status.lastIsError()) return;
-    const std::string written = status.lastText();
-    RunPodVerify(ctx);
-    ctx.status.ShowMessage(written + "; " + status.lastText(), status.lastIsError());
+OperationOutcome RunPodWriteVerified(OperationContext& ctx) {
+    const OperationOutcome written = RunPodWrite(ctx);
+    if (!written.ok) return written;
+    OperationOutcome verified = RunPodVerify(ctx);
+    verified.line = written.line + "; " + verified.line;
+    ctx.status.ShowMessage(verified.line, verified.lineIsError);
+    return verified;
 }
 
 // Output files are opened before the pod is touched, so that a path that
@@ -119,11 +122,23 @@ uint32_t ReadMs(OpsClock& clock) {
 
 bool TakesFile(Command command) { return command != Command::Reset && command != Command::Info; }
 
-bool LoadSharedImage(const CliOptions& options, ProgramImage& image, StatusSink& status) {
+std::optional<CommandOutcome> LoadSharedImage(const CliOptions& options, ProgramImage& image, StatusSink& status) {
     DeviceType deviceType = options.device;
     RecentFiles recent;
-    LoadContext load{image, deviceType, static_cast<int>(options.device), recent, status, [] {}};
-    return LoadCoffFile(load, Trim(options.file), false) && image.imageLoaded;
+    LineKeeper keeper(status);
+    LoadContext load{image, deviceType, static_cast<int>(options.device), recent, keeper, [] {}};
+    if (LoadCoffFile(load, Trim(options.file), false) && image.imageLoaded) return std::nullopt;
+    CommandOutcome failed;
+    failed.message = keeper.line().empty() ? "The file could not be loaded" : keeper.line();
+    failed.failure = StepOutcome::Failed(Step::Load, LinkOutcome::Of(Cause::LoadFailed));
+    return failed;
+}
+
+CommandOutcome NoPodOutcome(const std::string& serial) {
+    CommandOutcome failed;
+    failed.message = "No pod with the serial number " + serial + " is attached";
+    failed.failure = StepOutcome::Failed(Step::Connect, LinkOutcome::Of(Cause::NoPod));
+    return failed;
 }
 
 CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, ConsoleStatus& status,
@@ -141,15 +156,15 @@ CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, Con
                     sharedImage != nullptr ? ImageStore::MadeOnFirstUse : ImageStore::MadeNow);
     if (sharedImage != nullptr) session.deviceType = options.device;
     if (!options.tracePath.empty()) session.link.SetObserver(&trace);
+    session.link.SetStopRequest(backend.stopRequest());
     CliPanel panel(options);
     OperationContext ctx{session, panel, status, backend.opsClock(), sharedImage};
 
     const uint32_t startMs = ReadMs(backend.opsClock());
     session.link.LoadDriverLibrary();
-    if (options.command == Command::PodWrite && options.verify)
-        RunPodWriteVerified(ctx, status);
-    else
-        RunOperation(options.command, ctx);
+    const OperationOutcome result = options.command == Command::PodWrite && options.verify
+                                        ? RunPodWriteVerified(ctx)
+                                        : RunOperation(options.command, ctx);
     facts.elapsedMs = ReadMs(backend.opsClock()) - startMs;
     QuietStatus quiet;
     facts.firmwareVersion = FirmwareVersion(options, ctx, quiet);
@@ -157,10 +172,12 @@ CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, Con
     session.link.ClosePod();
     session.link.UnloadDriverLibrary();
     session.link.SetObserver(nullptr);
+    session.link.SetStopRequest(nullptr);
 
-    outcome.ok = status.hasLine() && !status.lastIsError();
-    outcome.messageIsError = !outcome.ok;
-    outcome.message = status.hasLine() ? status.lastText() : "The operation ended without a result";
+    outcome.ok = result.ok;
+    outcome.messageIsError = result.lineIsError;
+    outcome.message = result.line;
+    outcome.failure = result.failure;
     if (!outcome.ok) {
         outcome.hint = session.link.loadFailure().empty() ? AccessHint(session.link.lastOpenFailure())
                                                           : DriverLoadHint(session.link.loadFailure(), options.driver);

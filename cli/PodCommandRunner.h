@@ -30,6 +30,9 @@ CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, con
 // Loads FILE once for every pod; false (with the load's final line on the
 // status) when it cannot be loaded. Nothing to load for reset and info.
 bool TakesFile(Command command);
-bool LoadSharedImage(const CliOptions& options, ProgramImage& image, StatusSink& status);
+// Nothing when FILE is loaded; otherwise the failed outcome with the load's line.
+std::optional<CommandOutcome> LoadSharedImage(const CliOptions& options, ProgramImage& image, StatusSink& status);
+// A command that ends before a pod's operation runs: no pod attached.
+CommandOutcome NoPodOutcome(const std::string& serial);
 
 }  // namespace nembra::cli

@@ -14,16 +14,18 @@ class PinnedBackend : public PodBackend {
 public:
     PinnedBackend(PodBackend& inner, std::unique_ptr<PodBackend> owned, const std::string& serial,
                   const StopRequest* stop)
-        : inner_(inner), owned_(std::move(owned)), loader_(inner.loader(), serial, stop) {}
+        : inner_(inner), owned_(std::move(owned)), loader_(inner.loader(), serial, stop), stop_(stop) {}
     DriverLoader& loader() override { return loader_; }
     LinkClock& linkClock() override { return inner_.linkClock(); }
     OpsClock& opsClock() override { return inner_.opsClock(); }
     SimPod* simPod() override { return inner_.simPod(); }
+    const StopRequest* stopRequest() const override { return stop_; }
 
 private:
     PodBackend& inner_;
     std::unique_ptr<PodBackend> owned_;
     PinnedPodLoader loader_;
+    const StopRequest* stop_;
 };
 
 void AddListed(FtdiDriver& driver, bool probe, std::vector<PodEntry>& entries) {

@@ -106,14 +106,12 @@ ExitStatus RunOne(Shared& shared, std::ostream& out, std::ostream& err, const Co
     const CliOptions& options = shared.options;
     const std::string& serial = shared.selection.serials.front();
     auto backend = shared.station.Backend(serial, &shared.stop);
-    if (backend == nullptr)
-        return Finish(options, Failure("No pod with the serial number " + serial + " is attached"), out, err);
+    if (backend == nullptr) return Finish(options, NoPodOutcome(serial), out, err);
     ConsoleStatus status(console.progressOut, console.interactive, backend->opsClock(), console.columns);
     if (Preloads(options)) {
-        if (!LoadSharedImage(options, shared.image, status)) {
+        if (const auto failed = LoadSharedImage(options, shared.image, status)) {
             status.Finish();
-            return Finish(options, Failure(status.hasLine() ? status.lastText() : "The file could not be loaded"), out,
-                          err);
+            return Finish(options, *failed, out, err);
         }
         shared.sharedImage = &shared.image;
         shared.facts = CommandFacts(options, shared.sharedImage);
@@ -121,7 +119,7 @@ ExitStatus RunOne(Shared& shared, std::ostream& out, std::ostream& err, const Co
         shared.facts = CommandFacts(options, nullptr);
     }
     PodResult pod;
-    pod.serial = serial;
+    pod.serial = RecordSerial(shared.selection, serial);
     {
         InterruptWatch watch(shared.stop);
         pod.outcome = RunPodCommand(options, *backend, status, shared.sharedImage, pod.facts);
@@ -137,15 +135,12 @@ ExitStatus RunOne(Shared& shared, std::ostream& out, std::ostream& err, const Co
 ExitStatus RunGang(Shared& shared, std::ostream& out, std::ostream& err, const ConsoleEnvironment& console) {
     const CliOptions& options = shared.options;
     for (const std::string& serial : shared.selection.serials)
-        if (shared.station.Backend(serial, nullptr) == nullptr)
-            return Finish(options, Failure("No pod with the serial number " + serial + " is attached"), out, err);
+        if (shared.station.Backend(serial, nullptr) == nullptr) return Finish(options, NoPodOutcome(serial), out, err);
     SystemOpsClock clock;
     ConsoleStatus loadStatus(ConsoleStatus::LineDrawer(nullptr), clock, console.columns);
     if (Preloads(options)) {
-        if (!LoadSharedImage(options, shared.image, loadStatus))
-            return Finish(options,
-                          Failure(loadStatus.hasLine() ? loadStatus.lastText() : "The file could not be loaded"), out,
-                          err);
+        if (const auto failed = LoadSharedImage(options, shared.image, loadStatus))
+            return Finish(options, *failed, out, err);
         shared.sharedImage = &shared.image;
     }
     shared.facts = CommandFacts(options, shared.sharedImage);

@@ -1,26 +1,42 @@
 #include "ops/Operations.h"
+#include "status/Messages.h"
 
 namespace nembra {
 
-bool ConnectPod(OperationContext& ctx) {
+namespace {
+
+StepOutcome ConnectFailed(OperationContext& ctx, LinkOutcome why) {
+    const StepOutcome failure = StepOutcome::Failed(Step::Connect, why);
+    ctx.status.ShowMessage(ConnectFailureLine(failure), true);
+    return failure;
+}
+
+}  // namespace
+
+const char* ConnectFailureLine(const StepOutcome& failure) {
+    switch (failure.cause()) {
+        case Cause::None: return "";
+        case Cause::NoDriver: return messages::kNoDriver;
+        case Cause::NoPod: return messages::kNoPod;
+        case Cause::PortFailed: return messages::kPortFailed;
+        default: return messages::kPodSilent;  // the identify frame's own cause
+    }
+}
+
+StepOutcome ConnectPod(OperationContext& ctx) {
     PodLink& link = ctx.session.link;
     // Only a close the driver refused leaves the link open; it is used as is.
-    if (link.connected()) return true;
-    if (link.driverLibrary() == nullptr) {
-        ctx.status.ShowMessage("Fail to load FTD2XX.DLL", true);
-        return false;
-    }
-    if (!link.FindPod()) {
-        ctx.status.ShowMessage("No Connection to KVL47Q POD", true);
-        return false;
-    }
+    if (link.connected()) return StepOutcome::Success();
+    if (link.driverLibrary() == nullptr) return ConnectFailed(ctx, LinkOutcome::Of(Cause::NoDriver));
+    if (!link.FindPod()) return ConnectFailed(ctx, LinkOutcome::Of(Cause::NoPod));
     switch (link.OpenPod()) {
-        case OpenResult::Opened: return true;
-        case OpenResult::PodSilent: ctx.status.ShowMessage("Fail to initialize KVL47Q POD", true); return false;
+        case OpenResult::Opened: return StepOutcome::Success();
+        case OpenResult::PodSilent:
+            // A silent identify is still a failure when the link saw no fault of its own.
+            return ConnectFailed(ctx, link.lastIdentify().ok() ? LinkOutcome::Of(Cause::NoReply) : link.lastIdentify());
         case OpenResult::PortFailed: break;
     }
-    ctx.status.ShowMessage("Fail to open communication port", true);
-    return false;
+    return ConnectFailed(ctx, LinkOutcome::Of(Cause::PortFailed));
 }
 
 }  // namespace nembra

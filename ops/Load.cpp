@@ -5,7 +5,7 @@
 namespace nembra {
 
 void RunLoad(OperationContext& ctx) {
-    LoadContext load = op_steps::MakeLoadContext(ctx);
+    LoadContext load = op_steps::MakeLoadContext(ctx, ctx.status);
     RunLoadCommand(load, ctx.panel.FilePathText());
 }
 

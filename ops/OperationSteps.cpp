@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "image/LoadCoffFile.h"
+#include "ops/LineKeeper.h"
+#include "status/Messages.h"
 
 namespace nembra::op_steps {
 
@@ -10,59 +12,69 @@ const ProgramImage& Image(const OperationContext& ctx) {
     return ctx.sharedImage != nullptr ? *ctx.sharedImage : ctx.session.image;
 }
 
-bool EnsureImageLoaded(OperationContext& ctx, const char* emptyPathMessage) {
-    if (Image(ctx).imageLoaded) return true;
-    if (ctx.sharedImage != nullptr) {
-        ctx.status.ShowMessage(emptyPathMessage, true);
-        return false;
-    }
-    const std::string path = Trim(ctx.panel.FilePathText());
-    if (path.empty()) {
-        ctx.status.ShowMessage(emptyPathMessage, true);
-        return false;
-    }
-    LoadContext load = MakeLoadContext(ctx);
-    return LoadCoffFile(load, path, true);
+OperationOutcome Shown(OperationContext& ctx, OperationOutcome outcome) {
+    ctx.status.ShowMessage(outcome.line, outcome.lineIsError);
+    return outcome;
 }
 
-LoadContext MakeLoadContext(OperationContext& ctx) {
-    return LoadContext{ctx.session.image,
-                       ctx.session.deviceType,
-                       ctx.panel.SelectedDevice(),
-                       ctx.session.recentFiles,
-                       ctx.status,
-                       [&ctx] { ctx.panel.ShowOutOfMemoryBox(); }};
+OperationOutcome Refused(OperationContext& ctx, const std::string& line, Step step, Cause cause) {
+    return Shown(ctx, OperationOutcome::Failed(line, StepOutcome::Failed(step, LinkOutcome::Of(cause))));
 }
 
-bool HasSectionData(OperationContext& ctx) {
+Refusal EnsureImageLoaded(OperationContext& ctx, const char* emptyPathMessage) {
+    if (Image(ctx).imageLoaded) return std::nullopt;
+    const std::string path = ctx.sharedImage != nullptr ? std::string() : Trim(ctx.panel.FilePathText());
+    if (path.empty()) return Refused(ctx, emptyPathMessage, Step::Check, Cause::NoFile);
+    LineKeeper keeper(ctx.status);
+    LoadContext load = MakeLoadContext(ctx, keeper);
+    if (LoadCoffFile(load, path, true)) return std::nullopt;
+    return OperationOutcome::Failed(keeper.line(), StepOutcome::Failed(Step::Load, LinkOutcome::Of(Cause::LoadFailed)));
+}
+
+LoadContext MakeLoadContext(OperationContext& ctx, StatusSink& status) {
+    return LoadContext{
+        ctx.session.image, ctx.session.deviceType, ctx.panel.SelectedDevice(), ctx.session.recentFiles, status, [&ctx] {
+            ctx.panel.ShowOutOfMemoryBox();
+        }};
+}
+
+Refusal CheckSectionData(OperationContext& ctx) {
     const ProgramImage& image = Image(ctx);
-    if (image.sectionCount() > 0 && image.totalBytes != 0) return true;
-    ctx.status.ShowMessage("The selected COFF file don't have valid section data", true);
-    return false;
+    if (image.sectionCount() > 0 && image.totalBytes != 0) return std::nullopt;
+    return Refused(ctx, messages::kNoSectionData, Step::Check, Cause::NoSectionData);
 }
 
-bool WithinPodLimits(OperationContext& ctx) {
+Refusal CheckPodLimits(OperationContext& ctx) {
     const ProgramImage& image = Image(ctx);
     const bool f281x = IsF281x(ctx.session.deviceType);
     const int64_t sections = f281x ? image.flashSummary.flashSectionCount : image.sectionCount();
     const uint32_t bytes = f281x ? image.flashSummary.flashBytes : image.totalBytes;
     if (sections > kPodMaxSections) {
         char text[64];
-        std::snprintf(text, sizeof text, "The supported section count is to %d", kPodMaxSections);
-        ctx.status.ShowMessage(text, true);
-        return false;
+        std::snprintf(text, sizeof text, messages::kSectionLimitFormat, kPodMaxSections);
+        return Refused(ctx, text, Step::Check, Cause::TooManySections);
     }
-    if (bytes > kPodMaxBytes) {
-        ctx.status.ShowMessage("The data size is bigger than serial flash size in KVL47Q POD", true);
-        return false;
-    }
-    return true;
+    if (bytes > kPodMaxBytes) return Refused(ctx, messages::kTooMuchData, Step::Check, Cause::TooMuchData);
+    return std::nullopt;
 }
 
-bool HasFlashSectionForPod(OperationContext& ctx) {
-    if (!IsF281x(ctx.session.deviceType) || Image(ctx).flashSummary.hasFlashSection) return true;
-    ctx.status.ShowMessage("There is no valid section for flash region", true);
-    return false;
+Refusal CheckFlashSectionForPod(OperationContext& ctx) {
+    if (!IsF281x(ctx.session.deviceType) || Image(ctx).flashSummary.hasFlashSection) return std::nullopt;
+    return Refused(ctx, messages::kNoFlashSection, Step::Check, Cause::NoFlashSection);
+}
+
+OperationOutcome ConnectFailed(OperationContext& ctx, const StepOutcome& connected) {
+    OperationOutcome outcome = OperationOutcome::Failed(ConnectFailureLine(connected), connected);
+    // A stop during the connect fails the open or the search as the driver
+    // sees it; the line stays that of the failure, the cause is the stop.
+    if (ctx.session.link.StopRequested()) outcome.failure.link = LinkOutcome::Of(Cause::Stopped);
+    return outcome;
+}
+
+Refusal Connect(OperationContext& ctx) {
+    const StepOutcome connected = ConnectPod(ctx);
+    if (connected) return std::nullopt;
+    return ConnectFailed(ctx, connected);
 }
 
 SequenceContext MakeSequenceContext(OperationContext& ctx) {

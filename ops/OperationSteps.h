@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "image/LoadCoffFile.h"
@@ -10,18 +11,30 @@ namespace nembra::op_steps {
 // The image the operation works on: the shared one, else the session's.
 const ProgramImage& Image(const OperationContext& ctx);
 
-// Loads the File Path text when no image is loaded; false (with a message
-// shown) when there is nothing to load or the load failed.
-bool EnsureImageLoaded(OperationContext& ctx, const char* emptyPathMessage);
-// False, with its message, when the image has no section or no data.
-bool HasSectionData(OperationContext& ctx);
+// Shows the outcome's line and returns the outcome.
+OperationOutcome Shown(OperationContext& ctx, OperationOutcome outcome);
+// A check that refused before the pod was touched, its line shown.
+OperationOutcome Refused(OperationContext& ctx, const std::string& line, Step step, Cause cause);
+
+// The checks before the pod is touched: nothing when the operation may go
+// on, otherwise how it ended, its line shown.
+using Refusal = std::optional<OperationOutcome>;
+// Loads the File Path text when no image is loaded; refuses when there is
+// nothing to load or the load failed (with the load's own line).
+Refusal EnsureImageLoaded(OperationContext& ctx, const char* emptyPathMessage);
+// The image has no section or no data.
+Refusal CheckSectionData(OperationContext& ctx);
 // The serial-flash limits on the family's counted sections and bytes.
-bool WithinPodLimits(OperationContext& ctx);
-// F281x: false, with its message, when no section lies in flash.
-bool HasFlashSectionForPod(OperationContext& ctx);
+Refusal CheckPodLimits(OperationContext& ctx);
+// F281x: no section lies in flash.
+Refusal CheckFlashSectionForPod(OperationContext& ctx);
+// The connect, with its own line shown when it fails.
+Refusal Connect(OperationContext& ctx);
+// How an operation ends whose connect failed (its line already shown).
+OperationOutcome ConnectFailed(OperationContext& ctx, const StepOutcome& connected);
 
 // What a Load reads and changes, with the panel's out-of-memory box.
-LoadContext MakeLoadContext(OperationContext& ctx);
+LoadContext MakeLoadContext(OperationContext& ctx, StatusSink& status);
 SequenceContext MakeSequenceContext(OperationContext& ctx);
 
 // The frame around a pod sequence: buttons locked and busy cursor from

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "ops/OperationOutcome.h"
 #include "ops/OperatorPanel.h"
 #include "ops/OpsClock.h"
 #include "ops/Session.h"
@@ -20,13 +21,20 @@ struct OperationContext {
     const ProgramImage* sharedImage = nullptr;
 };
 
-bool ConnectPod(OperationContext& ctx);
-void RunTargetReset(OperationContext& ctx);
-void RunPodInfo(OperationContext& ctx);
+// Success, or the connect step with why it failed: no driver, no pod, the
+// port, or what the identify frame came to; its line is shown already.
+StepOutcome ConnectPod(OperationContext& ctx);
+// The line a failed connect shows.
+const char* ConnectFailureLine(const StepOutcome& failure);
+
+// Each operation shows its final line, as the window's button does, and
+// returns what it came to.
+OperationOutcome RunTargetReset(OperationContext& ctx);
+OperationOutcome RunPodInfo(OperationContext& ctx);
 void RunLoad(OperationContext& ctx);  // the Load button
-void RunTargetWrite(OperationContext& ctx);
-void RunPodWrite(OperationContext& ctx);
-void RunPodVerify(OperationContext& ctx);
+OperationOutcome RunTargetWrite(OperationContext& ctx);
+OperationOutcome RunPodWrite(OperationContext& ctx);
+OperationOutcome RunPodVerify(OperationContext& ctx);
 
 // Fills session.csmKeyTable from the key fields; false for an all-zero password.
 bool ReadCsmKeys(OperationContext& ctx);

@@ -1,20 +1,25 @@
 #include "ops/OperationSteps.h"
 #include "ops/Operations.h"
 #include "pod/SerialFlashStore.h"
+#include "status/Messages.h"
 
 namespace nembra {
 
 using namespace op_steps;
 
-void RunPodVerify(OperationContext& ctx) {
-    if (!EnsureImageLoaded(ctx, "Please, specify COFF file to verify serial flash in KVL47Q POD")) return;
-    if (!HasSectionData(ctx) || !WithinPodLimits(ctx) || !HasFlashSectionForPod(ctx)) return;
-    if (!ConnectPod(ctx)) return;
+OperationOutcome RunPodVerify(OperationContext& ctx) {
+    if (Refusal refused = EnsureImageLoaded(ctx, messages::kNoFileForPodVerify)) return *refused;
+    if (Refusal refused = CheckSectionData(ctx)) return *refused;
+    if (Refusal refused = CheckPodLimits(ctx)) return *refused;
+    if (Refusal refused = CheckFlashSectionForPod(ctx)) return *refused;
+    if (Refusal refused = Connect(ctx)) return *refused;
     SequenceFrame frame(ctx);
     SequenceContext seq = MakeSequenceContext(ctx);
-    const bool matches = VerifySerialFlash(seq);
+    const StepOutcome matches = VerifySerialFlash(seq);
     const std::string elapsed = frame.Elapsed();
-    if (matches) ctx.status.ShowMessage("EEPROM Verify Completed - " + elapsed, false);
+    // A failed verify has shown its own line already.
+    if (!matches) return OperationOutcome::Failed(SerialFlashFailureLine(matches), matches);
+    return Shown(ctx, OperationOutcome::Succeeded(messages::kPodVerifyDone + elapsed));
 }
 
 }  // namespace nembra

@@ -2,6 +2,7 @@
 #include "ops/OperationSteps.h"
 #include "ops/Operations.h"
 #include "pod/SerialFlashStore.h"
+#include "status/Messages.h"
 
 namespace nembra {
 
@@ -34,34 +35,34 @@ std::string TakePodFileName(OperationContext& ctx) {
     return name;
 }
 
-bool ReadStoreOptions(OperationContext& ctx, bool& eraseAll, bool& unlock) {
-    if (!IsF281x(ctx.session.deviceType)) return true;
-    if (!HasFlashSectionForPod(ctx)) return false;
+Refusal ReadStoreOptions(OperationContext& ctx, bool& eraseAll, bool& unlock) {
+    if (!IsF281x(ctx.session.deviceType)) return std::nullopt;
+    if (Refusal refused = CheckFlashSectionForPod(ctx)) return refused;
     eraseAll = ctx.panel.EraseAllSelected();
     unlock = ctx.panel.UnlockCsmChecked();
-    if (unlock && !ReadCsmKeys(ctx)) {
-        ctx.status.ShowMessage("CSM Password input is wrong", true);
-        return false;
-    }
-    return true;
+    if (unlock && !ReadCsmKeys(ctx)) return Refused(ctx, messages::kWrongPassword, Step::Check, Cause::WrongPassword);
+    return std::nullopt;
 }
 
 }  // namespace
 
-void RunPodWrite(OperationContext& ctx) {
+OperationOutcome RunPodWrite(OperationContext& ctx) {
     ctx.session.csmKeyTable = kNoPassword;
     bool eraseAll = false;
     bool unlock = false;
-    if (!EnsureImageLoaded(ctx, "Please, specify COFF file to write serial flash in KVL47Q POD")) return;
-    if (!HasSectionData(ctx) || !WithinPodLimits(ctx)) return;
-    if (!ReadStoreOptions(ctx, eraseAll, unlock)) return;
+    if (Refusal refused = EnsureImageLoaded(ctx, messages::kNoFileForPodWrite)) return *refused;
+    if (Refusal refused = CheckSectionData(ctx)) return *refused;
+    if (Refusal refused = CheckPodLimits(ctx)) return *refused;
+    if (Refusal refused = ReadStoreOptions(ctx, eraseAll, unlock)) return *refused;
     const std::string name = TakePodFileName(ctx);
-    if (!ConnectPod(ctx)) return;
+    if (Refusal refused = Connect(ctx)) return *refused;
     SequenceFrame frame(ctx);
     SequenceContext seq = MakeSequenceContext(ctx);
-    const bool stored = StoreInSerialFlash(seq, eraseAll, unlock, name, ctx.clock.LocalNow());
+    const StepOutcome stored = StoreInSerialFlash(seq, eraseAll, unlock, name, ctx.clock.LocalNow());
     const std::string elapsed = frame.Elapsed();
-    if (stored) ctx.status.ShowMessage("EEPROM Write Completed - " + elapsed, false);
+    // A failed store has shown its own line already.
+    if (!stored) return OperationOutcome::Failed(SerialFlashFailureLine(stored), stored);
+    return Shown(ctx, OperationOutcome::Succeeded(messages::kPodWriteDone + elapsed));
 }
 
 }  // namespace nembra

@@ -9,8 +9,8 @@
 
 namespace nembra {
 
-// The program-wide values of one run: what the window owns in the original
-// design, without any widget.
+// The program-wide values of one run, held apart from any widget so that
+// the window and the command line run the same operations on them.
 struct Session {
     // `imageStore`: MadeOnFirstUse for a session that reads a shared image
     // and never loads its own.

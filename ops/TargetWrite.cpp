@@ -1,5 +1,6 @@
 #include "ops/OperationSteps.h"
 #include "ops/Operations.h"
+#include "status/Messages.h"
 
 namespace nembra {
 
@@ -13,48 +14,52 @@ struct F281xOptions {
     bool unlock = false;
 };
 
-TargetWriteResult RunSequence(OperationContext& ctx, const F281xOptions& options) {
+TargetWriteOutcome RunSequence(OperationContext& ctx, const F281xOptions& options) {
     SequenceContext seq = MakeSequenceContext(ctx);
     if (!IsF281x(ctx.session.deviceType)) return ProgramLf240x(seq);
     return ProgramF281x(seq, options.hasFlash, options.eraseAll, options.unlock);
+}
+
+// The F281x options and, with unlock, the password; refused for an all-zero one.
+Refusal ReadTargetOptions(OperationContext& ctx, F281xOptions& options) {
+    if (!IsF281x(ctx.session.deviceType)) return std::nullopt;
+    options = {Image(ctx).flashSummary.hasFlashSection, ctx.panel.EraseAllSelected(), ctx.panel.UnlockCsmChecked()};
+    if (options.unlock && !ReadCsmKeys(ctx))
+        return Refused(ctx, messages::kWrongPassword, Step::Check, Cause::WrongPassword);
+    return std::nullopt;
 }
 
 }  // namespace
 
 const char* TargetWriteMessage(TargetWriteResult result) {
     switch (result) {
-        case TargetWriteResult::Success: return "Flash Write Completed - ";
-        case TargetWriteResult::BootFailed: return "Fail to start SCI boot";
-        case TargetWriteResult::DownloadFailed: return "Fail to download user program";
-        case TargetWriteResult::ResetFailed: return "Fail to reset target board";
-        case TargetWriteResult::AlgorithmFailed: return "Fail to download flash algorithm code";
-        case TargetWriteResult::FlashInitFailed: return "Fail to initialize target board for flash memory write";
-        case TargetWriteResult::EraseFailed: return "Fail to erase flash memory";
-        case TargetWriteResult::WriteFailed: return "Fail to write flash memory";
+        case TargetWriteResult::Success: return messages::kFlashWriteDone;
+        case TargetWriteResult::BootFailed: return messages::kBootFailed;
+        case TargetWriteResult::DownloadFailed: return messages::kDownloadFailed;
+        case TargetWriteResult::ResetFailed: return messages::kResetFailed;
+        case TargetWriteResult::AlgorithmFailed: return messages::kAlgorithmFailed;
+        case TargetWriteResult::FlashInitFailed: return messages::kFlashInitFailed;
+        case TargetWriteResult::EraseFailed: return messages::kEraseFailed;
+        case TargetWriteResult::WriteFailed: return messages::kFlashWriteFailed;
     }
-    return "Fail to write flash memory";
+    return messages::kFlashWriteFailed;
 }
 
-void RunTargetWrite(OperationContext& ctx) {
+OperationOutcome RunTargetWrite(OperationContext& ctx) {
     ctx.session.csmKeyTable = kNoPassword;
-    if (!EnsureImageLoaded(ctx, "Please, specify COFF file to write target")) return;
-    if (!HasSectionData(ctx)) return;
+    if (Refusal refused = EnsureImageLoaded(ctx, messages::kNoFileForTarget)) return *refused;
+    if (Refusal refused = CheckSectionData(ctx)) return *refused;
     F281xOptions options;
-    if (IsF281x(ctx.session.deviceType)) {
-        options = {Image(ctx).flashSummary.hasFlashSection, ctx.panel.EraseAllSelected(), ctx.panel.UnlockCsmChecked()};
-        if (options.unlock && !ReadCsmKeys(ctx)) {
-            ctx.status.ShowMessage("CSM Password input is wrong", true);
-            return;
-        }
-    }
-    if (!ConnectPod(ctx)) return;
+    if (Refusal refused = ReadTargetOptions(ctx, options)) return *refused;
+    if (Refusal refused = Connect(ctx)) return *refused;
     SequenceFrame frame(ctx);
-    const TargetWriteResult result = RunSequence(ctx, options);
+    const TargetWriteOutcome sequence = RunSequence(ctx, options);
     const std::string elapsed = frame.Elapsed();
-    if (result == TargetWriteResult::Success)
-        ctx.status.ShowMessage(TargetWriteMessage(result) + elapsed, false);
-    else
-        ctx.status.ShowMessage(TargetWriteMessage(result), true);
+    OperationOutcome outcome = sequence.result == TargetWriteResult::Success
+                                   ? OperationOutcome::Succeeded(TargetWriteMessage(sequence.result) + elapsed)
+                                   : OperationOutcome::Failed(TargetWriteMessage(sequence.result), sequence.failure);
+    outcome.targetWriteResult = sequence.result;
+    return Shown(ctx, std::move(outcome));
 }
 
 }  // namespace nembra

@@ -36,6 +36,7 @@ public:
     FT_STATUS FT_GetQueueStatus(FT_HANDLE h, DWORD* rx) override { return inner_->FT_GetQueueStatus(h, rx); }
     FT_STATUS FT_Close(FT_HANDLE h) override { return inner_->FT_Close(h); }
     OpenFailureCause LastOpenFailureCause() const override { return inner_->LastOpenFailureCause(); }
+    bool DeviceGone(FT_HANDLE h) override { return inner_->DeviceGone(h); }
     std::string BackendName() const override { return inner_->BackendName(); }
 
 protected:

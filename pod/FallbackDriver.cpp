@@ -163,6 +163,11 @@ FT_STATUS FallbackDriver::FT_GetQueueStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes
 }
 
 // A close the backend refuses keeps the handle, as D2XX's does.
+bool FallbackDriver::DeviceGone(FT_HANDLE ftHandle) {
+    const Opened* opened = Find(ftHandle);
+    return opened != nullptr && opened->backend->DeviceGone(opened->handle);
+}
+
 FT_STATUS FallbackDriver::FT_Close(FT_HANDLE ftHandle) {
     const FT_STATUS status = Route(ftHandle, [](FtdiDriver& d, FT_HANDLE h) { return d.FT_Close(h); });
     if (status == FT_OK) {

@@ -31,6 +31,7 @@ public:
     FT_STATUS FT_GetQueueStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes) override;
     FT_STATUS FT_Close(FT_HANDLE ftHandle) override;
     OpenFailureCause LastOpenFailureCause() const override { return lastOpenFailure_; }
+    bool DeviceGone(FT_HANDLE ftHandle) override;
     // The backend that made the last open; before one, or after one that
     // failed, both names ("libftd2xx+libftdi1").
     std::string BackendName() const override;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "status/Outcome.h"
+
 namespace nembra {
 
 class PodLink;
@@ -24,14 +26,15 @@ public:
 
     // Appends the word's "S" frame (value as given); writes the batch when
     // `flush` is set or the batch is full.
-    bool AddDataWord(PodLink& link, uint16_t value, bool flush);
-    // Writes (2000 ms) and empties the batch; true when the write succeeded
-    // and no received byte is waiting. An empty batch writes nothing.
-    bool Flush(PodLink& link);
+    LinkOutcome AddDataWord(PodLink& link, uint16_t value, bool flush);
+    // Writes (2000 ms) and empties the batch; accepted when the write
+    // succeeded and no received byte is waiting (ByteWaiting otherwise). An
+    // empty batch writes nothing.
+    LinkOutcome Flush(PodLink& link);
     // Appends a block's closing frame and writes everything (2000 ms); the
     // batch is empty afterwards whatever the outcome. The caller reads the
     // pod's acknowledgement of the block.
-    bool WriteWith(PodLink& link, const std::string& closingFrame);
+    LinkOutcome WriteWith(PodLink& link, const std::string& closingFrame);
 
 private:
     std::string text_;

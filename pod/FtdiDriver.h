@@ -59,6 +59,10 @@ public:
     virtual FT_STATUS FT_Close(FT_HANDLE ftHandle) = 0;
 
     virtual OpenFailureCause LastOpenFailureCause() const { return OpenFailureCause::Other; }
+    // Whether the open device has left the bus, asked after one of its calls
+    // failed, so that an unplugged pod is told from a failing one; false
+    // where a backend cannot tell.
+    virtual bool DeviceGone(FT_HANDLE) { return false; }
     // Which backend this is ("libftd2xx", "libftdi1", "simulated"), for diagnostics.
     virtual std::string BackendName() const = 0;
 };

@@ -1,5 +1,7 @@
 #include "pod/LibFtdiDriver.h"
 
+#include <libusb-1.0/libusb.h>
+
 #include <algorithm>
 #include <climits>
 
@@ -230,6 +232,16 @@ FT_STATUS LibFtdiDriver::FT_GetQueueStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes)
     }
     *dwRxBytes = static_cast<DWORD>(port->received.size());
     return FT_OK;
+}
+
+// A chip pulled out ends the transfers in flight with libusb's "no device";
+// any other failure is the bus's or the chip's, not an unplug.
+bool LibFtdiDriver::DeviceGone(FT_HANDLE ftHandle) {
+    Port* port = Find(ftHandle);
+    if (port == nullptr) {
+        return false;
+    }
+    return ReceiverOf(*port).Collect(0, port->received) == LIBUSB_ERROR_NO_DEVICE;
 }
 
 // libftdi releases the device even when releasing the interface reports an

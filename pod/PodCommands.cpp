@@ -18,12 +18,12 @@ constexpr uint32_t kAlgorithmMs = 10000;
 constexpr size_t kVersionReply = 6;
 constexpr size_t kPodInfoReply = 16;
 
-bool Simple(PodLink& link, char letter, size_t replyBytes, uint32_t timeoutMs) {
+LinkOutcome Simple(PodLink& link, char letter, size_t replyBytes, uint32_t timeoutMs) {
     return link.Exchange(FrameText(letter).Finish(), replyBytes, timeoutMs);
 }
 
-bool Send(PodLink& link, const FrameText& frame, size_t replyBytes, uint32_t timeoutMs) {
-    if (!frame.ok()) return false;
+LinkOutcome Send(PodLink& link, const FrameText& frame, size_t replyBytes, uint32_t timeoutMs) {
+    if (!frame.ok()) return LinkOutcome::Of(Cause::Unsendable);
     return link.Exchange(frame.Finish(), replyBytes, timeoutMs);
 }
 
@@ -41,57 +41,60 @@ uint16_t ParseVersion(const std::array<uint8_t, kVersionReply - 1>& chars) {
 
 }  // namespace
 
-bool IdentifyPod(PodLink& link) { return Simple(link, 'I', 1, kShortReplyMs); }
+LinkOutcome IdentifyPod(PodLink& link) { return Simple(link, 'I', 1, kShortReplyMs); }
 
-bool QueryPodVersion(PodLink& link, uint16_t& firmwareVersion) {
+LinkOutcome QueryPodVersion(PodLink& link, uint16_t& firmwareVersion) {
     firmwareVersion = 0;
     std::array<uint8_t, kVersionReply - 1> chars{};
-    if (!link.Exchange(FrameText('?').Finish(), kVersionReply, kShortReplyMs, chars)) return false;
+    const LinkOutcome answered = link.Exchange(FrameText('?').Finish(), kVersionReply, kShortReplyMs, chars);
+    if (!answered) return answered;
     firmwareVersion = ParseVersion(chars);
-    return true;
+    return answered;
 }
 
-bool ReadPodInfo(PodLink& link, PodFileRecord& record) {
+LinkOutcome ReadPodInfo(PodLink& link, PodFileRecord& record) {
     record.bytes.fill(0);
     PodFileRecord read;
-    if (!link.Exchange(FrameText('J').Finish(), kPodInfoReply, kShortReplyMs, read.bytes)) return false;
+    const LinkOutcome answered = link.Exchange(FrameText('J').Finish(), kPodInfoReply, kShortReplyMs, read.bytes);
+    if (!answered) return answered;
     record = read;
-    return true;
+    return answered;
 }
 
-bool ResetTarget(PodLink& link) {
-    if (!Simple(link, 'R', 1, kResetMs)) return false;
+LinkOutcome ResetTarget(PodLink& link) {
+    const LinkOutcome reset = Simple(link, 'R', 1, kResetMs);
+    if (!reset) return reset;
     // Whatever the pod sent after its '!' belongs to the target that was
     // just reset; none of it may be taken for the next command's reply.
     link.PurgePod();
-    return true;
+    return reset;
 }
 
 // Device codes and the CSM option go out as "%X" fields that the pod reads
 // as one digit each, so they are written with a width of 1.
-bool StartBootLf240x(PodLink& link, uint8_t deviceCode) {
+LinkOutcome StartBootLf240x(PodLink& link, uint8_t deviceCode) {
     return Send(link, FrameText('M').Hex(deviceCode, 1), 1, kBootLf240xMs);
 }
 
-bool StartBootF281x(PodLink& link, uint8_t deviceCode) {
+LinkOutcome StartBootF281x(PodLink& link, uint8_t deviceCode) {
     return Send(link, FrameText('N').Hex(deviceCode, 1), 1, kBootF281xMs);
 }
 
-bool SendCsmKeys(PodLink& link, bool unlock, const CsmKeyTable& keys) {
+LinkOutcome SendCsmKeys(PodLink& link, bool unlock, const CsmKeyTable& keys) {
     return Send(link, FrameText('K').Hex(unlock ? 1 : 0, 1).Text(CsmKeyText(unlock, keys)), 1, kAlgorithmMs);
 }
 
-bool InitFlash(PodLink& link, uint32_t timeoutMs) {
+LinkOutcome InitFlash(PodLink& link, uint32_t timeoutMs) {
     return Send(link, FrameText('O').Hex(static_cast<uint8_t>(FlashOp::InitFlash), 2), 1, timeoutMs);
 }
 
-bool EraseSectors(PodLink& link, uint16_t sectorMask, uint32_t timeoutMs) {
+LinkOutcome EraseSectors(PodLink& link, uint16_t sectorMask, uint32_t timeoutMs) {
     FrameText frame('O');
     frame.Hex(static_cast<uint8_t>(FlashOp::EraseSectors), 2).Hex(sectorMask, 4);
     return Send(link, frame, 1, timeoutMs);
 }
 
-bool ProgramBlock(PodLink& link, uint32_t wordAddress, uint16_t wordCount, uint32_t timeoutMs) {
+LinkOutcome ProgramBlock(PodLink& link, uint32_t wordAddress, uint16_t wordCount, uint32_t timeoutMs) {
     FrameText frame('O');
     frame.Hex(static_cast<uint8_t>(FlashOp::ProgramBlock), 2).Hex(wordAddress, 6).Hex(wordCount, 4);
     return Send(link, frame, 1, timeoutMs);

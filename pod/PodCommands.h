@@ -11,41 +11,45 @@ inline constexpr uint8_t STX = 0x02;
 inline constexpr uint8_t ETX = 0x03;
 
 // Every command writes its frame (200 ms) and, when it has a reply, reads
-// it; success only on a first byte of '!'. What a reply carries is returned
-// through the command's arguments.
-bool IdentifyPod(PodLink& link);
+// it; accepted only on a first byte of '!', and otherwise says why not (no
+// reply in time, the byte it got instead, the driver's error, the pod
+// unplugged, a stop). What a reply carries is returned through the
+// command's arguments.
+LinkOutcome IdentifyPod(PodLink& link);
 // The version the pod reports ("KVL15": 15); 0 for another answer after its '!'.
-bool QueryPodVersion(PodLink& link, uint16_t& firmwareVersion);
-bool ReadPodInfo(PodLink& link, PodFileRecord& record);
-bool ResetTarget(PodLink& link);                                        // purges after an accepted reset
-bool StartBootLf240x(PodLink& link, uint8_t deviceCode);                // "M", 10000 ms
-bool StartBootF281x(PodLink& link, uint8_t deviceCode);                 // "N", 3000 ms
-bool SendCsmKeys(PodLink& link, bool unlock, const CsmKeyTable& keys);  // "K", 10000 ms
+LinkOutcome QueryPodVersion(PodLink& link, uint16_t& firmwareVersion);
+LinkOutcome ReadPodInfo(PodLink& link, PodFileRecord& record);
+LinkOutcome ResetTarget(PodLink& link);                                        // purges after an accepted reset
+LinkOutcome StartBootLf240x(PodLink& link, uint8_t deviceCode);                // "M", 10000 ms
+LinkOutcome StartBootF281x(PodLink& link, uint8_t deviceCode);                 // "N", 3000 ms
+LinkOutcome SendCsmKeys(PodLink& link, bool unlock, const CsmKeyTable& keys);  // "K", 10000 ms
 
 enum class FlashOp : uint8_t { InitFlash = 0x00, EraseSectors = 0x01, ProgramBlock = 0x02 };
-bool InitFlash(PodLink& link, uint32_t timeoutMs);
-bool EraseSectors(PodLink& link, uint16_t sectorMask, uint32_t timeoutMs);
-bool ProgramBlock(PodLink& link, uint32_t wordAddress, uint16_t wordCount, uint32_t timeoutMs);
+LinkOutcome InitFlash(PodLink& link, uint32_t timeoutMs);
+LinkOutcome EraseSectors(PodLink& link, uint16_t sectorMask, uint32_t timeoutMs);
+LinkOutcome ProgramBlock(PodLink& link, uint32_t wordAddress, uint16_t wordCount, uint32_t timeoutMs);
 
 // 'U', 'X' go out at once; 'S' is batched; 'Y', 'Z' flush the batch and wait for '!'.
-bool SendStreamWord(PodLink& link, char letter, uint16_t value, uint32_t timeoutMs);
-bool SendStreamLong(PodLink& link, uint32_t value, uint32_t timeoutMs);
+LinkOutcome SendStreamWord(PodLink& link, char letter, uint16_t value, uint32_t timeoutMs);
+LinkOutcome SendStreamLong(PodLink& link, uint32_t value, uint32_t timeoutMs);
 // An "S" frame with the word's bytes exchanged; written when flush or the batch is full.
-bool SendFlashWord(PodLink& link, uint16_t word, bool flush);
+LinkOutcome SendFlashWord(PodLink& link, uint16_t word, bool flush);
 
 // Serial-flash access.
-bool BeginSerialFlashAccess(PodLink& link);  // "G", no reply
-bool EndSerialFlashAccess(PodLink& link);    // "H", no reply
-void AbortSerialFlashAccess(PodLink& link);  // "i", result ignored
-bool SendSectionRecord(PodLink& link, uint8_t sequence, uint32_t address, uint32_t wordCount, uint32_t dataOffset);
-bool WriteSerialFlashPage(PodLink& link, uint16_t page, uint16_t byteCount);
-bool SendPasswordRecord(PodLink& link, const CsmKeyTable& keys);
-bool SendTagRecord(PodLink& link, const TagRecord& tag);
-bool SendImageRecord(PodLink& link, uint8_t deviceCode, uint8_t csmOption, uint16_t sectorMask, uint8_t sectionCount);
-bool ReadImageRecord(PodLink& link, ImageRecordReply& reply);
-bool ReadPasswordRecord(PodLink& link, CsmKeyTable& keys);
-bool ReadSectionRecord(PodLink& link, uint8_t sequence, SectionRecordReply& reply);
-bool VerifySerialFlashPage(PodLink& link, uint16_t page, uint16_t byteCount);
+LinkOutcome BeginSerialFlashAccess(PodLink& link);  // "G", no reply
+LinkOutcome EndSerialFlashAccess(PodLink& link);    // "H", no reply
+void AbortSerialFlashAccess(PodLink& link);         // "i", result ignored
+LinkOutcome SendSectionRecord(PodLink& link, uint8_t sequence, uint32_t address, uint32_t wordCount,
+                              uint32_t dataOffset);
+LinkOutcome WriteSerialFlashPage(PodLink& link, uint16_t page, uint16_t byteCount);
+LinkOutcome SendPasswordRecord(PodLink& link, const CsmKeyTable& keys);
+LinkOutcome SendTagRecord(PodLink& link, const TagRecord& tag);
+LinkOutcome SendImageRecord(PodLink& link, uint8_t deviceCode, uint8_t csmOption, uint16_t sectorMask,
+                            uint8_t sectionCount);
+LinkOutcome ReadImageRecord(PodLink& link, ImageRecordReply& reply);
+LinkOutcome ReadPasswordRecord(PodLink& link, CsmKeyTable& keys);
+LinkOutcome ReadSectionRecord(PodLink& link, uint8_t sequence, SectionRecordReply& reply);
+LinkOutcome VerifySerialFlashPage(PodLink& link, uint16_t page, uint16_t byteCount);
 
 // The 32 upper-case hex digits of the keys, KEY0 first; all F when unlock is off.
 std::string CsmKeyText(bool unlock, const CsmKeyTable& keys);

@@ -13,8 +13,8 @@ constexpr size_t kImageRecordReply = 7;
 constexpr size_t kPasswordReply = 17;
 constexpr size_t kSectionReply = 10;
 
-bool Send(PodLink& link, const FrameText& frame, size_t replyBytes, uint32_t timeoutMs) {
-    if (!frame.ok()) return false;
+LinkOutcome Send(PodLink& link, const FrameText& frame, size_t replyBytes, uint32_t timeoutMs) {
+    if (!frame.ok()) return LinkOutcome::Of(Cause::Unsendable);
     return link.Exchange(frame.Finish(), replyBytes, timeoutMs);
 }
 
@@ -22,43 +22,45 @@ uint32_t ReadBigEndian24(const uint8_t* bytes) {
     return (uint32_t{bytes[0]} << 16) | (uint32_t{bytes[1]} << 8) | bytes[2];
 }
 
-bool PageCommand(PodLink& link, char letter, uint16_t page, uint16_t byteCount) {
+LinkOutcome PageCommand(PodLink& link, char letter, uint16_t page, uint16_t byteCount) {
     return Send(link, FrameText(letter).Hex(page, 4).Hex(byteCount, 4), 1, kPageMs);
 }
 
 }  // namespace
 
-bool BeginSerialFlashAccess(PodLink& link) { return Send(link, FrameText('G'), 0, 0); }
+LinkOutcome BeginSerialFlashAccess(PodLink& link) { return Send(link, FrameText('G'), 0, 0); }
 
-bool EndSerialFlashAccess(PodLink& link) { return Send(link, FrameText('H'), 0, 0); }
+LinkOutcome EndSerialFlashAccess(PodLink& link) { return Send(link, FrameText('H'), 0, 0); }
 
 void AbortSerialFlashAccess(PodLink& link) { static_cast<void>(Send(link, FrameText('i'), 0, 0)); }
 
-bool SendSectionRecord(PodLink& link, uint8_t sequence, uint32_t address, uint32_t wordCount, uint32_t dataOffset) {
+LinkOutcome SendSectionRecord(PodLink& link, uint8_t sequence, uint32_t address, uint32_t wordCount,
+                              uint32_t dataOffset) {
     FrameText frame('V');
     frame.Hex(sequence, 2).Hex(address, 6).Hex(wordCount, 6).Hex(dataOffset, 6);
     return Send(link, frame, 1, kRecordMs);
 }
 
-bool WriteSerialFlashPage(PodLink& link, uint16_t page, uint16_t byteCount) {
+LinkOutcome WriteSerialFlashPage(PodLink& link, uint16_t page, uint16_t byteCount) {
     return PageCommand(link, 'W', page, byteCount);
 }
 
-bool VerifySerialFlashPage(PodLink& link, uint16_t page, uint16_t byteCount) {
+LinkOutcome VerifySerialFlashPage(PodLink& link, uint16_t page, uint16_t byteCount) {
     return PageCommand(link, 'L', page, byteCount);
 }
 
-bool SendPasswordRecord(PodLink& link, const CsmKeyTable& keys) {
+LinkOutcome SendPasswordRecord(PodLink& link, const CsmKeyTable& keys) {
     return Send(link, FrameText('P').Text(CsmKeyText(true, keys)), 1, kRecordMs);
 }
 
-bool SendTagRecord(PodLink& link, const TagRecord& tag) {
+LinkOutcome SendTagRecord(PodLink& link, const TagRecord& tag) {
     FrameText frame('T');
     for (uint8_t byte : tag) frame.Hex(byte, 2);
     return Send(link, frame, 1, kRecordMs);
 }
 
-bool SendImageRecord(PodLink& link, uint8_t deviceCode, uint8_t csmOption, uint16_t sectorMask, uint8_t sectionCount) {
+LinkOutcome SendImageRecord(PodLink& link, uint8_t deviceCode, uint8_t csmOption, uint16_t sectorMask,
+                            uint8_t sectionCount) {
     // Both "%X" fields must stay single digits, or the pod would read the
     // record shifted.
     FrameText frame('Q');
@@ -66,34 +68,38 @@ bool SendImageRecord(PodLink& link, uint8_t deviceCode, uint8_t csmOption, uint1
     return Send(link, frame, 1, kRecordMs);
 }
 
-bool ReadImageRecord(PodLink& link, ImageRecordReply& reply) {
+LinkOutcome ReadImageRecord(PodLink& link, ImageRecordReply& reply) {
     reply = {};
     std::array<uint8_t, kImageRecordReply - 1> bytes{};
-    if (!link.Exchange(FrameText('h').Finish(), kImageRecordReply, kRecordMs, bytes)) return false;
+    const LinkOutcome answered = link.Exchange(FrameText('h').Finish(), kImageRecordReply, kRecordMs, bytes);
+    if (!answered) return answered;
     reply.storeMarker = bytes[0];
     reply.deviceCode = bytes[1];
     reply.csmOption = bytes[2];
     reply.unused1 = bytes[3];
     reply.unused2 = bytes[4];
     reply.sectionCount = bytes[5];
-    return true;
+    return answered;
 }
 
-bool ReadPasswordRecord(PodLink& link, CsmKeyTable& keys) {
+LinkOutcome ReadPasswordRecord(PodLink& link, CsmKeyTable& keys) {
     std::array<uint8_t, kPasswordReply - 1> bytes{};
-    if (!link.Exchange(FrameText('g').Finish(), kPasswordReply, kRecordMs, bytes)) return false;
+    const LinkOutcome answered = link.Exchange(FrameText('g').Finish(), kPasswordReply, kRecordMs, bytes);
+    if (!answered) return answered;
     for (size_t i = 0; i < keys.size(); ++i) keys[i] = static_cast<uint16_t>((bytes[2 * i] << 8) | bytes[2 * i + 1]);
-    return true;
+    return answered;
 }
 
-bool ReadSectionRecord(PodLink& link, uint8_t sequence, SectionRecordReply& reply) {
+LinkOutcome ReadSectionRecord(PodLink& link, uint8_t sequence, SectionRecordReply& reply) {
     reply = {};
     std::array<uint8_t, kSectionReply - 1> bytes{};
-    if (!link.Exchange(FrameText('l').Hex(sequence, 2).Finish(), kSectionReply, kRecordMs, bytes)) return false;
+    const LinkOutcome answered =
+        link.Exchange(FrameText('l').Hex(sequence, 2).Finish(), kSectionReply, kRecordMs, bytes);
+    if (!answered) return answered;
     reply.address = ReadBigEndian24(bytes.data());
     reply.wordCount = ReadBigEndian24(bytes.data() + 3);
     reply.dataOffset = ReadBigEndian24(bytes.data() + 6);
-    return true;
+    return answered;
 }
 
 }  // namespace nembra

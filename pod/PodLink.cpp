@@ -113,7 +113,7 @@ bool PodLink::ConfigurePort() {
            d.FT_SetTimeouts(deviceHandle_, kDriverTimeoutMs, kDriverTimeoutMs) == FT_OK && PurgePod() == FT_OK;
 }
 
-bool PodLink::IdentifyAnswered() {
+LinkOutcome PodLink::IdentifyAnswered() {
     return Exchange(std::string_view(kIdentifyFrame, sizeof kIdentifyFrame), 1, kDriverTimeoutMs);
 }
 
@@ -122,6 +122,7 @@ OpenResult PodLink::OpenPod() {
         return OpenResult::Opened;
     }
     lastOpenFailure_ = OpenFailureCause::None;
+    lastIdentify_ = LinkOutcome::Accepted();
     if (driverLibrary_ == nullptr || !podFound_) {
         return OpenResult::PortFailed;
     }
@@ -141,7 +142,8 @@ OpenResult PodLink::OpenPod() {
         lastOpenFailure_ = OpenFailureCause::Other;
         return FailOpen(OpenResult::PortFailed);
     }
-    if (!IdentifyAnswered()) {
+    lastIdentify_ = IdentifyAnswered();
+    if (!lastIdentify_) {
         return FailOpen(OpenResult::PodSilent);
     }
     connected_ = true;

@@ -11,6 +11,8 @@
 #include "pod/FtdiDriver.h"
 #include "pod/LinkClock.h"
 #include "pod/LinkObserver.h"
+#include "pod/StopRequest.h"
+#include "status/Outcome.h"
 
 namespace nembra {
 
@@ -42,20 +44,31 @@ public:
     OpenResult OpenPod();
     bool ClosePod();
     FT_STATUS PurgePod();
-    bool WriteFrame(const uint8_t* buffer, size_t length, uint32_t timeoutMs);
-    bool ReadReply(uint8_t* buffer, size_t expected, uint32_t firstByteTimeoutMs);
-    // Received bytes waiting in the driver; false when the driver call fails.
-    bool WaitingBytes(uint32_t& count);
+    // Each says what happened: accepted, or why not (a write or read error
+    // with the driver's status, a time-out, the pod unplugged, a stop).
+    LinkOutcome WriteFrame(const uint8_t* buffer, size_t length, uint32_t timeoutMs);
+    LinkOutcome ReadReply(uint8_t* buffer, size_t expected, uint32_t firstByteTimeoutMs);
+    // Received bytes waiting in the driver; a read error when the driver call fails.
+    LinkOutcome WaitingBytes(uint32_t& count);
 
     // Writes bytes through txBuffer in pieces of at most 350 bytes (a frame,
     // a batch), each with the given time-out.
-    bool WriteText(std::string_view bytes, uint32_t timeoutMs);
-    // Reads a reply of replyBytes into rxBuffer, cleared first; true only on
-    // a first byte of '!'. The bytes after the '!' go to `data`, as many as it holds.
-    bool AwaitReply(size_t replyBytes, uint32_t timeoutMs, std::span<uint8_t> data = {});
+    LinkOutcome WriteText(std::string_view bytes, uint32_t timeoutMs);
+    // Reads a reply of replyBytes into rxBuffer, cleared first; accepted only
+    // on a first byte of '!', refused with the byte received otherwise. The
+    // bytes after the '!' go to `data`, as many as it holds. `staleBytes`:
+    // how many were waiting before the frame went out; a reply that starts
+    // with one of them is a stray byte, not the pod's refusal.
+    LinkOutcome AwaitReply(size_t replyBytes, uint32_t timeoutMs, std::span<uint8_t> data = {},
+                           uint32_t staleBytes = 0);
     // The generic single command: writes the frame (200 ms) and, when it has
     // a reply (replyBytes > 0), awaits it.
-    bool Exchange(std::string_view frame, size_t replyBytes, uint32_t timeoutMs, std::span<uint8_t> data = {});
+    LinkOutcome Exchange(std::string_view frame, size_t replyBytes, uint32_t timeoutMs, std::span<uint8_t> data = {});
+
+    // Once `stop` is requested the link sends nothing more, ends a wait at
+    // its next pause and says Stopped. Null: never stopped.
+    void SetStopRequest(const StopRequest* stop) { stop_ = stop; }
+    bool StopRequested() const { return stop_ != nullptr && stop_->requested(); }
 
     FtdiDriver* driverLibrary() const { return driverLibrary_.get(); }
     bool podFound() const { return podFound_; }
@@ -67,17 +80,21 @@ public:
     void SetObserver(LinkObserver* observer) { observer_ = observer; }
     // Why the last OpenPod failed with PortFailed, where the backend can tell.
     OpenFailureCause lastOpenFailure() const { return lastOpenFailure_; }
+    // What the identify frame came to when the last OpenPod gave PodSilent.
+    const LinkOutcome& lastIdentify() const { return lastIdentify_; }
     // Why LoadDriverLibrary found no usable driver, where the loader can tell.
     const std::string& loadFailure() const { return loadFailure_; }
 
 private:
     OpenResult FailOpen(OpenResult code);
     bool ConfigurePort();
-    bool IdentifyAnswered();
+    LinkOutcome IdentifyAnswered();
     void ClearDescription();
     bool DescriptionIsPod() const;
-    bool TransmitQueueDrained(uint32_t timeoutMs);
-    bool ReadReplyBytes(uint8_t* buffer, size_t expected, size_t& received, uint32_t firstByteTimeoutMs);
+    LinkOutcome TransmitQueueDrained(uint32_t timeoutMs);
+    LinkOutcome ReadReplyBytes(uint8_t* buffer, size_t expected, size_t& received, uint32_t firstByteTimeoutMs);
+    // A failed driver call, told apart from a stop and from a pod pulled out.
+    LinkOutcome DriverFailure(Cause cause, FT_STATUS status) const;
     void Event(const std::string& text);
 
     std::unique_ptr<FtdiDriver> driverLibrary_;
@@ -91,7 +108,9 @@ private:
     DriverLoader& loader_;
     LinkClock& clock_;
     LinkObserver* observer_ = nullptr;
+    const StopRequest* stop_ = nullptr;
     OpenFailureCause lastOpenFailure_ = OpenFailureCause::None;
+    LinkOutcome lastIdentify_;
     std::string loadFailure_;
     std::string backendName_;  // as last written to the observer
 };

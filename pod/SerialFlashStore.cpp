@@ -3,6 +3,7 @@
 #include "pod/PodCommands.h"
 #include "pod/SerialFlashStoreWalk.h"
 #include "pod/TargetSequencesSteps.h"
+#include "status/Messages.h"
 
 namespace nembra {
 
@@ -12,30 +13,51 @@ namespace {
 
 // Shows the failure and takes the pod out of serial-flash access; the store
 // makes no further attempt.
-bool FailStore(SequenceContext& ctx, const char* message) {
-    ctx.status.ShowMessage(message, true);
+StepOutcome FailStore(SequenceContext& ctx, const StepOutcome& failure) {
+    ctx.status.ShowMessage(SerialFlashFailureLine(failure), true);
     AbortSerialFlashAccess(ctx.link);
-    return false;
+    return failure;
 }
 
-const char* StoreRecords(SequenceContext& ctx, bool f281x, bool eraseAll, bool csmOn, const TagRecord& tag) {
-    if (!WriteSerialFlashData(ctx, f281x)) return "Fail to write user program in serial flash";
+StepOutcome StoreRecords(SequenceContext& ctx, bool f281x, bool eraseAll, bool csmOn, const TagRecord& tag) {
+    if (const StepOutcome data = WriteSerialFlashData(ctx, f281x); !data) return data.At(Step::StoreData);
     if (f281x) {
-        ctx.status.ShowMessage("Writing CSM password information...", false);
-        if (!SendPasswordRecord(ctx.link, csmOn ? ctx.keys : kNoPassword))
-            return "Fail to write csm password information";
+        ctx.status.ShowMessage(messages::kWritingPassword, false);
+        if (const LinkOutcome sent = SendPasswordRecord(ctx.link, csmOn ? ctx.keys : kNoPassword); !sent)
+            return StepOutcome::Failed(Step::StorePassword, sent);
     }
-    ctx.status.ShowMessage("Writing tag data information...", false);
-    if (!SendTagRecord(ctx.link, tag)) return "Fail to write tag information";
-    ctx.status.ShowMessage("Writing COFF file information...", false);
+    ctx.status.ShowMessage(messages::kWritingTag, false);
+    if (const LinkOutcome sent = SendTagRecord(ctx.link, tag); !sent) return StepOutcome::Failed(Step::StoreTag, sent);
+    ctx.status.ShowMessage(messages::kWritingSummary, false);
     const uint16_t mask = serial_flash::StoredSectorMask(ctx.image, ctx.deviceType, eraseAll);
     const uint8_t count = serial_flash::StoredSectionCount(ctx.image, f281x);
-    if (!SendImageRecord(ctx.link, DeviceCode(ctx.deviceType), csmOn ? 1 : 0, mask, count))
-        return "Fail to write COFF file information";
-    return nullptr;
+    if (const LinkOutcome sent = SendImageRecord(ctx.link, DeviceCode(ctx.deviceType), csmOn ? 1 : 0, mask, count);
+        !sent)
+        return StepOutcome::Failed(Step::StoreSummary, sent);
+    return StepOutcome::Success();
 }
 
 }  // namespace
+
+const char* SerialFlashFailureLine(const StepOutcome& outcome) {
+    switch (outcome.step) {
+        case Step::Access: return messages::kAccessFailed;
+        case Step::StoreData: return messages::kStoreDataFailed;
+        case Step::StorePassword: return messages::kStorePasswordFailed;
+        case Step::StoreTag: return messages::kStoreTagFailed;
+        case Step::StoreSummary: return messages::kStoreSummaryFailed;
+        case Step::EndAccess: return messages::kEndAccessFailed;
+        case Step::ReadSummary:
+            return outcome.cause() == Cause::NoStoredProgram ? messages::kNoStoredProgram
+                                                             : messages::kReadSummaryFailed;
+        case Step::CompareDevice: return messages::kDeviceDiffers;
+        case Step::CompareSectionCount: return messages::kSectionCountDiffers;
+        case Step::CompareSections: return messages::kSectionsDiffer;
+        case Step::ReadPassword: return messages::kReadPasswordFailed;
+        case Step::CompareData: return messages::kDataDiffers;
+        default: return "";
+    }
+}
 
 TagRecord MakeTagRecord(const std::string& podFileName, const LocalDateTime& now) {
     TagRecord tag{};
@@ -49,19 +71,22 @@ TagRecord MakeTagRecord(const std::string& podFileName, const LocalDateTime& now
     return tag;
 }
 
-bool StoreInSerialFlash(SequenceContext& ctx, bool eraseAll, bool csmOn, const std::string& podFileName,
-                        const LocalDateTime& now) {
+StepOutcome StoreInSerialFlash(SequenceContext& ctx, bool eraseAll, bool csmOn, const std::string& podFileName,
+                               const LocalDateTime& now) {
     const TagRecord tag = MakeTagRecord(podFileName, now);
     const bool f281x = IsF281x(ctx.deviceType);
     sequence_steps::StartProgress(ctx.status, serial_flash::StoredBytes(ctx.image, f281x) / 2);
-    if (!BeginSerialFlashAccess(ctx.link)) return FailStore(ctx, "Fail to access serial flash in KVL47Q POD");
-    if (const char* failure = StoreRecords(ctx, f281x, eraseAll, csmOn, tag)) return FailStore(ctx, failure);
-    if (!EndSerialFlashAccess(ctx.link)) return FailStore(ctx, "Fail to finish access to serial flash");
-    return true;
+    if (const LinkOutcome begun = BeginSerialFlashAccess(ctx.link); !begun)
+        return FailStore(ctx, StepOutcome::Failed(Step::Access, begun));
+    if (const StepOutcome stored = StoreRecords(ctx, f281x, eraseAll, csmOn, tag); !stored)
+        return FailStore(ctx, stored);
+    if (const LinkOutcome ended = EndSerialFlashAccess(ctx.link); !ended)
+        return FailStore(ctx, StepOutcome::Failed(Step::EndAccess, ended));
+    return StepOutcome::Success();
 }
 
-bool WriteSerialFlashData(SequenceContext& ctx, bool f281x) {
-    ctx.status.ShowMessage("Writing user program in serial flash...", false);
+StepOutcome WriteSerialFlashData(SequenceContext& ctx, bool f281x) {
+    ctx.status.ShowMessage(messages::kWritingStoreData, false);
     return serial_flash::WalkStoredData(ctx, f281x, PageWalk::Mode::Store);
 }
 

@@ -19,13 +19,13 @@ bool RecordFits(const ImageSection& section, size_t sequence) {
            section.dataOffset < kField24Limit;
 }
 
-bool SendWords(SequenceContext& ctx, const ImageSection& section, bool f281x, PageWalk& walk) {
+StepOutcome SendWords(SequenceContext& ctx, const ImageSection& section, bool f281x, PageWalk& walk) {
     for (uint32_t i = 0; i < section.wordCount; ++i) {
         const uint16_t word = ctx.image.DataWord(section, i);
-        if (!walk.AddWord(f281x ? SwapWordBytes(word) : word)) return false;
+        if (const StepOutcome added = walk.AddWord(f281x ? SwapWordBytes(word) : word); !added) return added;
         ctx.status.StepIt();
     }
-    return true;
+    return StepOutcome::Success();
 }
 
 }  // namespace
@@ -53,37 +53,49 @@ uint16_t StoredSectorMask(const ProgramImage& image, DeviceType deviceType, bool
     return EraseMask(deviceType, image.flashSummary.flashSectorMask, eraseAll);
 }
 
+StepOutcome AtSection(LinkOutcome link, size_t sequence) {
+    return StepOutcome::Failed(Step::None, link, Where{Where::Kind::Section, static_cast<uint32_t>(sequence)});
+}
+
 PageWalk::PageWalk(SequenceContext& ctx, Mode mode, uint32_t streamBytes)
     : ctx_(ctx), mode_(mode), streamBytes_(streamBytes) {}
 
 // A page ends after 264 bytes or with the stream; its words must all have
 // reached the pod before it is committed.
-bool PageWalk::AddWord(uint16_t value) {
+StepOutcome PageWalk::AddWord(uint16_t value) {
     pageBytes_ += 2;
     sentBytes_ += 2;
     const bool pageEnds = pageBytes_ >= kSerialFlashPageBytes || sentBytes_ >= streamBytes_;
-    if (!batch_.AddDataWord(ctx_.link, value, pageEnds)) return false;
-    return !pageEnds || ClosePage();
+    if (const LinkOutcome sent = batch_.AddDataWord(ctx_.link, value, pageEnds); !sent) return AtPage(sent);
+    return pageEnds ? ClosePage() : StepOutcome::Success();
 }
 
-bool PageWalk::Finish() {
-    if (pageBytes_ == 0) return true;
-    return batch_.Flush(ctx_.link) && ClosePage();
+StepOutcome PageWalk::Finish() {
+    if (pageBytes_ == 0) return StepOutcome::Success();
+    if (const LinkOutcome flushed = batch_.Flush(ctx_.link); !flushed) return AtPage(flushed);
+    return ClosePage();
 }
 
-bool PageWalk::ClosePage() {
-    if (page_ >= kMaxPages) return false;
+StepOutcome PageWalk::AtPage(LinkOutcome link) const {
+    return StepOutcome::Failed(Step::None, link, Where{Where::Kind::Page, page_});
+}
+
+StepOutcome PageWalk::ClosePage() {
+    if (page_ >= kMaxPages) return AtPage(LinkOutcome::Of(Cause::Unsendable));
     const auto page = static_cast<uint16_t>(page_);
     const auto bytes = static_cast<uint16_t>(pageBytes_);
-    const bool ok = mode_ == Mode::Store ? WriteSerialFlashPage(ctx_.link, page, bytes)
-                                         : VerifySerialFlashPage(ctx_.link, page, bytes);
-    if (!ok) return false;
+    LinkOutcome closed = mode_ == Mode::Store ? WriteSerialFlashPage(ctx_.link, page, bytes)
+                                              : VerifySerialFlashPage(ctx_.link, page, bytes);
+    // The pod compares the page with its stored one and acknowledges only
+    // when they are equal: its refusal means the page differs.
+    if (mode_ == Mode::Compare && closed.cause == Cause::Refused) closed.cause = Cause::Differs;
+    if (!closed) return AtPage(closed);
     ++page_;
     pageBytes_ = 0;
-    return true;
+    return StepOutcome::Success();
 }
 
-bool WalkStoredData(SequenceContext& ctx, bool f281x, PageWalk::Mode mode) {
+StepOutcome WalkStoredData(SequenceContext& ctx, bool f281x, PageWalk::Mode mode) {
     const auto stored = StoredSections(ctx.image, f281x);
     uint32_t streamBytes = 0;
     for (const ImageSection* section : stored) streamBytes += 2 * section->wordCount;
@@ -91,14 +103,14 @@ bool WalkStoredData(SequenceContext& ctx, bool f281x, PageWalk::Mode mode) {
     for (size_t sequence = 0; sequence < stored.size(); ++sequence) {
         const ImageSection& section = *stored[sequence];
         if (mode == PageWalk::Mode::Store) {
-            if (!RecordFits(section, sequence)) return false;
+            if (!RecordFits(section, sequence)) return AtSection(LinkOutcome::Of(Cause::Unsendable), sequence);
             // The record goes out at once; "S" frames of the previous section
             // still in the batch follow with the next batch write.
-            if (!SendSectionRecord(ctx.link, static_cast<uint8_t>(sequence), section.address, section.wordCount,
-                                   section.dataOffset))
-                return false;
+            const LinkOutcome sent = SendSectionRecord(ctx.link, static_cast<uint8_t>(sequence), section.address,
+                                                       section.wordCount, section.dataOffset);
+            if (!sent) return AtSection(sent, sequence);
         }
-        if (!SendWords(ctx, section, f281x, walk)) return false;
+        if (const StepOutcome added = SendWords(ctx, section, f281x, walk); !added) return added;
     }
     return walk.Finish();
 }

@@ -18,6 +18,9 @@ uint32_t StoredBytes(const ProgramImage& image, bool f281x);
 uint8_t StoredSectionCount(const ProgramImage& image, bool f281x);
 uint16_t StoredSectorMask(const ProgramImage& image, DeviceType deviceType, bool eraseAll);
 
+// A failure at the stored section with this sequence number.
+StepOutcome AtSection(LinkOutcome link, size_t sequence);
+
 // Streams the stored data words as "S" frames, cut into 264-byte pages
 // counted over the whole stream; each page is closed by "W" (store) or "L"
 // (compare), which is the only acknowledged traffic of the data phase.
@@ -26,13 +29,16 @@ public:
     enum class Mode { Store, Compare };
     PageWalk(SequenceContext& ctx, Mode mode, uint32_t streamBytes);
 
-    // Adds one word (already in the order the pod keeps it).
-    bool AddWord(uint16_t value);
+    // Adds one word (already in the order the pod keeps it). A failure says
+    // at which page; a page the pod does not acknowledge in Compare mode
+    // differs from its stored page.
+    StepOutcome AddWord(uint16_t value);
     // Closes a page left open (only when the stream ended on a short page).
-    bool Finish();
+    StepOutcome Finish();
 
 private:
-    bool ClosePage();
+    StepOutcome ClosePage();
+    StepOutcome AtPage(LinkOutcome link) const;
 
     SequenceContext& ctx_;
     Mode mode_;
@@ -45,6 +51,6 @@ private:
 
 // Sends the words of the stored sections through a page walk; in Store mode
 // each section's record goes ahead of its words.
-bool WalkStoredData(SequenceContext& ctx, bool f281x, PageWalk::Mode mode);
+StepOutcome WalkStoredData(SequenceContext& ctx, bool f281x, PageWalk::Mode mode);
 
 }  // namespace nembra::serial_flash

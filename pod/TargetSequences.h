@@ -5,6 +5,7 @@
 #include "image/ProgramImage.h"
 #include "pod/PodLink.h"
 #include "pod/PodRecords.h"
+#include "status/Outcome.h"
 #include "status/StatusSink.h"
 
 namespace nembra {
@@ -20,6 +21,20 @@ enum class TargetWriteResult : uint16_t {
     WriteFailed = 7,
 };
 
+// A programming sequence's result code and, beside it, what made it fail:
+// the step, its cause and, for a block or a sector, where.
+struct TargetWriteOutcome {
+    TargetWriteResult result = TargetWriteResult::Success;
+    StepOutcome failure;
+
+    friend bool operator==(const TargetWriteOutcome& outcome, TargetWriteResult result) {
+        return outcome.result == result;
+    }
+};
+
+// The step a result code stands for.
+Step TargetWriteStep(TargetWriteResult result);
+
 // What the programming sequences work on.
 struct SequenceContext {
     PodLink& link;
@@ -29,12 +44,14 @@ struct SequenceContext {
     StatusSink& status;
 };
 
-TargetWriteResult ProgramLf240x(SequenceContext& ctx);
-bool SendLf240xStream(SequenceContext& ctx);
-TargetWriteResult ProgramF281x(SequenceContext& ctx, bool hasFlash, bool eraseAll, bool unlock);
-bool SendF281xBootStream(SequenceContext& ctx);
-bool EraseFlash(SequenceContext& ctx, bool eraseAll);
-bool WriteFlash(SequenceContext& ctx);
+TargetWriteOutcome ProgramLf240x(SequenceContext& ctx);
+TargetWriteOutcome ProgramF281x(SequenceContext& ctx, bool hasFlash, bool eraseAll, bool unlock);
+// The inner steps say why they failed and where (the block's word address,
+// the sector); the caller names the step.
+StepOutcome SendLf240xStream(SequenceContext& ctx);
+StepOutcome SendF281xBootStream(SequenceContext& ctx);
+StepOutcome EraseFlash(SequenceContext& ctx, bool eraseAll);
+StepOutcome WriteFlash(SequenceContext& ctx);
 
 // Sector mask an erase works on for this device type.
 uint16_t EraseMask(DeviceType deviceType, uint16_t flashSectorMask, bool eraseAll);

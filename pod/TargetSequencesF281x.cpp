@@ -3,6 +3,7 @@
 #include "pod/PodCommands.h"
 #include "pod/TargetSequences.h"
 #include "pod/TargetSequencesSteps.h"
+#include "status/Messages.h"
 
 namespace nembra {
 
@@ -12,63 +13,67 @@ namespace {
 
 // One RAM section as blocks of at most 200 words: the count, the 32-bit
 // destination, then the words ending in "Y".
-bool SendF281xSection(SequenceContext& ctx, const ImageSection& section) {
+StepOutcome SendF281xSection(SequenceContext& ctx, const ImageSection& section) {
     uint32_t done = 0;
     uint32_t destination = section.address;
     while (done < section.wordCount) {
         const uint32_t n = std::min(section.wordCount - done, kBootBlockWords);
-        if (!SendStreamWord(ctx.link, 'U', static_cast<uint16_t>(n), kStreamWordTimeoutMs)) return false;
-        if (!SendStreamLong(ctx.link, destination, kStreamWordTimeoutMs)) return false;
-        if (!SendBlockWords(ctx, section, done, n, 'Y')) return false;
+        LinkOutcome sent = SendStreamWord(ctx.link, 'U', static_cast<uint16_t>(n), kStreamWordTimeoutMs);
+        if (sent) sent = SendStreamLong(ctx.link, destination, kStreamWordTimeoutMs);
+        if (sent) sent = SendBlockWords(ctx, section, done, n, 'Y');
+        if (!sent) return AtBlock(sent, destination);
         done += n;
         destination += kBootBlockWords;
     }
-    return true;
+    return StepOutcome::Success();
 }
 
 // The pod sometimes misses the first flash initialisation right after the
 // algorithm download; one retry on clean queues is part of the protocol.
-bool InitFlashWithRetry(PodLink& link) {
-    if (InitFlash(link, kInitFlashTimeoutMs)) return true;
+LinkOutcome InitFlashWithRetry(PodLink& link) {
+    if (InitFlash(link, kInitFlashTimeoutMs)) return LinkOutcome::Accepted();
     link.PurgePod();
     return InitFlash(link, kInitFlashTimeoutMs);
 }
 
-TargetWriteResult DownloadToRam(SequenceContext& ctx) {
+TargetWriteOutcome DownloadToRam(SequenceContext& ctx) {
     StartProgress(ctx.status, ctx.image.flashSummary.nonFlashBytes / 2);
-    ctx.status.ShowMessage("Downloading User Program...", false);
-    return SendF281xBootStream(ctx) ? TargetWriteResult::Success : TargetWriteResult::DownloadFailed;
+    ctx.status.ShowMessage(messages::kDownloading, false);
+    return Finished(TargetWriteResult::DownloadFailed, SendF281xBootStream(ctx));
 }
 
 }  // namespace
 
-bool SendF281xBootStream(SequenceContext& ctx) {
+StepOutcome SendF281xBootStream(SequenceContext& ctx) {
     ctx.link.frameBatch().Clear();
     bool sentAny = false;
     for (const ImageSection& section : ctx.image.sections) {
         if (section.inFlash || section.wordCount == 0) continue;
-        if (!SendF281xSection(ctx, section)) return false;
+        if (const StepOutcome sent = SendF281xSection(ctx, section); !sent) return sent;
         sentAny = true;
     }
     // A block count of zero ends the boot loader's stream.
-    if (!sentAny) return true;
-    return SendStreamWord(ctx.link, 'X', 0x0000, kStreamWordTimeoutMs);
+    if (!sentAny) return StepOutcome::Success();
+    return StepOutcome::Failed(Step::None, SendStreamWord(ctx.link, 'X', 0x0000, kStreamWordTimeoutMs));
 }
 
-TargetWriteResult ProgramF281x(SequenceContext& ctx, bool hasFlash, bool eraseAll, bool unlock) {
-    ctx.status.ShowMessage("Starting SCI Boot...", false);
-    if (!StartBootF281x(ctx.link, DeviceCode(ctx.deviceType))) return TargetWriteResult::BootFailed;
+TargetWriteOutcome ProgramF281x(SequenceContext& ctx, bool hasFlash, bool eraseAll, bool unlock) {
+    ctx.status.ShowMessage(messages::kBootF281x, false);
+    if (const LinkOutcome boot = StartBootF281x(ctx.link, DeviceCode(ctx.deviceType)); !boot)
+        return Finished(TargetWriteResult::BootFailed, boot);
     if (!hasFlash) return DownloadToRam(ctx);
 
-    ctx.status.ShowMessage("Downloading Flash Algorithm Code [Max: 10 sec]...", false);
-    if (!SendCsmKeys(ctx.link, unlock, ctx.keys)) return TargetWriteResult::AlgorithmFailed;
-    ctx.status.ShowMessage("Initializing target board for flash memory write...", false);
-    if (!InitFlashWithRetry(ctx.link)) return TargetWriteResult::FlashInitFailed;
-    if (!EraseFlash(ctx, eraseAll)) return TargetWriteResult::EraseFailed;
+    ctx.status.ShowMessage(messages::kDownloadingAlgorithm, false);
+    if (const LinkOutcome keys = SendCsmKeys(ctx.link, unlock, ctx.keys); !keys)
+        return Finished(TargetWriteResult::AlgorithmFailed, keys);
+    ctx.status.ShowMessage(messages::kInitializingFlash, false);
+    if (const LinkOutcome init = InitFlashWithRetry(ctx.link); !init)
+        return Finished(TargetWriteResult::FlashInitFailed, init);
+    if (const StepOutcome erased = EraseFlash(ctx, eraseAll); !erased)
+        return Finished(TargetWriteResult::EraseFailed, erased);
     StartProgress(ctx.status, ctx.image.flashSummary.flashBytes / 2);
-    if (!WriteFlash(ctx)) return TargetWriteResult::WriteFailed;
-    if (!ResetTarget(ctx.link)) return TargetWriteResult::ResetFailed;
-    return TargetWriteResult::Success;
+    if (const StepOutcome written = WriteFlash(ctx); !written) return Finished(TargetWriteResult::WriteFailed, written);
+    return Finished(TargetWriteResult::ResetFailed, ResetTarget(ctx.link));
 }
 
 }  // namespace nembra

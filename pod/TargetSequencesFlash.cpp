@@ -5,6 +5,7 @@
 #include "pod/PodCommands.h"
 #include "pod/TargetSequences.h"
 #include "pod/TargetSequencesSteps.h"
+#include "status/Messages.h"
 
 namespace nembra {
 
@@ -14,20 +15,23 @@ namespace {
 
 // One flash section as blocks of at most 40 words; each block's words are
 // batched and the block is then programmed (and acknowledged) with "O" 02.
-bool WriteFlashSection(SequenceContext& ctx, const ImageSection& section) {
+StepOutcome WriteFlashSection(SequenceContext& ctx, const ImageSection& section) {
     uint32_t done = 0;
     uint32_t destination = section.address;
     while (done < section.wordCount) {
         const uint32_t n = std::min(section.wordCount - done, kFlashBlockWords);
         for (uint32_t k = 0; k < n; ++k) {
-            if (!SendFlashWord(ctx.link, ctx.image.DataWord(section, done + k), k + 1 == n)) return false;
+            const LinkOutcome sent = SendFlashWord(ctx.link, ctx.image.DataWord(section, done + k), k + 1 == n);
+            if (!sent) return AtBlock(sent, destination);
             ctx.status.StepIt();
         }
-        if (!ProgramBlock(ctx.link, destination, static_cast<uint16_t>(n), kProgramBlockTimeoutMs)) return false;
+        const LinkOutcome programmed =
+            ProgramBlock(ctx.link, destination, static_cast<uint16_t>(n), kProgramBlockTimeoutMs);
+        if (!programmed) return AtBlock(programmed, destination);
         done += n;
         destination += kFlashBlockWords;
     }
-    return true;
+    return StepOutcome::Success();
 }
 
 }  // namespace
@@ -37,28 +41,29 @@ uint16_t EraseMask(DeviceType deviceType, uint16_t flashSectorMask, bool eraseAl
     return eraseAll ? all : static_cast<uint16_t>(flashSectorMask & all);
 }
 
-bool EraseFlash(SequenceContext& ctx, bool eraseAll) {
+StepOutcome EraseFlash(SequenceContext& ctx, bool eraseAll) {
     const uint16_t mask = EraseMask(ctx.deviceType, ctx.image.flashSummary.flashSectorMask, eraseAll);
-    ctx.status.ShowMessage("Erasing Flash Memory...", false);
+    ctx.status.ShowMessage(messages::kErasing, false);
     StartProgress(ctx.status, static_cast<uint32_t>(std::popcount(static_cast<unsigned>(mask & kAnySectorMask))));
     // One sector per command: the pod's erase time-out is per sector.
     for (int b = 0; b < kFlashSectorCount; ++b) {
         const uint16_t bit = static_cast<uint16_t>(1u << b);
         if ((mask & bit) == 0) continue;
-        if (!EraseSectors(ctx.link, bit, kEraseSectorTimeoutMs)) return false;
+        if (const LinkOutcome erased = EraseSectors(ctx.link, bit, kEraseSectorTimeoutMs); !erased)
+            return StepOutcome::Failed(Step::None, erased, Where{Where::Kind::Sector, static_cast<uint32_t>(b)});
         ctx.status.StepIt();
     }
-    return true;
+    return StepOutcome::Success();
 }
 
-bool WriteFlash(SequenceContext& ctx) {
-    ctx.status.ShowMessage("Writing Flash Memory...", false);
+StepOutcome WriteFlash(SequenceContext& ctx) {
+    ctx.status.ShowMessage(messages::kWritingFlash, false);
     ctx.link.frameBatch().Clear();
     for (const ImageSection& section : ctx.image.sections) {
         if (!section.inFlash) continue;
-        if (!WriteFlashSection(ctx, section)) return false;
+        if (const StepOutcome written = WriteFlashSection(ctx, section); !written) return written;
     }
-    return true;
+    return StepOutcome::Success();
 }
 
 }  // namespace nembra

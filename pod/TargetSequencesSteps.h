@@ -23,6 +23,13 @@ void StartProgress(StatusSink& status, uint32_t words);
 // Sends n words of a section from word `first` on: all but the last as
 // batched "S" frames, the last with `lastLetter`, which flushes the batch and
 // waits for the pod's '!'. The bar steps once per word.
-bool SendBlockWords(SequenceContext& ctx, const ImageSection& section, uint32_t first, uint32_t n, char lastLetter);
+LinkOutcome SendBlockWords(SequenceContext& ctx, const ImageSection& section, uint32_t first, uint32_t n,
+                           char lastLetter);
+
+// A failure at the block that starts at this word address.
+StepOutcome AtBlock(LinkOutcome link, uint32_t wordAddress);
+// The sequence's result for an inner step's outcome.
+TargetWriteOutcome Finished(TargetWriteResult code, const StepOutcome& failure);
+TargetWriteOutcome Finished(TargetWriteResult code, LinkOutcome link);
 
 }  // namespace nembra::sequence_steps

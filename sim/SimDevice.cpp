@@ -105,6 +105,10 @@ FT_STATUS SimDevice::Check(FT_HANDLE handle) const {
     return Unplugged(devices_[static_cast<size_t>(openIndex_)]) ? FT_IO_ERROR : FT_OK;
 }
 
+bool SimDevice::DeviceGone(FT_HANDLE ftHandle) {
+    return HandleValid(ftHandle) && Unplugged(devices_[static_cast<size_t>(openIndex_)]);
+}
+
 size_t SimDevice::DueCount() const {
     size_t due = 0;
     for (const Pending& p : rx_) {

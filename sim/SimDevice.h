@@ -90,6 +90,7 @@ public:
     FT_STATUS FT_GetQueueStatus(FT_HANDLE ftHandle, DWORD* dwRxBytes) override;
     FT_STATUS FT_Close(FT_HANDLE ftHandle) override;
     OpenFailureCause LastOpenFailureCause() const override { return lastOpenFailure_; }
+    bool DeviceGone(FT_HANDLE ftHandle) override;
     std::string BackendName() const override { return "simulated"; }
 
 private:

@@ -7,6 +7,7 @@
 
 #include "image/LoadCoffFile.h"
 #include "settings/SettingsValues.h"
+#include "status/Messages.h"
 #include "ui/AboutDlg.h"
 #include "ui/FieldLimit.h"
 #include "ui/OperationRunner.h"
@@ -134,11 +135,11 @@ void CProgrammerDlg::LoadButtonBitmaps() {
 // The pod is only looked for here; every operation opens it itself.
 void CProgrammerDlg::LookForPod() {
     if (!session_.link.LoadDriverLibrary()) {
-        status_.ShowMessage("Fail to load FTD2XX.DLL", true);
+        status_.ShowMessage(messages::kNoDriver, true);
         // The line keeps its words; why the library was refused stays on it for the run.
         controls_.message->setToolTip(QString::fromStdString(session_.link.loadFailure()));
     } else if (!session_.link.FindPod())
-        status_.ShowMessage("No Connection to KVL47Q POD", true);
+        status_.ShowMessage(messages::kNoPod, true);
     if (session_.link.podFound()) status_.ShowMessage("Connection to KVL47Q POD is successful", false);
 }
 
@@ -169,12 +170,13 @@ void CProgrammerDlg::ApplyDeviceFamily(DeviceType type) {
 
 void CProgrammerDlg::ConnectHandlers() {
     const std::pair<COXBitmapButton*, void (*)(OperationContext&)> commands[] = {
-        {controls_.targetWrite, RunTargetWrite},
-        {controls_.targetReset, RunTargetReset},
+        // The window shows each operation's line as it comes; the outcome is the command line's.
+        {controls_.targetWrite, [](OperationContext& c) { RunTargetWrite(c); }},
+        {controls_.targetReset, [](OperationContext& c) { RunTargetReset(c); }},
         {controls_.load, RunLoad},
-        {controls_.podWrite, RunPodWrite},
-        {controls_.podVerify, RunPodVerify},
-        {controls_.podInfo, RunPodInfo},
+        {controls_.podWrite, [](OperationContext& c) { RunPodWrite(c); }},
+        {controls_.podVerify, [](OperationContext& c) { RunPodVerify(c); }},
+        {controls_.podInfo, [](OperationContext& c) { RunPodInfo(c); }},
     };
     for (const auto& [button, operation] : commands)
         connect(button, &QPushButton::clicked, this, [this, op = operation] { RunCommand(op); });

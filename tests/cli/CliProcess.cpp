@@ -66,4 +66,12 @@ CliRun RunTool(const std::vector<std::string>& args, const std::string& workDir,
     return FinishTool(StartTool(args, workDir, asUser), workDir);
 }
 
+std::vector<nlohmann::json> ReadJsonLines(const std::string& path) {
+    std::vector<nlohmann::json> records;
+    std::istringstream in(ReadText(path));
+    std::string line;
+    while (std::getline(in, line)) records.push_back(nlohmann::json::parse(line));
+    return records;
+}
+
 }  // namespace nembra::testing

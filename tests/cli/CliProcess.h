@@ -1,6 +1,8 @@
 #pragma once
 #include <sys/types.h>
 
+#include <nlohmann/json.hpp>
+
 #include <string>
 #include <vector>
 
@@ -24,5 +26,7 @@ pid_t StartTool(const std::vector<std::string>& args, const std::string& workDir
 CliRun FinishTool(pid_t child, const std::string& workDir);
 
 std::string ReadText(const std::string& path);
+// A JSON Lines file (the --log file), one object per line.
+std::vector<nlohmann::json> ReadJsonLines(const std::string& path);
 
 }  // namespace nembra::testing

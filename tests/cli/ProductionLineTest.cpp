@@ -36,13 +36,7 @@ protected:
         SimStore store;
         return LoadStoreFile(StoreOf(serial), store) && store.hasProgram;
     }
-    std::vector<nlohmann::json> Records(const std::string& log) const {
-        std::vector<nlohmann::json> records;
-        std::istringstream in(ReadText(log));
-        std::string line;
-        while (std::getline(in, line)) records.push_back(nlohmann::json::parse(line));
-        return records;
-    }
+    std::vector<nlohmann::json> Records(const std::string& log) const { return ReadJsonLines(log); }
 };
 
 TEST_F(ProductionLine, ListShowsEverySimulatedPodWithItsSerialAndLocation) {
@@ -411,6 +405,34 @@ TEST_F(ProductionLine, ALogOverTheProgramFileIsAUsageError) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_THAT(run.err, HasSubstr("--log " + files.f2812 + " is the same file as FILE"));
     EXPECT_EQ(ReadText(files.f2812), before);
+}
+
+}  // namespace
+}  // namespace nembra::testing
+
+namespace nembra::testing {
+namespace {
+
+// Ctrl-C is a cause of its own in the record and in --json, at the step the
+// run had reached (which one depends on when the signal comes).
+TEST_F(ProductionLine, CtrlCIsTheStoppedCauseInTheRecordAndTheJson) {
+    const std::string log = files.Path("boards.jsonl");
+    const pid_t child = StartTool({"--sim=" + files.state, "--sim-paced", "--json", "--log", log, "--sim-fault",
+                                   "slow:O:1:600000", "write", files.f2812},
+                                  files.dir.path());
+    ASSERT_GT(child, 0);
+    for (int polls = 0; polls < 20000 && !InterruptHandled(child); ++polls) ::usleep(500);
+    ::kill(child, SIGINT);
+    const CliRun run = FinishTool(child, files.dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    const auto json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json["cause"], "stopped");
+    EXPECT_THAT(json["step"].get<std::string>(), MatchesRegex("connect|boot|algorithm|flash-init"));
+    const auto records = Records(log);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0]["cause"], "stopped");
+    EXPECT_EQ(records[0]["step"], json["step"]);
+    EXPECT_THAT(run.err, HasSubstr("Stopped: the board on SIM00001 was left unfinished"));
 }
 
 }  // namespace

@@ -165,6 +165,16 @@ TEST_F(RealLibFtdiTest, UnplugDuringTheFlashWriteClosesTheLink) {
     ExpectClosed();
 }
 
+TEST_F(RealLibFtdiTest, AnUnplugIsToldFromADriverError) {
+    model->Conditions(pod).unplugAfterOutBytes = 3000;
+    UseF2812Program();
+    auto ctx = Ctx();
+    const OperationOutcome outcome = RunTargetWrite(ctx);
+    EXPECT_EQ(outcome.failure.step, Step::FlashWrite);
+    EXPECT_EQ(outcome.failure.cause(), Cause::Unplugged);
+    ExpectClosed();
+}
+
 // The chip's bulk IN is kept busy by transfers in flight, so counting what
 // has arrived never waits for the latency timer, and an acknowledgement
 // costs the pod's own time plus one latency period, nothing more.
