@@ -169,17 +169,23 @@ void CProgrammerDlg::ApplyDeviceFamily(DeviceType type) {
 }
 
 void CProgrammerDlg::ConnectHandlers() {
-    const std::pair<COXBitmapButton*, void (*)(OperationContext&)> commands[] = {
-        // The window shows each operation's line as it comes; the outcome is the command line's.
-        {controls_.targetWrite, [](OperationContext& c) { RunTargetWrite(c); }},
-        {controls_.targetReset, [](OperationContext& c) { RunTargetReset(c); }},
-        {controls_.load, RunLoad},
-        {controls_.podWrite, [](OperationContext& c) { RunPodWrite(c); }},
-        {controls_.podVerify, [](OperationContext& c) { RunPodVerify(c); }},
-        {controls_.podInfo, [](OperationContext& c) { RunPodInfo(c); }},
+    struct Command {
+        COXBitmapButton* button;
+        void (*operation)(OperationContext&);
+        FileUse use;
     };
-    for (const auto& [button, operation] : commands)
-        connect(button, &QPushButton::clicked, this, [this, op = operation] { RunCommand(op); });
+    const Command commands[] = {
+        // The window shows each operation's line as it comes; the outcome is the command line's.
+        {controls_.targetWrite, [](OperationContext& c) { RunTargetWrite(c); }, FileUse::Writes},
+        {controls_.targetReset, [](OperationContext& c) { RunTargetReset(c); }, FileUse::None},
+        {controls_.load, RunLoad, FileUse::Loads},
+        {controls_.podWrite, [](OperationContext& c) { RunPodWrite(c); }, FileUse::Writes},
+        {controls_.podVerify, [](OperationContext& c) { RunPodVerify(c); }, FileUse::None},
+        {controls_.podInfo, [](OperationContext& c) { RunPodInfo(c); }, FileUse::None},
+    };
+    for (const Command& command : commands)
+        connect(command.button, &QPushButton::clicked, this,
+                [this, command] { RunCommand(command.operation, command.use); });
     connect(controls_.exit, &QPushButton::clicked, this, &QDialog::accept);
     connect(controls_.browse, &QPushButton::clicked, this, &CProgrammerDlg::OnBrowse);
     connect(controls_.deviceList, &QComboBox::currentIndexChanged, this, &CProgrammerDlg::OnDeviceChanged);
@@ -256,24 +262,23 @@ void CProgrammerDlg::contextMenuEvent(QContextMenuEvent* event) {
 
 // The operation runs on a worker thread so that the window keeps answering
 // the desktop; until it has ended, this thread touches no session state.
-void CProgrammerDlg::RunCommand(void (*operation)(OperationContext&)) {
+void CProgrammerDlg::RunCommand(void (*operation)(OperationContext&), FileUse use) {
     const bool wasLoaded = session_.image.imageLoaded;
     const std::string pathText = Trim(panel_.FilePathText());
-    NoteOlderImage(operation);
+    NoteOlderImage(use);
     WorkerStatus status(status_, controls_.progress->model());
     OperationContext context{session_, panel_, status, backend_.opsClock};
     operationRunning_ = true;
     RunOperation(*this, [&] { operation(context); });
     operationRunning_ = false;
-    FollowLoadedFile(operation, wasLoaded, pathText);
+    FollowLoadedFile(use, wasLoaded, pathText);
 }
 
 // Load reads the File Path; Target Write and POD Write read it only when no
 // image is loaded. Whatever the operation read is the file to watch.
-void CProgrammerDlg::FollowLoadedFile(void (*operation)(OperationContext&), bool wasLoaded,
-                                      const std::string& pathText) {
+void CProgrammerDlg::FollowLoadedFile(FileUse use, bool wasLoaded, const std::string& pathText) {
     const bool loaded = session_.image.imageLoaded;
-    if (operation == RunLoad || !loaded)
+    if (use == FileUse::Loads || !loaded)
         imageFile_.Follow(loaded ? pathText : std::string());
     else if (!wasLoaded)
         imageFile_.Follow(pathText);
@@ -291,8 +296,8 @@ void CProgrammerDlg::OnImageFileChanged(ImageFileWatch::Change change) {
     status_.ShowMessage(text.toStdString(), false);
 }
 
-void CProgrammerDlg::NoteOlderImage(void (*operation)(OperationContext&)) {
-    if (operation != RunTargetWrite && operation != RunPodWrite) return;
+void CProgrammerDlg::NoteOlderImage(FileUse use) {
+    if (use != FileUse::Writes) return;
     if (!session_.image.imageLoaded || imageFile_.change() == ImageFileWatch::Change::None) return;
     const QString text =
         QStringLiteral("Writing the image loaded before %1 changed on disk").arg(FileNameOf(imageFile_.path()));

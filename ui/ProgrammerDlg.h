@@ -65,11 +65,13 @@ private:
     void OnDeviceChanged(int index);
     void OnCsmToggled();
     void OnRecentFileSelected(int index);
-    void RunCommand(void (*operation)(OperationContext&));
+    // What a command does with the program file, for the file watch.
+    enum class FileUse { Loads, Writes, None };
+    void RunCommand(void (*operation)(OperationContext&), FileUse use);
     bool LoadFile(const std::string& path, bool remember);
-    void FollowLoadedFile(void (*operation)(OperationContext&), bool wasLoaded, const std::string& pathText);
+    void FollowLoadedFile(FileUse use, bool wasLoaded, const std::string& pathText);
     void OnImageFileChanged(ImageFileWatch::Change change);
-    void NoteOlderImage(void (*operation)(OperationContext&));
+    void NoteOlderImage(FileUse use);
 
     ProgrammerBackend backend_;
     SettingsStore store_;
