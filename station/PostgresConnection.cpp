@@ -46,6 +46,16 @@ PostgresConnection::~PostgresConnection() { PQfinish(connection_); }
 
 SqlOutcome PostgresConnection::Run(const std::string& sql, const std::vector<SqlValue>& params) {
     SqlOutcome outcome;
+    // A server that went away and came back is reached again before the statement.
+    if (PQstatus(connection_) != CONNECTION_OK) {
+        std::string error;
+        if (!Reconnect(error)) {
+            outcome.ok = false;
+            outcome.unreachable = true;
+            outcome.error = error;
+            return outcome;
+        }
+    }
     std::vector<const char*> values;
     for (const SqlValue& value : params) values.push_back(value ? value->c_str() : nullptr);
     PGresult* result = PQexecParams(connection_, sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(),

@@ -20,9 +20,10 @@ public:
     std::string ForUpdate() const override { return " FOR UPDATE"; }
     std::string SchemaLock() const override { return "SELECT pg_advisory_xact_lock(7461626)"; }
     std::string RowIdColumn() const override { return "BIGSERIAL PRIMARY KEY"; }
-    bool Reconnect(std::string& error) override;
 
 private:
+    // Connects again after the server went away; false when it still does not answer.
+    bool Reconnect(std::string& error);
     PostgresConnection(pg_conn* connection, std::string url) : connection_(connection), url_(std::move(url)) {}
     pg_conn* connection_;
     std::string url_;

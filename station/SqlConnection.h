@@ -31,8 +31,6 @@ public:
     virtual std::string SchemaLock() const = 0;
     // The column type of a row number the engine assigns.
     virtual std::string RowIdColumn() const = 0;
-    // Re-connects after the server went away; false when it still does not answer.
-    virtual bool Reconnect(std::string& error) = 0;
 };
 
 }  // namespace nembra::station

@@ -150,9 +150,7 @@ private:
 };
 
 StoreStatus SqlRecordStore::Failure(const SqlOutcome& outcome, const std::string& doing) {
-    std::string reconnectError;
-    const bool unreachable = outcome.unreachable && !db_->Reconnect(reconnectError);
-    return {unreachable || outcome.unreachable ? StoreCode::Unreachable : StoreCode::Failed,
+    return {outcome.unreachable ? StoreCode::Unreachable : StoreCode::Failed,
             "The record store " + location_ + " could not " + doing + ": " + outcome.error};
 }
 

@@ -98,6 +98,4 @@ SqlOutcome SqliteConnection::Run(const std::string& sql, const std::vector<SqlVa
     return outcome;
 }
 
-bool SqliteConnection::Reconnect(std::string&) { return true; }
-
 }  // namespace nembra::station

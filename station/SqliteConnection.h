@@ -20,7 +20,6 @@ public:
     std::string ForUpdate() const override { return ""; }
     std::string SchemaLock() const override { return ""; }
     std::string RowIdColumn() const override { return "INTEGER PRIMARY KEY AUTOINCREMENT"; }
-    bool Reconnect(std::string& error) override;
 
 private:
     explicit SqliteConnection(sqlite3* db) : db_(db) {}

@@ -100,8 +100,8 @@ bool PgServer::Stop() {
     return !running_;
 }
 
-std::string PgServer::url() const {
-    return "postgresql:///postgres?host=" + folder_ + "&port=" + std::to_string(port_) + "&user=nembra";
+std::string PgServer::url(const std::string& database) const {
+    return "postgresql:///" + database + "?host=" + folder_ + "&port=" + std::to_string(port_) + "&user=nembra";
 }
 
 }  // namespace nembra::testing

@@ -23,8 +23,8 @@ public:
     bool Stop();
     bool Restart();
 
-    // postgresql:///postgres?host=FOLDER&port=PORT&user=nembra
-    std::string url() const;
+    // postgresql:///DATABASE?host=FOLDER&port=PORT&user=nembra
+    std::string url(const std::string& database = "postgres") const;
 
 private:
     bool Run(const std::string& command, const std::string& logName) const;
