@@ -52,16 +52,27 @@ class RecordStore {
 public:
     virtual ~RecordStore() = default;
 
-    // The next number of the job's plan for `holder` (a pod serial, say).
-    virtual StoreStatus TakeSerial(const std::string& job, const SerialPlan& plan, const std::string& holder,
-                                   uint64_t& number) = 0;
+    // The next numbers of the job's plan, one for each holder (a pod serial,
+    // say), in one transaction: all of them or, when fewer are left (Exhausted,
+    // saying how many), none. A gang takes its boards' numbers at once, so the
+    // store syncs once for all of them.
+    virtual StoreStatus TakeSerials(const std::string& job, const SerialPlan& plan,
+                                    const std::vector<std::string>& holders, std::vector<uint64_t>& numbers) = 0;
+    StoreStatus TakeSerial(const std::string& job, const SerialPlan& plan, const std::string& holder,
+                           uint64_t& number) {
+        std::vector<uint64_t> numbers;
+        StoreStatus status = TakeSerials(job, plan, {holder}, numbers);
+        if (status.ok()) number = numbers.front();
+        return status;
+    }
     // Gives a taken number back unused (the board was never programmed).
     virtual StoreStatus ReturnSerial(const std::string& job, uint64_t number) = 0;
     // How many numbers the job can still give.
     virtual StoreStatus SerialsLeft(const std::string& job, const SerialPlan& plan, uint64_t& left) = 0;
-    // Stores the row; with a board serial number, in the same transaction the
-    // number is kept for good (result 0) or given back (otherwise).
-    virtual StoreStatus Record(const BoardRow& row) = 0;
+    // Stores the rows in one transaction; a row with a board serial number
+    // keeps it for good (result 0) or gives it back (otherwise) in the same one.
+    virtual StoreStatus RecordAll(const std::vector<BoardRow>& rows) = 0;
+    StoreStatus Record(const BoardRow& row) { return RecordAll({row}); }
 
     virtual StoreStatus List(const RecordFilter& filter, std::vector<BoardRow>& rows) = 0;
     virtual StoreStatus Count(const RecordFilter& filter, RecordCounts& counts) = 0;

@@ -191,8 +191,8 @@ bool SqlRecordStore::LockCounter(const std::string& job, uint64_t first, SqlOutc
     return outcome.ok && !outcome.rows.empty();
 }
 
-StoreStatus SqlRecordStore::TakeSerial(const std::string& job, const SerialPlan& plan, const std::string& holder,
-                                       uint64_t& number) {
+StoreStatus SqlRecordStore::TakeSerials(const std::string& job, const SerialPlan& plan,
+                                        const std::vector<std::string>& holders, std::vector<uint64_t>& numbers) {
     if (SerialCount(plan) == 0) return {StoreCode::Failed, "the serial-number plan gives no number"};
     SqlOutcome outcome;
     Transaction transaction(*db_, outcome);
@@ -200,34 +200,38 @@ StoreStatus SqlRecordStore::TakeSerial(const std::string& job, const SerialPlan&
     const uint64_t counter = static_cast<uint64_t>(Integer(outcome.rows[0][0]));
     outcome = db_->Run("SELECT number FROM serials WHERE job = $1 AND state = 'free' ORDER BY number", {job});
     if (!outcome.ok) return Failure(outcome, "give a serial number");
-    std::optional<uint64_t> taken;
+    std::vector<uint64_t> free;
     for (const SqlRow& row : outcome.rows)
-        if (const auto free = static_cast<uint64_t>(Integer(row[0])); InSerialPlan(plan, free)) {
-            taken = free;
-            break;
+        if (const auto number = static_cast<uint64_t>(Integer(row[0])); InSerialPlan(plan, number))
+            free.push_back(number);
+    std::vector<uint64_t> taken;
+    uint64_t next = OnPlan(plan, counter);
+    for (const std::string& holder : holders) {
+        if (taken.size() < free.size()) {
+            taken.push_back(free[taken.size()]);
+            outcome = db_->Run("UPDATE serials SET state = 'taken', holder = $3 WHERE job = $1 AND number = $2",
+                               {job, Number(taken.back()), holder});
+        } else {
+            for (;; next += plan.step) {
+                if (next > plan.last || next < plan.first)
+                    return {StoreCode::Exhausted, "job \"" + job + "\" has only " + std::to_string(taken.size()) +
+                                                      " serial number(s) left for " + std::to_string(holders.size()) +
+                                                      " board(s); its plan ends at " + std::to_string(plan.last)};
+                outcome = db_->Run("SELECT 1 FROM serials WHERE job = $1 AND number = $2", {job, Number(next)});
+                if (!outcome.ok) return Failure(outcome, "give a serial number");
+                if (outcome.rows.empty()) break;
+            }
+            taken.push_back(next);
+            next += plan.step;
+            outcome = db_->Run("INSERT INTO serials (job, number, state, holder) VALUES ($1, $2, 'taken', $3)",
+                               {job, Number(taken.back()), holder});
         }
-    if (taken) {
-        outcome = db_->Run("UPDATE serials SET state = 'taken', holder = $3 WHERE job = $1 AND number = $2",
-                           {job, Number(*taken), holder});
-    } else {
-        uint64_t next = OnPlan(plan, counter);
-        for (;; next += plan.step) {
-            if (next > plan.last || next < plan.first)
-                return {StoreCode::Exhausted, "no serial number is left: job \"" + job +
-                                                  "\" has given every number up to " + std::to_string(plan.last)};
-            outcome = db_->Run("SELECT 1 FROM serials WHERE job = $1 AND number = $2", {job, Number(next)});
-            if (!outcome.ok) return Failure(outcome, "give a serial number");
-            if (outcome.rows.empty()) break;
-        }
-        taken = next;
-        outcome = db_->Run("INSERT INTO serials (job, number, state, holder) VALUES ($1, $2, 'taken', $3)",
-                           {job, Number(next), holder});
-        if (outcome.ok)
-            outcome =
-                db_->Run("UPDATE serial_counters SET next_number = $2 WHERE job = $1", {job, Number(next + plan.step)});
+        if (!outcome.ok) return Failure(outcome, "give a serial number");
     }
+    if (next != OnPlan(plan, counter))
+        outcome = db_->Run("UPDATE serial_counters SET next_number = $2 WHERE job = $1", {job, Number(next)});
     if (!outcome.ok || !(outcome = transaction.Commit()).ok) return Failure(outcome, "give a serial number");
-    number = *taken;
+    numbers = std::move(taken);
     return {};
 }
 
@@ -267,23 +271,27 @@ StoreStatus SqlRecordStore::SerialsLeft(const std::string& job, const SerialPlan
     return {};
 }
 
-StoreStatus SqlRecordStore::Record(const BoardRow& row) {
+StoreStatus SqlRecordStore::RecordAll(const std::vector<BoardRow>& rows) {
     SqlOutcome outcome;
     Transaction transaction(*db_, outcome);
     if (!outcome.ok) return Failure(outcome, "store the board's record");
-    if (row.boardSerial) {
-        if (!LockCounter(row.job, *row.boardSerial, outcome)) return Failure(outcome, "store the board's record");
-        const bool passed = row.result == 0;
-        outcome = db_->Run(std::string("UPDATE serials SET state = '") + (passed ? "used" : "free") + "', holder = " +
-                               (passed ? "holder" : "NULL") + " WHERE job = $1 AND number = $2 AND state = 'taken'",
-                           {row.job, Number(*row.boardSerial)});
-        if (!outcome.ok) return Failure(outcome, "store the board's record");
-    }
     std::string placeholders;
     for (int i = 1; i <= kColumnCount; ++i) placeholders += (i > 1 ? ", $" : "$") + std::to_string(i);
-    outcome = db_->Run("INSERT INTO board_records (" + std::string(kColumns) + ") VALUES (" + placeholders + ")",
-                       RowParams(row));
-    if (!outcome.ok || !(outcome = transaction.Commit()).ok) return Failure(outcome, "store the board's record");
+    const std::string insert =
+        "INSERT INTO board_records (" + std::string(kColumns) + ") VALUES (" + placeholders + ")";
+    for (const BoardRow& row : rows) {
+        if (row.boardSerial) {
+            if (!LockCounter(row.job, *row.boardSerial, outcome)) return Failure(outcome, "store the board's record");
+            const bool passed = row.result == 0;
+            outcome = db_->Run(std::string("UPDATE serials SET state = '") + (passed ? "used" : "free") +
+                                   "', holder = " + (passed ? "holder" : "NULL") +
+                                   " WHERE job = $1 AND number = $2 AND state = 'taken'",
+                               {row.job, Number(*row.boardSerial)});
+            if (!outcome.ok) return Failure(outcome, "store the board's record");
+        }
+        if (!(outcome = db_->Run(insert, RowParams(row))).ok) return Failure(outcome, "store the board's record");
+    }
+    if (!(outcome = transaction.Commit()).ok) return Failure(outcome, "store the board's record");
     return {};
 }
 

@@ -15,11 +15,11 @@ std::vector<std::string> SchemaSteps(int version, const std::string& rowIdColumn
 // The record store on any SQL engine: one schema, one set of statements.
 class SqlRecordStore : public RecordStore {
 public:
-    StoreStatus TakeSerial(const std::string& job, const SerialPlan& plan, const std::string& holder,
-                           uint64_t& number) override;
+    StoreStatus TakeSerials(const std::string& job, const SerialPlan& plan, const std::vector<std::string>& holders,
+                            std::vector<uint64_t>& numbers) override;
     StoreStatus ReturnSerial(const std::string& job, uint64_t number) override;
     StoreStatus SerialsLeft(const std::string& job, const SerialPlan& plan, uint64_t& left) override;
-    StoreStatus Record(const BoardRow& row) override;
+    StoreStatus RecordAll(const std::vector<BoardRow>& rows) override;
     StoreStatus List(const RecordFilter& filter, std::vector<BoardRow>& rows) override;
     StoreStatus Count(const RecordFilter& filter, RecordCounts& counts) override;
     int SchemaVersion() const override { return version_; }

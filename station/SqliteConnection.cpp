@@ -55,7 +55,7 @@ std::unique_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path
         error = "Cannot open the record store " + path + ": " + wal.error;
         return nullptr;
     }
-    connection->Run("PRAGMA synchronous=NORMAL", {});
+    connection->Run("PRAGMA synchronous=FULL", {});
     return connection;
 }
 

@@ -130,13 +130,37 @@ TEST_P(RecordStoreTest, AFailedBoardsNumberIsTheNextOneGiven) {
     EXPECT_EQ(left, 0u);
     const StoreStatus none = store->TakeSerial("job", plan, "FT03", a);
     EXPECT_EQ(none.code, StoreCode::Exhausted);
-    EXPECT_THAT(none.message, HasSubstr("no serial number is left"));
+    EXPECT_THAT(none.message, HasSubstr("has only 0 serial number(s) left for 1 board(s); its plan ends at 1003"));
 
     // Each job counts on its own, along its own step.
     ASSERT_TRUE(store->TakeSerial("other", Plan(10, 30, 10), "FT01", a).ok());
     ASSERT_TRUE(store->TakeSerial("other", Plan(10, 30, 10), "FT01", b).ok());
     EXPECT_EQ(a, 10u);
     EXPECT_EQ(b, 20u);
+}
+
+TEST_P(RecordStoreTest, AGangTakesAllItsNumbersOrNone) {
+    auto store = Open();
+    ASSERT_TRUE(store);
+    const SerialPlan plan = Plan(1, 5);
+    std::vector<uint64_t> numbers;
+    ASSERT_TRUE(store->TakeSerials("job", plan, {"P1", "P2", "P3"}, numbers).ok());
+    EXPECT_THAT(numbers, ElementsAre(1, 2, 3));
+    const StoreStatus short_ = store->TakeSerials("job", plan, {"P1", "P2", "P3"}, numbers);
+    EXPECT_EQ(short_.code, StoreCode::Exhausted);
+    EXPECT_THAT(short_.message, HasSubstr("\"job\" has only 2 serial number(s) left for 3 board(s)"));
+    EXPECT_THAT(numbers, ElementsAre(1, 2, 3));
+    uint64_t left = 0;
+    ASSERT_TRUE(store->SerialsLeft("job", plan, left).ok());
+    EXPECT_EQ(left, 2u);
+
+    BoardRow failed = Row("job", "P2", 1);
+    failed.boardSerial = 2;
+    BoardRow passed = Row("job", "P1", 0);
+    passed.boardSerial = 1;
+    ASSERT_TRUE(store->RecordAll({passed, failed}).ok());
+    ASSERT_TRUE(store->TakeSerials("job", plan, {"P1", "P2", "P3"}, numbers).ok());
+    EXPECT_THAT(numbers, ElementsAre(2, 4, 5));
 }
 
 // Children that each program boards: take a number, record the board
