@@ -28,7 +28,9 @@ void RunOperation(Command command, OperationContext& ctx) {
         case Command::PodVerify: RunPodVerify(ctx); break;
         case Command::Inspect:
         case Command::Export:
-        case Command::List: break;
+        case Command::List:
+        case Command::JobCheck:
+        case Command::Records: break;
     }
 }
 

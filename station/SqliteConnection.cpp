@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "files/PrivateFile.h"
@@ -20,9 +21,25 @@ std::string SqliteParams(const std::string& sql) {
     return out;
 }
 
+// A file that holds something else (a program named by mistake) is left as
+// it is, its mode included: SQLite would refuse it only after the open.
+bool HoldsSomethingElse(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    char header[16] = {};
+    const ssize_t n = ::read(fd, header, sizeof header);
+    ::close(fd);
+    static constexpr char kMagic[16] = "SQLite format 3";  // and its terminating zero
+    return n > 0 && (n < 16 || std::memcmp(header, kMagic, sizeof kMagic) != 0);
+}
+
 // The database and its WAL and shared-memory files take the database
 // file's mode, so making it 0600 first keeps all three private.
 bool MakePrivateFile(const std::string& path, std::string& error) {
+    if (HoldsSomethingElse(path)) {
+        error = "The file " + path + " is not an SQLite record store; it is left as it is";
+        return false;
+    }
     const std::filesystem::path parent = std::filesystem::path(path).parent_path();
     std::error_code ec;
     if (!parent.empty() && !std::filesystem::exists(parent, ec)) {
