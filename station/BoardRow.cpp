@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <random>
 
 namespace nembra::station {
 namespace {
@@ -60,7 +61,8 @@ nlohmann::ordered_json RowToJson(const BoardRow& row) {
             {"operator", row.operatorName},
             {"boardSerial", OrNull(row.boardSerial)},
             {"step", row.step},
-            {"cause", row.cause}};
+            {"cause", row.cause},
+            {"recordId", row.recordId}};
 }
 
 BoardRow RowFromJson(const nlohmann::json& json) {
@@ -87,7 +89,19 @@ BoardRow RowFromJson(const nlohmann::json& json) {
     TakeOptional(json, "boardSerial", row.boardSerial);
     Take(json, "step", row.step);
     Take(json, "cause", row.cause);
+    Take(json, "recordId", row.recordId);
     return row;
+}
+
+std::string NewRecordId() {
+    std::random_device random;
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string id;
+    for (int i = 0; i < 4; ++i) {
+        uint32_t bits = random();
+        for (int d = 0; d < 8; ++d, bits >>= 4) id.push_back(kDigits[bits & 0xF]);
+    }
+    return id;
 }
 
 std::string UtcTimeText() {

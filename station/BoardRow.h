@@ -34,16 +34,23 @@ struct BoardRow {
     std::optional<uint64_t> boardSerial;
     std::string step;
     std::string cause;
+    // Names the row wherever it is kept (the spool, the store), so that a
+    // row written twice (replayed after a crash between the store's commit
+    // and the spool's rewrite) is stored once. Empty: the store names none.
+    std::string recordId;
 };
 
 // The row as JSON: the --log record's keys in its order, then `job`,
-// `station`, `operator`, `boardSerial`, `step`, `cause`. The store's row
-// number is not part of it.
+// `station`, `operator`, `boardSerial`, `step`, `cause` and `recordId`. The
+// store's row number is not part of it.
 nlohmann::ordered_json RowToJson(const BoardRow& row);
 
 // A row from such JSON, or from a --log record, which lacks the production
 // keys; keys of the wrong type are left at their defaults.
 BoardRow RowFromJson(const nlohmann::json& json);
+
+// A new record id: 32 random hexadecimal digits.
+std::string NewRecordId();
 
 // The current time as the records write it: "2026-12-07T11:37:55Z".
 std::string UtcTimeText();

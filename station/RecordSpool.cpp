@@ -75,7 +75,9 @@ bool RecordSpool::Append(const BoardRow& row, std::string& error) {
     LockedSpool spool(path_, O_WRONLY | O_APPEND, patience_, error);
     if (spool.fd() < 0) return false;
     // One write of one whole line: a reader never sees half a row.
-    const std::string line = RowToJson(row).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    BoardRow named = row;
+    if (named.recordId.empty()) named.recordId = NewRecordId();
+    const std::string line = RowToJson(named).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     if (!WriteAll(spool.fd(), line) || ::fsync(spool.fd()) != 0) {
         error = "Cannot write the spool file " + path_ + ": " + std::strerror(errno);
         return false;

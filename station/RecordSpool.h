@@ -22,7 +22,9 @@ public:
 
     const std::string& path() const { return path_; }
 
-    // Keeps a row; false with the reason when it cannot be written either.
+    // Keeps a row (named with a new record id when it has none, so that a
+    // replay that is repeated stores it once); false with the reason when it
+    // cannot be written either.
     bool Append(const BoardRow& row, std::string& error);
 
     struct Replay {

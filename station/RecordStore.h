@@ -41,7 +41,7 @@ struct RecordCounts {
 
 // The schema's version now; an older store is upgraded in place when opened
 // and a newer one is refused.
-inline constexpr int kStoreSchemaVersion = 2;
+inline constexpr int kStoreSchemaVersion = 3;
 
 // Every board's row and the job's serial numbers, in one store that several
 // processes and stations share. A number is taken in one transaction, so

@@ -8,8 +8,8 @@ namespace {
 // The row's columns in the order BoardRow lists its fields.
 constexpr std::string_view kColumns =
     "time, host, tool, command, device, file, file_sha256, words_crc32, erase_mask, csm_keys_used, pod_serial, "
-    "firmware_version, result, message, elapsed_ms, job, station, operator, board_serial, step, cause";
-constexpr int kColumnCount = 21;
+    "firmware_version, result, message, elapsed_ms, job, station, operator, board_serial, step, cause, record_id";
+constexpr int kColumnCount = 22;
 
 std::string Number(uint64_t value) { return std::to_string(value); }
 
@@ -43,7 +43,8 @@ std::vector<SqlValue> RowParams(const BoardRow& row) {
             row.operatorName,
             Optional(row.boardSerial),
             row.step,
-            row.cause};
+            row.cause,
+            row.recordId.empty() ? SqlValue{} : SqlValue{row.recordId}};
 }
 
 std::string Text(const SqlValue& value) { return value.value_or(""); }
@@ -81,6 +82,7 @@ BoardRow RowFromCells(const SqlRow& cells) {
     if (const SqlValue& v = cells[i++]) row.boardSerial = static_cast<uint64_t>(Integer(v));
     row.step = Text(cells[i++]);
     row.cause = Text(cells[i++]);
+    row.recordId = Text(cells[i++]);
     return row;
 }
 
@@ -126,6 +128,10 @@ std::vector<std::string> SchemaSteps(int version, const std::string& rowIdColumn
             return {"CREATE INDEX board_records_job_time ON board_records (job, time)",
                     "CREATE INDEX board_records_board_serial ON board_records (board_serial)",
                     "CREATE INDEX serials_state ON serials (job, state, number)"};
+        case 3:
+            // A row the spool writes again after a crash is stored once.
+            return {"ALTER TABLE board_records ADD COLUMN record_id TEXT",
+                    "CREATE UNIQUE INDEX board_records_record_id ON board_records (record_id)"};
         default: return {};
     }
 }
@@ -277,8 +283,8 @@ StoreStatus SqlRecordStore::RecordAll(const std::vector<BoardRow>& rows) {
     if (!outcome.ok) return Failure(outcome, "store the board's record");
     std::string placeholders;
     for (int i = 1; i <= kColumnCount; ++i) placeholders += (i > 1 ? ", $" : "$") + std::to_string(i);
-    const std::string insert =
-        "INSERT INTO board_records (" + std::string(kColumns) + ") VALUES (" + placeholders + ")";
+    const std::string insert = "INSERT INTO board_records (" + std::string(kColumns) + ") VALUES (" + placeholders +
+                               ") ON CONFLICT DO NOTHING";
     for (const BoardRow& row : rows) {
         if (row.boardSerial) {
             if (!LockCounter(row.job, *row.boardSerial, outcome)) return Failure(outcome, "store the board's record");

@@ -55,7 +55,30 @@ TEST(RecordSpoolTest, RowsWaitInAPrivateFileUntilTheStoreTakesThem) {
     ASSERT_TRUE(store->List({}, rows).ok());
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[2].podSerial, "FT03");
-    EXPECT_EQ(RowToJson(rows[0]), RowToJson(Board("FT01")));
+    BoardRow expected = Board("FT01");
+    EXPECT_EQ(rows[0].recordId.size(), 32u);
+    expected.recordId = rows[0].recordId;
+    EXPECT_EQ(RowToJson(rows[0]), RowToJson(expected));
+}
+
+// The process died after the store took a row and before the spool let it
+// go: the replay that follows stores it once.
+TEST(RecordSpoolTest, ARowReplayedTwiceIsStoredOnce) {
+    testing::TempDir dir;
+    StoreStatus status;
+    auto store = OpenRecordStore(dir.path() + "/line2.sqlite", status);
+    ASSERT_TRUE(store) << status.message;
+    BoardRow row = Board("FT01");
+    row.recordId = NewRecordId();
+    EXPECT_NE(row.recordId, NewRecordId());
+    ASSERT_TRUE(store->Record(row).ok());
+    RecordSpool spool(dir.path() + "/line2.toml.spool.jsonl");
+    std::string error;
+    ASSERT_TRUE(spool.Append(row, error)) << error;
+    EXPECT_EQ(spool.ReplayInto(*store, error).written, 1u);
+    RecordCounts counts;
+    ASSERT_TRUE(store->Count({}, counts).ok());
+    EXPECT_EQ(counts.total, 1u);
 }
 
 TEST(RecordSpoolTest, AMissingSpoolIsEmpty) {

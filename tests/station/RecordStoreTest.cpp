@@ -256,7 +256,7 @@ TEST(SqliteStoreTest, AnOlderStoreIsUpgradedInPlaceAndANewerOneLeftAlone) {
     StoreStatus status;
     auto store = OpenRecordStore(path, status);
     ASSERT_TRUE(store) << status.message;
-    EXPECT_EQ(store->SchemaVersion(), 2);
+    EXPECT_EQ(store->SchemaVersion(), 3);
     uint64_t number = 0;
     ASSERT_TRUE(store->TakeSerial("job", Plan(1000, 2000), "FT01", number).ok());
     EXPECT_EQ(number, 1005u);
@@ -267,7 +267,7 @@ TEST(SqliteStoreTest, AnOlderStoreIsUpgradedInPlaceAndANewerOneLeftAlone) {
         ASSERT_TRUE(db->Run("UPDATE schema_version SET version = 9", {}).ok);
     }
     EXPECT_FALSE(OpenRecordStore(path, status));
-    EXPECT_THAT(status.message, HasSubstr("has schema version 9; this Nembra knows version 2"));
+    EXPECT_THAT(status.message, HasSubstr("has schema version 9; this Nembra knows version 3"));
 }
 
 TEST(StoreLocationTest, JobsNameTheirStoreRelativeToThemselves) {
