@@ -123,7 +123,7 @@ std::map<std::string, HelpPage> MakePages() {
         std::string(kGlobalSynopsis) + "job check JOB",
         "'job check JOB' reads the job file JOB (TOML), loads its program for the\n"
         "job's device and prints the plan: device, command and erase choice, the\n"
-        "program with its SHA-256, the sectors the program touches and those erased\n"
+        "program with its SHA-256 and the CRC-32 of the words sent, the sectors the program touches and those erased\n"
         "(an intelligent erase also erases the sector that holds a serial number\n"
         "outside the program), the CSM key file, the pods, the serial-number plan and\n"
         "the record store. Then every problem at once: unknown or missing keys,\n"

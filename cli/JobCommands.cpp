@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "cli/BoardRecord.h"
 #include "cli/OutcomeOutput.h"
 #include "image/FlashSectors.h"
 #include "station/JobPlan.h"
@@ -36,6 +37,24 @@ std::string SerialText(const JobPlan& plan) {
     return text;
 }
 
+// The CRC-32 of the words the job's command sends, as the --log record
+// gives it; none when the program did not load.
+std::optional<uint32_t> WordsCrc(const JobPlan& plan) {
+    if (!plan.image) return std::nullopt;
+    CliOptions options;
+    options.command = plan.job.command == station::JobCommand::PodWrite ? Command::PodWrite : Command::Write;
+    options.device = plan.job.device;
+    options.file = plan.programPath;
+    options.eraseAll = plan.job.erase == station::JobErase::All;
+    return CommandFacts(options, plan.image.get()).wordsCrc32;
+}
+
+std::string CrcText(std::optional<uint32_t> crc) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(crc.value_or(0)));
+    return text;
+}
+
 std::string PlanReport(const JobPlan& plan) {
     const station::Job& job = plan.job;
     const bool f281x = IsF281x(job.device);
@@ -47,6 +66,7 @@ std::string PlanReport(const JobPlan& plan) {
     out << "\n  program:  " << plan.programPath << "\n";
     out << "  SHA-256:  " << (plan.programSha256.empty() ? "unreadable" : plan.programSha256)
         << (plan.programSha256 == job.programSha256 ? " (the job's)" : "") << "\n";
+    if (const auto crc = WordsCrc(plan)) out << "  CRC-32:   " << CrcText(crc) << " (the words sent)\n";
     if (plan.image) {
         out << "  sections: " << plan.image->sections.size();
         if (f281x) out << "; flash sectors " << SectorsText(plan.programSectorMask);
@@ -75,11 +95,13 @@ nlohmann::ordered_json PlanJson(const JobPlan& plan) {
                                    {"jobCommand", station::JobCommandName(plan.job.command)},
                                    {"program", plan.programPath},
                                    {"programSha256", plan.programSha256},
+                                   {"wordsCrc32", nullptr},
                                    {"sectorMask", nullptr},
                                    {"eraseMask", nullptr},
                                    {"serial", nullptr},
                                    {"store", station::UrlForMessages(plan.storeLocation)},
                                    {"problems", plan.problems}};
+    if (const auto crc = WordsCrc(plan)) json["wordsCrc32"] = CrcText(crc);
     if (plan.image && IsF281x(plan.job.device)) {
         json["sectorMask"] = Hex(plan.programSectorMask, 4);
         if (plan.job.command == station::JobCommand::Write) json["eraseMask"] = Hex(plan.eraseMask, 4);

@@ -58,6 +58,12 @@ TEST_F(JobCommands, JobCheckShowsThePlanOfASoundJob) {
     EXPECT_EQ(json["command"], "job check");
     EXPECT_EQ(json["eraseMask"], "0x0007");
     EXPECT_EQ(json["serial"]["count"], 99);
+    // The same CRC-32 of the words as a write's --log record gives.
+    const CliRun write = Run({"--sim=" + files.state, "--log", files.Path("boards.jsonl"), "write", files.f2812});
+    ASSERT_EQ(write.exitCode, 0) << write.err;
+    const auto record = nlohmann::json::parse(ReadText(files.Path("boards.jsonl")));
+    EXPECT_EQ(json["wordsCrc32"], record["wordsCrc32"]);
+    EXPECT_NE(run.out.find("CRC-32:   " + record["wordsCrc32"].get<std::string>()), std::string::npos) << run.out;
 }
 
 TEST_F(JobCommands, JobCheckListsEveryProblemAndFails) {
