@@ -123,15 +123,16 @@ std::map<std::string, HelpPage> MakePages() {
         std::string(kGlobalSynopsis) + "job check JOB",
         "'job check JOB' reads the job file JOB (TOML), loads its program for the\n"
         "job's device and prints the plan: device, command and erase choice, the\n"
-        "program with its SHA-256 and the CRC-32 of the words sent, the sectors the program touches and those erased\n"
-        "(an intelligent erase also erases the sector that holds a serial number\n"
-        "outside the program), the CSM key file, the pods, the serial-number plan and\n"
-        "the record store. Then every problem at once: unknown or missing keys,\n"
-        "wrong types, a program whose SHA-256 is not the job's (both hashes named), a\n"
-        "CSM key file others can read (with the chmod to run), a serial number on\n"
-        "program words or the CSM password words, outside flash, or in a POD Write\n"
-        "job. The keys themselves are never shown. Exit 0 when the job is sound, 1\n"
-        "otherwise; no pod is contacted. See docs/production.md.",
+        "program with its SHA-256 and the CRC-32 of the words sent, the sectors the\n"
+        "program touches and those erased (an intelligent erase also erases the\n"
+        "sector that holds a serial number outside the program), the CSM key file,\n"
+        "the pods, the serial-number plan and the record store. Then every problem\n"
+        "at once: unknown or missing keys, wrong types, a program whose SHA-256 is\n"
+        "not the job's (both hashes named), a CSM key file others can read (with the\n"
+        "chmod to run), a serial number on program words or the CSM password words,\n"
+        "outside flash, or in a POD Write job. The keys themselves are never shown.\n"
+        "Exit 0 when the job is sound, 1 otherwise; no pod is contacted. See\n"
+        "docs/production.md.",
         "  nembra-cli job check line2.toml\n"
         "  nembra-cli --json job check line2.toml",
     };
