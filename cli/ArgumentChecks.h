@@ -3,13 +3,13 @@
 #include <string>
 
 #include "image/DeviceTypes.h"
+#include "station/DeviceNames.h"
 
 namespace nembra::cli {
 
-// A device by its command-line name (any case) or its list index 0-4.
-bool ParseDeviceName(const std::string& text, DeviceType& device);
-// "lf240xa-30, lf240xa-40, ..." for messages.
-std::string DeviceNameList();
+// Device names come from the station library, which reads them in job files too.
+using station::DeviceNameList;
+using station::ParseDeviceName;
 
 // Eight comma-separated key texts. Each is empty (no password word, 0xFFFF)
 // or one to four hexadecimal digits with an optional 0x prefix: a CSM

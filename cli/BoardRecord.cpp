@@ -1,48 +1,19 @@
 #include "cli/BoardRecord.h"
 
-#include <openssl/evp.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <memory>
 #include <vector>
 
 #include "cli/FailureFields.h"
 #include "cli/HelpText.h"
 #include "pod/SerialFlashStoreWalk.h"
 #include "pod/TargetSequences.h"
+#include "station/BoardRow.h"
 
 namespace nembra::cli {
 namespace {
-
-std::string Hex(const unsigned char* bytes, size_t count) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (size_t i = 0; i < count; ++i) {
-        text.push_back(kDigits[bytes[i] >> 4]);
-        text.push_back(kDigits[bytes[i] & 0xF]);
-    }
-    return text;
-}
-
-std::string UtcNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
-
-std::string HostName() {
-    char name[256] = {};
-    if (gethostname(name, sizeof name - 1) != 0) return {};
-    return name;
-}
 
 // The sections whose words the command sends, in the order it sends them.
 std::vector<const ImageSection*> SectionsSent(const CliOptions& options, const ProgramImage& image) {
@@ -94,24 +65,6 @@ bool UsesKeys(const CliOptions& options) {
 
 }  // namespace
 
-std::string FileSha256(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-    if (!ctx || EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr) != 1) return {};
-    std::vector<char> buffer(1 << 16);
-    while (in) {
-        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        if (in.gcount() > 0 && EVP_DigestUpdate(ctx.get(), buffer.data(), static_cast<size_t>(in.gcount())) != 1)
-            return {};
-    }
-    if (in.bad()) return {};
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (EVP_DigestFinal_ex(ctx.get(), digest, &length) != 1) return {};
-    return Hex(digest, length);
-}
-
 RunFacts CommandFacts(const CliOptions& options, const ProgramImage* image) {
     RunFacts facts;
     if (!TakesFile(options.command)) return facts;
@@ -128,8 +81,8 @@ nlohmann::ordered_json BoardRecord(const CliOptions& options, const RunFacts& ru
     std::error_code ec;
     const std::string absolute = file ? std::filesystem::absolute(options.file, ec).string() : "";
     nlohmann::ordered_json record = {
-        {"time", UtcNow()},
-        {"host", HostName()},
+        {"time", station::UtcTimeText()},
+        {"host", station::StationName()},
         {"tool", kVersionText},
         {"command", CommandName(options.command)},
         {"device", DeviceInfo(options.device).cliName},

@@ -9,6 +9,7 @@
 #include "cli/CommandOutcome.h"
 #include "cli/PodCommandRunner.h"
 #include "image/ProgramImage.h"
+#include "station/FileDigest.h"
 
 namespace nembra::cli {
 
@@ -20,8 +21,8 @@ struct RunFacts {
     std::optional<uint16_t> eraseMask;   // the sectors the command erases
 };
 
-// SHA-256 of a file's bytes as hex; empty when it cannot be read.
-std::string FileSha256(const std::string& path);
+// The file's digest comes from the station library, which the job check shares.
+using station::FileSha256;
 // The words the command sends to the pod and the sectors it erases, from the loaded image.
 RunFacts CommandFacts(const CliOptions& options, const ProgramImage* image);
 

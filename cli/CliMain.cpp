@@ -6,6 +6,7 @@
 
 #include "cli/CliParser.h"
 #include "cli/FileCommands.h"
+#include "cli/JobCommands.h"
 #include "cli/ListCommand.h"
 #include "cli/OutcomeOutput.h"
 #include "cli/OutputPaths.h"
@@ -110,6 +111,8 @@ ExitStatus RunCli(const std::vector<std::string>& args, std::ostream& out, std::
     }
     if (UsesPod(options.command) || options.command == Command::List)
         return RunOnStation(options, out, err, environment);
+    if (options.command == Command::JobCheck) return RunJobCheckCommand(options, out, err);
+    if (options.command == Command::Records) return RunRecordsCommand(options, out, err);
     // JSON output goes to scripts, which want no progress drawn around it.
     const ConsoleEnvironment console{err, environment.stderrIsTerminal && !options.json, environment.columns};
     const CommandOutcome outcome = RunFileCommand(options, console);

@@ -12,12 +12,15 @@ const char* CommandName(Command command) {
         case Command::PodWrite: return "pod-write";
         case Command::PodVerify: return "pod-verify";
         case Command::List: return "list";
+        case Command::JobCheck: return "job check";
+        case Command::Records: return "records";
     }
     return "info";
 }
 
 bool UsesPod(Command command) {
-    return command != Command::Inspect && command != Command::Export && command != Command::List;
+    return command != Command::Inspect && command != Command::Export && command != Command::List &&
+           command != Command::JobCheck && command != Command::Records;
 }
 
 }  // namespace nembra::cli

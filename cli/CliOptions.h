@@ -1,5 +1,7 @@
 #pragma once
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,7 +13,17 @@ namespace nembra::cli {
 
 inline constexpr int kMaxSimPods = 64;
 
-enum class Command { Inspect, Export, Write, Reset, Info, PodWrite, PodVerify, List };
+enum class Command { Inspect, Export, Write, Reset, Info, PodWrite, PodVerify, List, JobCheck, Records };
+
+// records: which rows to list; empty texts take every row.
+struct RecordQuery {
+    std::string job;                      // --job; a job file's own name when JOB_OR_STORE is one
+    std::optional<uint64_t> boardSerial;  // --board-serial
+    std::string podSerial;                // --pod-serial
+    std::string since;                    // --since, UTC, ISO 8601
+    std::string until;                    // --until
+    bool csv = false;                     // --csv
+};
 
 // Everything the command line asked for, already checked.
 struct CliOptions {
@@ -36,6 +48,7 @@ struct CliOptions {
     SimChip simChip = SimChip::Typical;  // --sim-chip: how fast the simulated target erases
     std::string logPath;                 // --log; empty: no record
     std::vector<std::string> simFaults;  // --sim-fault requests
+    RecordQuery records;                 // records: the filters and the form
 };
 
 // "The command's name as typed", for messages and JSON.

@@ -35,6 +35,12 @@ struct RawArguments {
     bool simPaced = false;
     std::string simChip;
     std::string driver = "auto";
+    std::string recordJob;
+    std::string boardSerial;
+    std::string podSerial;
+    std::string since;
+    std::string until;
+    bool csv = false;
 };
 
 struct Parser {
@@ -123,6 +129,32 @@ void DefineGlobalOptions(Parser& p) {
                          ->check(CLI::IsMember(drivers));
 }
 
+// job check JOB and records JOB_OR_STORE: the production line's jobs and
+// the rows its stations keep.
+void DefineStationCommands(Parser& p) {
+    CLI::App* job = p.app.add_subcommand("job", HelpPageFor("job").summary);
+    job->fallthrough();
+    job->require_subcommand(1);
+    if (job->get_help_ptr() != nullptr) job->get_help_ptr()->group("OPTIONS");
+    CLI::App* check = job->add_subcommand("check", "show a job's plan and every problem it has");
+    check->fallthrough();
+    check->add_option("JOB", p.raw.file, "the job file (TOML)")->required()->type_name("");
+    p.commands.emplace_back(check, Command::JobCheck);
+
+    CLI::App* records = AddCommand(p, Command::Records);
+    records->add_option("JOB_OR_STORE", p.raw.file, "a job file (.toml), an SQLite store or a postgresql:// URL")
+        ->required()
+        ->type_name("");
+    records->add_option("--job", p.raw.recordJob, "only the rows of job NAME")->type_name("NAME");
+    records->add_option("--board-serial", p.raw.boardSerial, "only the rows of board serial number N")->type_name("N");
+    records->add_option("--pod-serial", p.raw.podSerial, "only the rows of the pod with serial number SERIAL")
+        ->type_name("SERIAL");
+    records->add_option("--since", p.raw.since, "only rows from TIME on (UTC, 2026-12-07T08:00:00Z)")
+        ->type_name("TIME");
+    records->add_option("--until", p.raw.until, "only rows up to TIME")->type_name("TIME");
+    records->add_flag("--csv", p.raw.csv, "print the rows as CSV instead of text");
+}
+
 void DefineCommands(Parser& p) {
     AddFileArgument(AddCommand(p, Command::Inspect), p.raw);
     CLI::App* exportCommand = AddCommand(p, Command::Export);
@@ -140,6 +172,7 @@ void DefineCommands(Parser& p) {
     podWrite->add_flag("--verify", p.raw.verify, "run a POD Verify right after a successful POD Write");
     AddFileArgument(AddCommand(p, Command::PodVerify), p.raw);
     AddCommand(p, Command::List);
+    DefineStationCommands(p);
 }
 
 ParseResult Usage(const std::string& reason) { return {ParseStatus::UsageError, {}, reason}; }
@@ -202,6 +235,26 @@ bool ReadGlobals(const Parser& p, const std::string& defaultSimState, CliOptions
     return error.empty() && ReadStationOptions(p, o, error);
 }
 
+// records: the filters, each checked as it will be compared.
+bool ReadRecordQuery(const Parser& p, CliOptions& o, std::string& error) {
+    RecordQuery& q = o.records;
+    q.job = p.raw.recordJob;
+    q.podSerial = p.raw.podSerial;
+    q.since = p.raw.since;
+    q.until = p.raw.until;
+    q.csv = p.raw.csv;
+    if (!p.raw.boardSerial.empty()) {
+        const std::string& text = p.raw.boardSerial;
+        if (text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos) {
+            error = "--board-serial \"" + text + "\" is not a serial number (decimal digits)";
+            return false;
+        }
+        q.boardSerial = std::stoull(text);
+    }
+    if (q.csv && o.json) error = "--csv and --json each choose the output; give one of them";
+    return error.empty();
+}
+
 // The command's own arguments: its file and what stands for the controls.
 bool ReadCommandArguments(const Parser& p, CliOptions& o, std::string& error) {
     o.file = p.raw.file;
@@ -212,7 +265,7 @@ bool ReadCommandArguments(const Parser& p, CliOptions& o, std::string& error) {
     if (!CheckPodName(p.raw.name, error)) return false;
     o.podName = p.raw.name;
     o.verify = p.raw.verify;
-    return true;
+    return ReadRecordQuery(p, o, error);
 }
 
 ParseResult CheckArguments(const Parser& p, const std::string& defaultSimState) {

@@ -118,6 +118,41 @@ std::map<std::string, HelpPage> MakePages() {
         "  nembra-cli list\n"
         "  nembra-cli --sim --sim-pods 4 --json list",
     };
+    pages["job"] = {
+        "check a production job file",
+        std::string(kGlobalSynopsis) + "job check JOB",
+        "'job check JOB' reads the job file JOB (TOML), loads its program for the\n"
+        "job's device and prints the plan: device, command and erase choice, the\n"
+        "program with its SHA-256 and the CRC-32 of the words sent, the sectors the\n"
+        "program touches and those erased (an intelligent erase also erases the\n"
+        "sector that holds a serial number outside the program), the CSM key file,\n"
+        "the pods, the serial-number plan and the record store. Then every problem\n"
+        "at once: unknown or missing keys, wrong types, a program whose SHA-256 is\n"
+        "not the job's (both hashes named), a CSM key file others can read (with the\n"
+        "chmod to run), a serial number on program words or the CSM password words,\n"
+        "outside flash, or in a POD Write job. The keys themselves are never shown.\n"
+        "Exit 0 when the job is sound, 1 otherwise; no pod is contacted. See\n"
+        "docs/production.md.",
+        "  nembra-cli job check line2.toml\n"
+        "  nembra-cli --json job check line2.toml",
+    };
+    pages["records"] = {
+        "list the rows a record store keeps, with counts",
+        std::string(kGlobalSynopsis) +
+            "records JOB_OR_STORE [--job NAME] [--board-serial N] [--pod-serial SERIAL] [--since TIME] "
+            "[--until TIME] [--csv]",
+        "Lists the rows of a record store: the one a job file (.toml) names, with\n"
+        "that job's rows only unless --job says otherwise, or an SQLite store file or\n"
+        "a postgresql:// URL. Filters by job, board serial number, pod serial number\n"
+        "and time range (UTC texts, both ends included). Ends with the counts of\n"
+        "passed, failed and total rows. --json prints one object with every row (the\n"
+        "--log record's keys and job, station, operator, boardSerial, step, cause);\n"
+        "--csv prints the rows as CSV with those keys as its header, and the counts on\n"
+        "standard error. A store file that does not exist is not made.",
+        "  nembra-cli records line2.toml\n"
+        "  nembra-cli records line2.sqlite --since 2026-12-07T00:00:00Z --csv\n"
+        "  nembra-cli --json records postgresql://db.line/nembra --board-serial 1042",
+    };
     return pages;
 }
 

@@ -30,7 +30,9 @@ OperationOutcome RunOperation(Command command, OperationContext& ctx) {
         case Command::PodVerify: return RunPodVerify(ctx);
         case Command::Inspect:
         case Command::Export:
-        case Command::List: break;
+        case Command::List:
+        case Command::JobCheck:
+        case Command::Records: break;
     }
     return OperationOutcome::Failed("The operation ended without a result", StepOutcome::Success());
 }

@@ -21,6 +21,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang-format
   fonts-nanum xvfb xauth x11-utils libxcb1-dev
   librsvg2-bin
+  libtomlplusplus-dev libsqlite3-dev libpq-dev postgresql
 )
 # What making and checking the Debian package needs besides the build.
 package_tools=(

@@ -7,6 +7,8 @@ root="${1:?usage: check-layers.sh SOURCE_DIR}"
 
 # files/ (private files and bounded locks) sits at the bottom: the simulated
 # pod's store, the tool's log and trace and the window's guard all use it.
+# station/ (jobs, serial numbers, the record store) sits above the image and
+# below the front-ends: it plans and records, and never drives a pod itself.
 declare -A allowed=(
     [files]="files"
     [status]="status"
@@ -17,7 +19,8 @@ declare -A allowed=(
     [settings]="settings ops pod image status"
     [ui]="ui settings ops pod image status"
     [app]="app ui settings sim ops pod image status files"
-    [cli]="cli sim ops pod image status files"
+    [station]="station image status files"
+    [cli]="cli station sim ops pod image status files"
 )
 qt_folders=" settings ui app "
 
