@@ -1,5 +1,7 @@
 #include "cli/JobFromOptions.h"
 
+#include "ops/Operations.h"
+
 namespace nembra::cli {
 
 namespace {
@@ -27,7 +29,8 @@ Job JobFromOptions(const CliOptions& options) {
     job.filePath = options.file;
     job.eraseAll = options.eraseAll;
     job.unlockCsm = options.unlock;
-    if (options.unlock) job.keys = options.keys;
+    if (options.unlock)
+        for (size_t n = 0; n < job.keys.size(); ++n) job.keys[n] = ParseKeyText(options.keys[n]);
     job.podFileName = options.podName;
     job.verify = options.verify;
     return job;

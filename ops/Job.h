@@ -1,8 +1,8 @@
 #pragma once
-#include <array>
 #include <string>
 
 #include "image/DeviceTypes.h"
+#include "pod/PodRecords.h"
 
 namespace nembra {
 
@@ -21,8 +21,9 @@ struct Job {
     std::string filePath;
     bool eraseAll = false;
     bool unlockCsm = false;
-    // The eight password words as typed; read only with unlockCsm.
-    std::array<std::string, 8> keys{};
+    // The eight password words, as the front-end read them from what was
+    // typed (ParseKeyText); read only with unlockCsm.
+    CsmKeyTable keys = kNoPassword;
     // The POD File Name as typed; empty: the loaded file's name.
     std::string podFileName;
     // POD Write: a POD Verify after a successful store.

@@ -44,7 +44,7 @@ OperationOutcome RunJob(OperationContext& ctx);
 
 // Fills session.csmKeyTable from the job's keys; false for an all-zero password.
 bool ReadCsmKeys(OperationContext& ctx);
-// A key field's text read as the consumers read it: trimmed, empty -> 0xFFFF,
+// A key field's text read as the front-ends read it into a job: trimmed, empty -> 0xFFFF,
 // otherwise hexadecimal with optional sign and 0x prefix, low 16 bits.
 uint16_t ParseKeyText(const std::string& text);
 // "%.2f sec" of the unsigned difference; empty when a clock read failed.

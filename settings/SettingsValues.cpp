@@ -56,7 +56,7 @@ StoredOptions OptionsToStore(const Job& controls) {
     if (options.csmUnlock == 0) return options;
     bool allZero = true;
     for (int n = 0; n < 8; ++n) {
-        options.keys[n] = ParseKeyText(controls.keys[static_cast<size_t>(n)]);
+        options.keys[n] = controls.keys[static_cast<size_t>(n)];
         allZero = allZero && options.keys[n] == 0;
     }
     if (allZero) options.keys = kNoPassword;

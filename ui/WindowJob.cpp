@@ -1,5 +1,7 @@
 #include "ui/WindowJob.h"
 
+#include "ops/Operations.h"
+
 namespace nembra {
 
 Job JobFromControls(const ProgrammerControls& c, JobCommand command, bool imageLoaded) {
@@ -10,7 +12,7 @@ Job JobFromControls(const ProgrammerControls& c, JobCommand command, bool imageL
     job.eraseAll = c.eraseAll->isChecked();
     job.unlockCsm = c.unlockCsm->isChecked();
     if (job.unlockCsm)
-        for (size_t n = 0; n < job.keys.size(); ++n) job.keys[n] = c.keyFields[n]->text().toStdString();
+        for (size_t n = 0; n < job.keys.size(); ++n) job.keys[n] = ParseKeyText(c.keyFields[n]->text().toStdString());
     job.podFileName = c.podFileName->text().toStdString();
     return job;
 }

@@ -30,7 +30,7 @@ TEST(JobFromOptions, TheWriteOptionsBecomeTheJobsChoices) {
     EXPECT_EQ(job.filePath, "dir/p.out");
     EXPECT_TRUE(job.eraseAll);
     EXPECT_TRUE(job.unlockCsm);
-    EXPECT_EQ(job.keys, (std::array<std::string, 8>{"1234", "", "ab", "0", "0", "0", "0", "FFFF"}));
+    EXPECT_EQ(job.keys, (CsmKeyTable{0x1234, 0xFFFF, 0x00AB, 0, 0, 0, 0, 0xFFFF}));
     EXPECT_FALSE(job.verify);
 }
 
@@ -38,7 +38,7 @@ TEST(JobFromOptions, WithoutUnlockNoKeyIsCarriedAndTheEraseIsIntelligent) {
     const Job job = JobOf({"--sim", "--device", "f2812", "write", "p.out"});
     EXPECT_FALSE(job.unlockCsm);
     EXPECT_FALSE(job.eraseAll);
-    for (const std::string& key : job.keys) EXPECT_TRUE(key.empty());
+    EXPECT_EQ(job.keys, kNoPassword);
 }
 
 TEST(JobFromOptions, PodWriteCarriesTheNameAndTheVerify) {

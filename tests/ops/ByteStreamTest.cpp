@@ -89,7 +89,7 @@ TEST_F(ByteStreamTest, F2812PodWriteWithPassword) {
     UseCoff("tiny.out", Coff({Section("ram", 0x008000, 4, 3), Section("text", 0x3F6000, 2, 1)}, true), 4);
     job.podFileName = "";
     job.unlockCsm = true;
-    job.keys = {"1", "2", "3", "4", "5", "6", "7", "8"};
+    job.keys = {1, 2, 3, 4, 5, 6, 7, 8};
     auto ctx = Ctx();
     RunPodWrite(ctx);
     ASSERT_FALSE(status.lastIsError()) << status.lastText();

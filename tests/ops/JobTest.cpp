@@ -78,7 +78,7 @@ TEST_F(JobTest, AFailedPodWriteIsNotVerified) {
 
 TEST_F(JobTest, KeysAreReadOnlyWithUnlock) {
     UseF2812();
-    job.keys.fill("0");  // an all-zero password, refused if it were read
+    job.keys.fill(0);  // an all-zero password, refused if it were read
     EXPECT_TRUE(Run(JobCommand::TargetWrite).ok) << status.lastText();
     job.unlockCsm = true;
     const OperationOutcome refused = Run(JobCommand::TargetWrite);

@@ -135,7 +135,7 @@ TEST_F(OutcomeTest, ChecksBeforeThePodRefuseWithAStepOfTheirOwn) {
 
     UseF2812();
     job.unlockCsm = true;
-    job.keys.fill("0");
+    job.keys.fill(0);
     outcome = RunPodWrite(ctx);
     EXPECT_EQ(outcome.failure.cause(), Cause::WrongPassword);
     EXPECT_EQ(outcome.line, messages::kWrongPassword);

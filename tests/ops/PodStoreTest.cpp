@@ -55,7 +55,7 @@ TEST_F(PodStoreTest, Lf240xWriteThenVerify) {
 TEST_F(PodStoreTest, F2812WriteWithPasswordThenVerifyReadsIt) {
     UseCoff("prog.out", F2812Program(), kF2812);
     job.unlockCsm = true;
-    job.keys = {"1234", "", "", "", "", "", "", ""};
+    job.keys = {0x1234, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
     Write();
     EXPECT_TRUE(LastStartsWith("EEPROM Write Completed - ")) << status.lastText();
     Verify();
@@ -288,7 +288,7 @@ TEST_F(PodStoreTest, VerifyTouchesNeitherKeysNorName) {
     const int namesTold = events.namesTold;
     job.podFileName = "other";
     job.unlockCsm = true;
-    job.keys.fill("0");  // would be refused if it were read
+    job.keys.fill(0);  // would be refused if it were read
     Verify();
     EXPECT_TRUE(LastStartsWith("EEPROM Verify Completed - ")) << status.lastText();
     EXPECT_EQ(session.csmKeyTable, (CsmKeyTable{1, 2, 3, 4, 5, 6, 7, 8}));

@@ -116,7 +116,7 @@ TEST_F(TargetWriteTest, Lf240xSectionsOf200And201Words) {
     UseCoff("lf.out", Coff({Section("text", 0x0000, 200, 1), Section("const", 0x4000, 201, 2)}, false), kLf240x40);
     job.eraseAll = true;  // the LF240xA family ignores both options
     job.unlockCsm = true;
-    job.keys.fill("0");
+    job.keys.fill(0);
     Write();
     ExpectCompleted();
     WordMap expected;
@@ -129,7 +129,7 @@ TEST_F(TargetWriteTest, Lf240xSectionsOf200And201Words) {
 TEST_F(TargetWriteTest, CsmKeysAreSentWithTheAlgorithm) {
     UseCoff("csm.out", Coff({Section("text", 0x3F6000, 20, 1)}, true), kF2812);
     job.unlockCsm = true;
-    job.keys = {"1", "22", "333", "4444", "", "abcd", "0x5", "-1"};
+    job.keys = {0x1, 0x22, 0x333, 0x4444, 0xFFFF, 0xABCD, 0x5, 0xFFFF};
     Write();
     ExpectCompleted();
     EXPECT_NE(Written().find("\x02K10001002203334444FFFFABCD0005FFFF\x03"), std::string::npos);
@@ -139,7 +139,7 @@ TEST_F(TargetWriteTest, CsmKeysAreSentWithTheAlgorithm) {
 TEST_F(TargetWriteTest, AllZeroPasswordIsRefusedBeforeThePodIsContacted) {
     UseCoff("csm.out", Coff({Section("text", 0x3F6000, 20, 1)}, true), kF2812);
     job.unlockCsm = true;
-    job.keys = {"0", "0000", "0000", "0000", "0000", "0000", "0000", "0000"};
+    job.keys.fill(0);
     Write();
     EXPECT_EQ(status.lastText(), "CSM Password input is wrong");
     EXPECT_TRUE(status.lastIsError());

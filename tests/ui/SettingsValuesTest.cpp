@@ -11,7 +11,7 @@ Job F281xControls() {
     controls.device = 4;
     controls.eraseAll = true;
     controls.unlockCsm = true;
-    controls.keys = {"1234", "1234", "1234", "1234", "1234", "1234", "1234", "1234"};
+    controls.keys.fill(0x1234);
     return controls;
 }
 
@@ -25,23 +25,21 @@ TEST(OptionsToStore, Lf240xAStoresTheDefaultsWhateverTheControlsShow) {
     EXPECT_EQ(options.keys, kNoPassword);
 }
 
-TEST(OptionsToStore, F281xKeysAreReadAsHexadecimalText) {
+TEST(OptionsToStore, F281xStoresTheKeysAsTheControlsGaveThem) {
     Job controls = F281xControls();
-    controls.keys[3] = "";
-    controls.keys[5] = "12G4";
-    controls.keys[6] = " 0xab";
+    controls.keys[3] = 0xFFFF;
+    controls.keys[5] = 0x0012;
     const StoredOptions options = OptionsToStore(controls);
     EXPECT_EQ(options.eraseAll, 1u);
     EXPECT_EQ(options.csmUnlock, 1u);
-    EXPECT_EQ(options.keys[0], 4660);
-    EXPECT_EQ(options.keys[3], 65535) << "an empty field is no key";
-    EXPECT_EQ(options.keys[5], 18) << "reading stops at the first non-hex character";
-    EXPECT_EQ(options.keys[6], 0xAB);
+    EXPECT_EQ(options.keys[0], 0x1234);
+    EXPECT_EQ(options.keys[3], 0xFFFF);
+    EXPECT_EQ(options.keys[5], 0x0012);
 }
 
 TEST(OptionsToStore, AnAllZeroPasswordIsStoredAsNoPasswordWithTheOptionKept) {
     Job controls = F281xControls();
-    controls.keys = {"0000", "0", "0000", "0000", "0000", "0000", "0000", "0000"};
+    controls.keys.fill(0);
     const StoredOptions options = OptionsToStore(controls);
     EXPECT_EQ(options.csmUnlock, 1u);
     EXPECT_EQ(options.keys, kNoPassword);

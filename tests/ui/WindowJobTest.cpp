@@ -26,13 +26,22 @@ TEST_F(WindowJob, KeyFieldsAreReadOnlyWhileUnlockIsTicked) {
     for (int n = 0; n < 8; ++n) c().keyFields[n]->setText(QString::asprintf("%04X", n + 1));
     const Job unticked = JobFromControls(c(), JobCommand::TargetWrite, true);
     EXPECT_FALSE(unticked.unlockCsm);
-    for (const std::string& key : unticked.keys) EXPECT_TRUE(key.empty());
+    EXPECT_EQ(unticked.keys, kNoPassword);
 
     c().unlockCsm->setChecked(true);
     const Job ticked = JobFromControls(c(), JobCommand::TargetWrite, true);
     EXPECT_TRUE(ticked.unlockCsm);
-    EXPECT_EQ(ticked.keys[0], "0001");
-    EXPECT_EQ(ticked.keys[7], "0008");
+    EXPECT_EQ(ticked.keys, (CsmKeyTable{1, 2, 3, 4, 5, 6, 7, 8}));
+}
+
+// The window does not check what is typed; the job carries what the text reads as.
+TEST_F(WindowJob, KeyTextsAreReadAsHexadecimalWords) {
+    Open();
+    c().unlockCsm->setChecked(true);
+    const char* texts[] = {"", "12G4", "AB", "0", "FFFF", "G", "7", "1234"};
+    for (int n = 0; n < 8; ++n) c().keyFields[n]->setText(QString::fromLatin1(texts[n]));
+    const Job job = JobFromControls(c(), JobCommand::PodWrite, true);
+    EXPECT_EQ(job.keys, (CsmKeyTable{0xFFFF, 0x0012, 0x00AB, 0x0000, 0xFFFF, 0x0000, 0x0007, 0x1234}));
 }
 
 TEST_F(WindowJob, TheFilePathIsReadByLoadAndOtherwiseOnlyWithoutAnImage) {
