@@ -14,8 +14,8 @@
 #include "bench/BenchImage.h"
 #include "ops/Operations.h"
 #include "pod/PodLink.h"
-#include "tests/support/FakePanel.h"
 #include "tests/support/LinkTally.h"
+#include "tests/support/RecordingEvents.h"
 #include "tests/usbmodel/ModelDriverLoader.h"
 #include "tests/usbmodel/UsbModelControl.h"
 
@@ -61,7 +61,8 @@ struct ModelLink {
     LinkOpsClock opsClock;
     std::optional<Session> session;
     testing::LinkTally tally;
-    testing::FakePanel panel;
+    Job job;
+    testing::RecordingEvents events;
     QuietStatus status;
 };
 
@@ -102,8 +103,8 @@ void BM_FullF2812Flash(benchmark::State& state) {
     if (!ModelReady(state, model)) return;
     ModelLink bench(*model);
     FillImage(bench.session->image, kFlashWords, kFlashStart);
-    bench.panel.selectedDevice = 4;
-    OperationContext ctx{*bench.session, bench.panel, bench.status, bench.opsClock};
+    bench.job.device = 4;
+    OperationContext ctx{*bench.session, bench.job, bench.status, bench.opsClock, nullptr, &bench.events};
     uint64_t busMs = 0;
     for (auto _ : state) {
         const uint32_t start = model->Clock().NowMs();

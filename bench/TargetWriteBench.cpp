@@ -11,7 +11,7 @@
 #include "ops/Operations.h"
 #include "sim/SimRig.h"
 #include "status/ProgressModel.h"
-#include "tests/support/FakePanel.h"
+#include "tests/support/RecordingEvents.h"
 
 namespace nembra {
 namespace {
@@ -40,10 +40,11 @@ struct Bench {
 
     SimRig rig;
     Session session;
-    testing::FakePanel panel;
+    Job job;
+    testing::RecordingEvents events;
     QuietStatus status;
     LinkOpsClock opsClock;
-    OperationContext ctx{session, panel, status, opsClock};
+    OperationContext ctx{session, job, status, opsClock, nullptr, &events};
 };
 
 void BM_TargetWrite(benchmark::State& state) {

@@ -16,9 +16,10 @@ ConsoleStatus::ConsoleStatus(LineDrawer draw, OpsClock& clock, int columns)
     if (clock_.ReadMs(now)) startMs_ = now;
 }
 
-void ConsoleStatus::ShowMessage(const std::string& text, bool isError) {
+// The kind does not show on the progress line; the final line's kind reaches
+// the output with the outcome.
+void ConsoleStatus::ShowMessage(const std::string& text, bool /*isError*/) {
     lastText_ = text;
-    lastIsError_ = isError;
     hasLine_ = true;
     Refresh();
 }

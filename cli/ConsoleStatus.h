@@ -11,17 +11,17 @@
 
 namespace nembra::cli {
 
-// The command-line tool's message line and progress bar. It remembers the
-// last line shown (the operation's final line). On a terminal it also keeps
-// one redrawn line on the progress stream with the current text, the bar, its
+// The command-line tool's message line and progress bar: on a terminal, one
+// redrawn line on the progress stream with the current text, the bar, its
 // percentage and the elapsed time, written only when what it shows changes.
+// The final line reaches the output from the operation's outcome, not from here.
 class ConsoleStatus : public StatusSink {
 public:
     // Draws one line where the caller keeps it (one line of several pods).
     using LineDrawer = std::function<void(const std::string& line)>;
 
     ConsoleStatus(std::ostream& progressOut, bool interactive, OpsClock& clock, int columns);
-    // Null `draw`: nothing is drawn; the last line is still kept.
+    // Null `draw`: nothing is drawn.
     ConsoleStatus(LineDrawer draw, OpsClock& clock, int columns);
 
     void ShowMessage(const std::string& text, bool isError) override;
@@ -33,9 +33,6 @@ public:
     // Wipes the progress line so that the final line starts on a clean line.
     void Finish();
 
-    bool hasLine() const { return hasLine_; }
-    const std::string& lastText() const { return lastText_; }
-    bool lastIsError() const { return lastIsError_; }
     int redraws() const { return redraws_; }
 
 private:
@@ -50,7 +47,6 @@ private:
     std::optional<uint32_t> startMs_;
     ProgressModel model_;
     std::string lastText_;
-    bool lastIsError_ = false;
     bool hasLine_ = false;
     std::optional<ProgressState> drawn_;
     int redraws_ = 0;

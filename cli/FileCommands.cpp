@@ -6,7 +6,6 @@
 #include "cli/HexExport.h"
 #include "cli/ImageReport.h"
 #include "image/LoadCoffFile.h"
-#include "ops/LineKeeper.h"
 
 namespace nembra::cli {
 namespace {
@@ -48,17 +47,16 @@ CommandOutcome RunFileCommand(const CliOptions& options, const ConsoleEnvironmen
     DeviceType deviceType = options.device;
     ClearImage(image, deviceType);
     RecentFiles recentFiles;
-    LineKeeper keeper(status);
-    LoadContext load{image, deviceType, options.device, recentFiles, keeper};
-    RunLoadCommand(load, options.file);
+    LoadContext load{image, deviceType, options.device, recentFiles, status};
+    const LoadResult loaded = RunLoadCommand(load, options.file);
     status.Finish();
     if (!image.imageLoaded) {
         CommandOutcome failed;
-        failed.message = keeper.line().empty() ? "The file was not read" : keeper.line();
+        failed.message = loaded.line.empty() ? "The file was not read" : loaded.line;
         failed.failure = StepOutcome::Failed(Step::Load, LinkOutcome::Of(Cause::LoadFailed));
         return failed;
     }
-    return options.command == Command::Inspect ? Inspect(options, image, deviceType, keeper.line())
+    return options.command == Command::Inspect ? Inspect(options, image, deviceType, loaded.line)
                                                : Export(options, image);
 }
 

@@ -8,11 +8,10 @@
 #include <memory>
 
 #include "cli/AccessHint.h"
-#include "cli/CliPanel.h"
+#include "cli/JobFromOptions.h"
 #include "cli/PodInfoJson.h"
 #include "files/PrivateFile.h"
 #include "image/LoadCoffFile.h"
-#include "ops/LineKeeper.h"
 #include "ops/Operations.h"
 #include "pod/PodCommands.h"
 #include "pod/ProtocolTrace.h"
@@ -20,33 +19,6 @@
 
 namespace nembra::cli {
 namespace {
-
-OperationOutcome RunOperation(Command command, OperationContext& ctx) {
-    switch (command) {
-        case Command::Write: return RunTargetWrite(ctx);
-        case Command::Reset: return RunTargetReset(ctx);
-        case Command::Info: return RunPodInfo(ctx);
-        case Command::PodWrite: return RunPodWrite(ctx);
-        case Command::PodVerify: return RunPodVerify(ctx);
-        case Command::Inspect:
-        case Command::Export:
-        case Command::List:
-        case Command::JobCheck:
-        case Command::Records: break;
-    }
-    return OperationOutcome::Failed("The operation ended without a result", StepOutcome::Success());
-}
-
-// The "H" that ends a store has no reply, so only a verify read back from
-// the pod tells whether it kept the program; the line carries both results.
-OperationOutcome RunPodWriteVerified(OperationContext& ctx) {
-    const OperationOutcome written = RunPodWrite(ctx);
-    if (!written.ok) return written;
-    OperationOutcome verified = RunPodVerify(ctx);
-    verified.line = written.line + "; " + verified.line;
-    ctx.status.ShowMessage(verified.line, verified.lineIsError);
-    return verified;
-}
 
 // Output files are opened before the pod is touched, so that a path that
 // cannot be written stops the command before it changes anything.
@@ -106,7 +78,7 @@ std::optional<uint16_t> FirmwareVersion(const CliOptions& options, OperationCont
     }
     if (options.logPath.empty()) return std::nullopt;
     PodLink& link = ctx.session.link;
-    OperationContext probe{ctx.session, ctx.panel, quiet, ctx.clock};
+    OperationContext probe{ctx.session, ctx.job, quiet, ctx.clock};
     uint16_t version = 0;
     const bool answered = ConnectPod(probe) && QueryPodVersion(link, version);
     link.ClosePod();
@@ -127,11 +99,11 @@ bool TakesFile(Command command) { return command != Command::Reset && command !=
 std::optional<CommandOutcome> LoadSharedImage(const CliOptions& options, ProgramImage& image, StatusSink& status) {
     DeviceType deviceType = options.device;
     RecentFiles recent;
-    LineKeeper keeper(status);
-    LoadContext load{image, deviceType, static_cast<int>(options.device), recent, keeper, [] {}};
-    if (LoadCoffFile(load, Trim(options.file), false) && image.imageLoaded) return std::nullopt;
+    LoadContext load{image, deviceType, static_cast<int>(options.device), recent, status, [] {}};
+    const LoadResult loaded = LoadCoffFile(load, Trim(options.file), false);
+    if (loaded && image.imageLoaded) return std::nullopt;
     CommandOutcome failed;
-    failed.message = keeper.line().empty() ? "The file could not be loaded" : keeper.line();
+    failed.message = loaded.line.empty() ? "The file could not be loaded" : loaded.line;
     failed.failure = StepOutcome::Failed(Step::Load, LinkOutcome::Of(Cause::LoadFailed));
     return failed;
 }
@@ -159,14 +131,12 @@ CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, Con
     if (sharedImage != nullptr) session.deviceType = options.device;
     if (!options.tracePath.empty()) session.link.SetObserver(&trace);
     session.link.SetStopRequest(backend.stopRequest());
-    CliPanel panel(options);
-    OperationContext ctx{session, panel, status, backend.opsClock(), sharedImage};
+    const Job job = JobFromOptions(options);
+    OperationContext ctx{session, job, status, backend.opsClock(), sharedImage};
 
     const uint32_t startMs = ReadMs(backend.opsClock());
     session.link.LoadDriverLibrary();
-    const OperationOutcome result = options.command == Command::PodWrite && options.verify
-                                        ? RunPodWriteVerified(ctx)
-                                        : RunOperation(options.command, ctx);
+    const OperationOutcome result = RunJob(ctx);
     facts.elapsedMs = ReadMs(backend.opsClock()) - startMs;
     QuietStatus quiet;
     facts.firmwareVersion = FirmwareVersion(options, ctx, quiet);

@@ -1,28 +1,10 @@
 #include "cli/WritePlan.h"
 
-#include <cstdio>
-
-#include "ops/Operations.h"
+#include "ops/ImageChecks.h"
 #include "pod/TargetSequences.h"
 
 namespace nembra::cli {
 namespace {
-
-constexpr const char* kNoSectionData = "The selected COFF file don't have valid section data";
-
-// The checks POD Write and POD Verify make before they contact the pod, in
-// their order, with their messages.
-std::string PodWriteRefusal(const ProgramImage& image, bool f281x, int32_t sections, uint32_t bytes) {
-    if (image.sectionCount() <= 0 || image.totalBytes == 0) return kNoSectionData;
-    if (sections > kPodMaxSections) {
-        char text[64];
-        std::snprintf(text, sizeof text, "The supported section count is to %d", kPodMaxSections);
-        return text;
-    }
-    if (bytes > kPodMaxBytes) return "The data size is bigger than serial flash size in KVL47Q POD";
-    if (f281x && !image.flashSummary.hasFlashSection) return "There is no valid section for flash region";
-    return {};
-}
 
 void PlanF281x(const ProgramImage& image, DeviceType deviceType, WritePlan& plan) {
     const FlashSummary& summary = image.flashSummary;
@@ -51,8 +33,9 @@ WritePlan MakeWritePlan(const ProgramImage& image, DeviceType deviceType) {
         plan.podSectionCount = image.sectionCount();
         plan.podBytes = image.totalBytes;
     }
-    if (image.sectionCount() <= 0 || image.totalBytes == 0) plan.targetWriteRefusal = kNoSectionData;
-    plan.podWriteRefusal = PodWriteRefusal(image, plan.f281x, plan.podSectionCount, plan.podBytes);
+    // The operations' own checks, so the plan refuses exactly what they would.
+    if (auto refused = TargetWriteImageRefusal(image)) plan.targetWriteRefusal = refused->line;
+    if (auto refused = PodImageRefusal(image, deviceType)) plan.podWriteRefusal = refused->line;
     return plan;
 }
 

@@ -11,7 +11,8 @@ namespace {
 
 // Section flags that mark data that is never loaded: DSECT, NOLOAD, COPY.
 constexpr uint32_t kUnloadedFlags = 0x01 | 0x02 | 0x10;
-// A string table beyond this was refused by the original's signed 32-bit seek.
+// A string table beyond a signed 32-bit offset is refused: a file whose names
+// lie there is not one the 32-bit tools that make these files could write.
 constexpr uint64_t kLargestSeek = 0x7FFFFFFF;
 constexpr size_t kSymbolTableOffsetField = 8;
 

@@ -14,20 +14,21 @@ DeviceType SelectedDeviceType(int selectedDevice) {
 }
 
 // A refused Load leaves an empty image, whatever the reader had stored.
-bool RefuseLoad(LoadContext& ctx, const std::string& message) {
+LoadResult RefuseLoad(LoadContext& ctx, const std::string& message) {
     ctx.status.ShowMessage(message, true);
     ClearImage(ctx.image, ctx.deviceType);
     ctx.image.imageLoaded = false;
-    return false;
+    return {false, message};
 }
 
 }  // namespace
 
-bool LoadCoffFile(LoadContext& ctx, const std::string& path, bool remember) {
+LoadResult LoadCoffFile(LoadContext& ctx, const std::string& path, bool remember) {
     std::string storedName;
     if (!FindFileEntry(path, storedName)) {
-        ctx.status.ShowMessage("The specified COFF file isn't exist", true);
-        return false;
+        const std::string line = "The specified COFF file isn't exist";
+        ctx.status.ShowMessage(line, true);
+        return {false, line};
     }
     ctx.image.podFileName = PodFileNameFrom(storedName);
     ctx.deviceType = SelectedDeviceType(ctx.selectedDevice);
@@ -41,9 +42,10 @@ bool LoadCoffFile(LoadContext& ctx, const std::string& path, bool remember) {
         return RefuseLoad(ctx, LoadFaultMessage(fault, ctx.image.sections, ctx.deviceType));
     }
     if (remember) ctx.recentFiles.AddRecentFile(path);
-    ctx.status.ShowMessage(CoffResultMessage(CoffResult::Ok), false);
+    const std::string line = CoffResultMessage(CoffResult::Ok);
+    ctx.status.ShowMessage(line, false);
     ctx.image.imageLoaded = true;
-    return true;
+    return {true, line};
 }
 
 }  // namespace nembra

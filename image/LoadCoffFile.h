@@ -31,11 +31,19 @@ std::string PodFileNameFrom(const std::string& fileName);
 // Whether the pod file name may hold this byte: printable ASCII, 0x20 to 0x7E.
 bool IsPodFileNameChar(char c);
 
+// How a Load ended: whether the image is loaded, and the line it showed,
+// for a caller that reports the line elsewhere too (a record, --json).
+struct LoadResult {
+    bool loaded = false;
+    std::string line;
+    explicit operator bool() const { return loaded; }
+};
+
 // Loads a program file, COFF, ELF or Intel HEX as its content shows.
-bool LoadCoffFile(LoadContext& ctx, const std::string& path, bool remember);
+LoadResult LoadCoffFile(LoadContext& ctx, const std::string& path, bool remember);
 
 // The Load button: trims the File Path text and loads it.
-void RunLoadCommand(LoadContext& ctx, const std::string& filePathText);
+LoadResult RunLoadCommand(LoadContext& ctx, const std::string& filePathText);
 
 // White space removed from both ends.
 std::string Trim(const std::string& text);

@@ -10,13 +10,14 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-void RunLoadCommand(LoadContext& ctx, const std::string& filePathText) {
+LoadResult RunLoadCommand(LoadContext& ctx, const std::string& filePathText) {
     const std::string path = Trim(filePathText);
     if (path.empty()) {
-        ctx.status.ShowMessage("Please, specify COFF file to read", true);
-        return;
+        const std::string line = "Please, specify COFF file to read";
+        ctx.status.ShowMessage(line, true);
+        return {false, line};
     }
-    LoadCoffFile(ctx, path, true);
+    return LoadCoffFile(ctx, path, true);
 }
 
 }  // namespace nembra

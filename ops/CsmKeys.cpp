@@ -35,7 +35,7 @@ uint16_t ParseKeyText(const std::string& raw) {
 bool ReadCsmKeys(OperationContext& ctx) {
     uint32_t sum = 0;
     for (int i = 0; i < 8; ++i) {
-        const uint16_t word = ParseKeyText(ctx.panel.KeyFieldText(i));
+        const uint16_t word = ctx.job.keys[static_cast<size_t>(i)];
         ctx.session.csmKeyTable[static_cast<size_t>(i)] = word;
         sum += word;
     }

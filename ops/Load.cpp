@@ -4,9 +4,15 @@
 
 namespace nembra {
 
-void RunLoad(OperationContext& ctx) {
-    LoadContext load = op_steps::MakeLoadContext(ctx, ctx.status);
-    RunLoadCommand(load, ctx.panel.FilePathText());
+OperationOutcome RunLoad(OperationContext& ctx) {
+    LoadContext load = op_steps::MakeLoadContext(ctx);
+    const LoadResult loaded = RunLoadCommand(load, ctx.job.filePath);
+    if (loaded) return OperationOutcome::Succeeded(loaded.line);
+    // No path given is refused before any file is read.
+    const bool noPath = Trim(ctx.job.filePath).empty();
+    return OperationOutcome::Failed(loaded.line,
+                                    StepOutcome::Failed(noPath ? Step::Check : Step::Load,
+                                                        LinkOutcome::Of(noPath ? Cause::NoFile : Cause::LoadFailed)));
 }
 
 }  // namespace nembra

@@ -1,9 +1,6 @@
 #include "ops/OperationSteps.h"
 
-#include <cstdio>
-
 #include "image/LoadCoffFile.h"
-#include "ops/LineKeeper.h"
 #include "status/Messages.h"
 
 namespace nembra::op_steps {
@@ -23,44 +20,24 @@ OperationOutcome Refused(OperationContext& ctx, const std::string& line, Step st
 
 Refusal EnsureImageLoaded(OperationContext& ctx, const char* emptyPathMessage) {
     if (Image(ctx).imageLoaded) return std::nullopt;
-    const std::string path = ctx.sharedImage != nullptr ? std::string() : Trim(ctx.panel.FilePathText());
+    const std::string path = ctx.sharedImage != nullptr ? std::string() : Trim(ctx.job.filePath);
     if (path.empty()) return Refused(ctx, emptyPathMessage, Step::Check, Cause::NoFile);
-    LineKeeper keeper(ctx.status);
-    LoadContext load = MakeLoadContext(ctx, keeper);
-    if (LoadCoffFile(load, path, true)) return std::nullopt;
-    return OperationOutcome::Failed(keeper.line(), StepOutcome::Failed(Step::Load, LinkOutcome::Of(Cause::LoadFailed)));
+    LoadContext load = MakeLoadContext(ctx);
+    const LoadResult loaded = LoadCoffFile(load, path, true);
+    if (loaded) return std::nullopt;
+    return OperationOutcome::Failed(loaded.line, StepOutcome::Failed(Step::Load, LinkOutcome::Of(Cause::LoadFailed)));
 }
 
-LoadContext MakeLoadContext(OperationContext& ctx, StatusSink& status) {
+LoadContext MakeLoadContext(OperationContext& ctx) {
     return LoadContext{
-        ctx.session.image, ctx.session.deviceType, ctx.panel.SelectedDevice(), ctx.session.recentFiles, status, [&ctx] {
-            ctx.panel.ShowOutOfMemoryBox();
+        ctx.session.image, ctx.session.deviceType, ctx.job.device, ctx.session.recentFiles, ctx.status, [&ctx] {
+            if (ctx.events != nullptr) ctx.events->OutOfMemory();
         }};
 }
 
-Refusal CheckSectionData(OperationContext& ctx) {
-    const ProgramImage& image = Image(ctx);
-    if (image.sectionCount() > 0 && image.totalBytes != 0) return std::nullopt;
-    return Refused(ctx, messages::kNoSectionData, Step::Check, Cause::NoSectionData);
-}
-
-Refusal CheckPodLimits(OperationContext& ctx) {
-    const ProgramImage& image = Image(ctx);
-    const bool f281x = IsF281x(ctx.session.deviceType);
-    const int64_t sections = f281x ? image.flashSummary.flashSectionCount : image.sectionCount();
-    const uint32_t bytes = f281x ? image.flashSummary.flashBytes : image.totalBytes;
-    if (sections > kPodMaxSections) {
-        char text[64];
-        std::snprintf(text, sizeof text, messages::kSectionLimitFormat, kPodMaxSections);
-        return Refused(ctx, text, Step::Check, Cause::TooManySections);
-    }
-    if (bytes > kPodMaxBytes) return Refused(ctx, messages::kTooMuchData, Step::Check, Cause::TooMuchData);
-    return std::nullopt;
-}
-
-Refusal CheckFlashSectionForPod(OperationContext& ctx) {
-    if (!IsF281x(ctx.session.deviceType) || Image(ctx).flashSummary.hasFlashSection) return std::nullopt;
-    return Refused(ctx, messages::kNoFlashSection, Step::Check, Cause::NoFlashSection);
+Refusal CheckImage(OperationContext& ctx, const std::optional<ImageRefusal>& refusal) {
+    if (!refusal) return std::nullopt;
+    return Refused(ctx, refusal->line, Step::Check, refusal->cause);
 }
 
 OperationOutcome ConnectFailed(OperationContext& ctx, const StepOutcome& connected) {
@@ -82,16 +59,14 @@ SequenceContext MakeSequenceContext(OperationContext& ctx) {
 }
 
 SequenceFrame::SequenceFrame(OperationContext& ctx) : ctx_(ctx) {
-    ctx_.panel.LockCommandButtons(true);
-    ctx_.panel.SetBusyCursor(true);
+    if (ctx_.events != nullptr) ctx_.events->SequenceBusy(true);
     startOk_ = ctx_.clock.ReadMs(startMs_);
 }
 
 SequenceFrame::~SequenceFrame() {
     ctx_.session.link.ClosePod();
     ctx_.status.SetPos(0);
-    ctx_.panel.SetBusyCursor(false);
-    ctx_.panel.LockCommandButtons(false);
+    if (ctx_.events != nullptr) ctx_.events->SequenceBusy(false);
 }
 
 std::string SequenceFrame::Elapsed() {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "image/LoadCoffFile.h"
+#include "ops/ImageChecks.h"
 #include "ops/Operations.h"
 
 namespace nembra::op_steps {
@@ -19,28 +20,24 @@ OperationOutcome Refused(OperationContext& ctx, const std::string& line, Step st
 // The checks before the pod is touched: nothing when the operation may go
 // on, otherwise how it ended, its line shown.
 using Refusal = std::optional<OperationOutcome>;
-// Loads the File Path text when no image is loaded; refuses when there is
+// Loads the job's file when no image is loaded; refuses when there is
 // nothing to load or the load failed (with the load's own line).
 Refusal EnsureImageLoaded(OperationContext& ctx, const char* emptyPathMessage);
-// The image has no section or no data.
-Refusal CheckSectionData(OperationContext& ctx);
-// The serial-flash limits on the family's counted sections and bytes.
-Refusal CheckPodLimits(OperationContext& ctx);
-// F281x: no section lies in flash.
-Refusal CheckFlashSectionForPod(OperationContext& ctx);
+// The image checks of ops/ImageChecks.h, the refusal's line shown.
+Refusal CheckImage(OperationContext& ctx, const std::optional<ImageRefusal>& refusal);
 // The connect, with its own line shown when it fails.
 Refusal Connect(OperationContext& ctx);
 // How an operation ends whose connect failed (its line already shown).
 OperationOutcome ConnectFailed(OperationContext& ctx, const StepOutcome& connected);
 
-// What a Load reads and changes, with the panel's out-of-memory box.
-LoadContext MakeLoadContext(OperationContext& ctx, StatusSink& status);
+// What a Load reads and changes, with the front-end's out-of-memory report.
+LoadContext MakeLoadContext(OperationContext& ctx);
 SequenceContext MakeSequenceContext(OperationContext& ctx);
 
-// The frame around a pod sequence: buttons locked and busy cursor from
+// The frame around a pod sequence: the front-end told it is busy from
 // construction on, the clock read at construction and by Elapsed(); the
-// destructor closes the link, empties the bar, restores the cursor and
-// unlocks the buttons, so this clean-up runs on every outcome.
+// destructor closes the link, empties the bar and tells the front-end the
+// sequence has ended, so this clean-up runs on every outcome.
 class SequenceFrame {
 public:
     explicit SequenceFrame(OperationContext& ctx);

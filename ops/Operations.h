@@ -1,8 +1,9 @@
 #pragma once
 #include <string>
 
+#include "ops/Job.h"
+#include "ops/OperationEvents.h"
 #include "ops/OperationOutcome.h"
-#include "ops/OperatorPanel.h"
 #include "ops/OpsClock.h"
 #include "ops/Session.h"
 #include "pod/TargetSequences.h"
@@ -13,12 +14,14 @@ namespace nembra {
 // Everything an operation reads and changes.
 struct OperationContext {
     Session& session;
-    OperatorPanel& panel;
+    const Job& job;
     StatusSink& status;
     OpsClock& clock;
     // An image loaded once for several pods and read by all of them, in the
     // place of the session's own; null: the session's image, loaded on demand.
     const ProgramImage* sharedImage = nullptr;
+    // Told what the operation changes in the front-end as it runs; null: nobody.
+    OperationEvents* events = nullptr;
 };
 
 // Success, or the connect step with why it failed: no driver, no pod, the
@@ -31,14 +34,17 @@ const char* ConnectFailureLine(const StepOutcome& failure);
 // returns what it came to.
 OperationOutcome RunTargetReset(OperationContext& ctx);
 OperationOutcome RunPodInfo(OperationContext& ctx);
-void RunLoad(OperationContext& ctx);  // the Load button
+OperationOutcome RunLoad(OperationContext& ctx);  // the Load button
 OperationOutcome RunTargetWrite(OperationContext& ctx);
 OperationOutcome RunPodWrite(OperationContext& ctx);
 OperationOutcome RunPodVerify(OperationContext& ctx);
+// The job's command; a POD Write with `verify` is followed by a POD Verify
+// when it succeeded, and its line carries both results.
+OperationOutcome RunJob(OperationContext& ctx);
 
-// Fills session.csmKeyTable from the key fields; false for an all-zero password.
+// Fills session.csmKeyTable from the job's keys; false for an all-zero password.
 bool ReadCsmKeys(OperationContext& ctx);
-// A key field's text read as the consumers read it: trimmed, empty -> 0xFFFF,
+// A key field's text read as the front-ends read it into a job: trimmed, empty -> 0xFFFF,
 // otherwise hexadecimal with optional sign and 0x prefix, low 16 bits.
 uint16_t ParseKeyText(const std::string& text);
 // "%.2f sec" of the unsigned difference; empty when a clock read failed.

@@ -9,9 +9,7 @@ using namespace op_steps;
 
 OperationOutcome RunPodVerify(OperationContext& ctx) {
     if (Refusal refused = EnsureImageLoaded(ctx, messages::kNoFileForPodVerify)) return *refused;
-    if (Refusal refused = CheckSectionData(ctx)) return *refused;
-    if (Refusal refused = CheckPodLimits(ctx)) return *refused;
-    if (Refusal refused = CheckFlashSectionForPod(ctx)) return *refused;
+    if (Refusal refused = CheckImage(ctx, PodImageRefusal(Image(ctx), ctx.session.deviceType))) return *refused;
     if (Refusal refused = Connect(ctx)) return *refused;
     SequenceFrame frame(ctx);
     SequenceContext seq = MakeSequenceContext(ctx);

@@ -24,22 +24,21 @@ std::string CutToPodName(std::string name) {
     return name;
 }
 
-// The name the pod stores: the field's text, else the loaded file's name,
-// cut to 8 bytes; kept and shown before the pod is contacted.
+// The name the pod stores: the job's, else the loaded file's name, cut to
+// 8 bytes; kept and told to the front-end before the pod is contacted.
 std::string TakePodFileName(OperationContext& ctx) {
-    std::string name = Trim(ctx.panel.PodFileNameText());
+    std::string name = Trim(ctx.job.podFileName);
     if (name.empty()) name = Image(ctx).podFileName;
     name = CutToPodName(name);
     ctx.session.eepFileName = name;
-    ctx.panel.SetPodFileNameText(name);
+    if (ctx.events != nullptr) ctx.events->PodFileNameChosen(name);
     return name;
 }
 
 Refusal ReadStoreOptions(OperationContext& ctx, bool& eraseAll, bool& unlock) {
     if (!IsF281x(ctx.session.deviceType)) return std::nullopt;
-    if (Refusal refused = CheckFlashSectionForPod(ctx)) return refused;
-    eraseAll = ctx.panel.EraseAllSelected();
-    unlock = ctx.panel.UnlockCsmChecked();
+    eraseAll = ctx.job.eraseAll;
+    unlock = ctx.job.unlockCsm;
     if (unlock && !ReadCsmKeys(ctx)) return Refused(ctx, messages::kWrongPassword, Step::Check, Cause::WrongPassword);
     return std::nullopt;
 }
@@ -51,8 +50,7 @@ OperationOutcome RunPodWrite(OperationContext& ctx) {
     bool eraseAll = false;
     bool unlock = false;
     if (Refusal refused = EnsureImageLoaded(ctx, messages::kNoFileForPodWrite)) return *refused;
-    if (Refusal refused = CheckSectionData(ctx)) return *refused;
-    if (Refusal refused = CheckPodLimits(ctx)) return *refused;
+    if (Refusal refused = CheckImage(ctx, PodImageRefusal(Image(ctx), ctx.session.deviceType))) return *refused;
     if (Refusal refused = ReadStoreOptions(ctx, eraseAll, unlock)) return *refused;
     const std::string name = TakePodFileName(ctx);
     if (Refusal refused = Connect(ctx)) return *refused;

@@ -23,7 +23,7 @@ TargetWriteOutcome RunSequence(OperationContext& ctx, const F281xOptions& option
 // The F281x options and, with unlock, the password; refused for an all-zero one.
 Refusal ReadTargetOptions(OperationContext& ctx, F281xOptions& options) {
     if (!IsF281x(ctx.session.deviceType)) return std::nullopt;
-    options = {Image(ctx).flashSummary.hasFlashSection, ctx.panel.EraseAllSelected(), ctx.panel.UnlockCsmChecked()};
+    options = {Image(ctx).flashSummary.hasFlashSection, ctx.job.eraseAll, ctx.job.unlockCsm};
     if (options.unlock && !ReadCsmKeys(ctx))
         return Refused(ctx, messages::kWrongPassword, Step::Check, Cause::WrongPassword);
     return std::nullopt;
@@ -48,7 +48,7 @@ const char* TargetWriteMessage(TargetWriteResult result) {
 OperationOutcome RunTargetWrite(OperationContext& ctx) {
     ctx.session.csmKeyTable = kNoPassword;
     if (Refusal refused = EnsureImageLoaded(ctx, messages::kNoFileForTarget)) return *refused;
-    if (Refusal refused = CheckSectionData(ctx)) return *refused;
+    if (Refusal refused = CheckImage(ctx, TargetWriteImageRefusal(Image(ctx)))) return *refused;
     F281xOptions options;
     if (Refusal refused = ReadTargetOptions(ctx, options)) return *refused;
     if (Refusal refused = Connect(ctx)) return *refused;

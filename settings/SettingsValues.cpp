@@ -46,17 +46,17 @@ DeviceType ClampDeviceType(uint32_t stored) {
     return static_cast<DeviceType>(low > 4 ? 4 : low);
 }
 
-StoredOptions OptionsToStore(const OperatorPanel& panel) {
+StoredOptions OptionsToStore(const Job& controls) {
     StoredOptions options;
-    const int selected = panel.SelectedDevice();
+    const int selected = controls.device;
     options.deviceType = selected < 0 ? kDefaultDeviceType : ClampDeviceType(static_cast<uint32_t>(selected));
     if (!IsF281x(options.deviceType)) return options;
-    options.eraseAll = panel.EraseAllSelected() ? 1 : 0;
-    options.csmUnlock = panel.UnlockCsmChecked() ? 1 : 0;
+    options.eraseAll = controls.eraseAll ? 1 : 0;
+    options.csmUnlock = controls.unlockCsm ? 1 : 0;
     if (options.csmUnlock == 0) return options;
     bool allZero = true;
     for (int n = 0; n < 8; ++n) {
-        options.keys[n] = ParseKeyText(panel.KeyFieldText(n));
+        options.keys[n] = controls.keys[static_cast<size_t>(n)];
         allZero = allZero && options.keys[n] == 0;
     }
     if (allZero) options.keys = kNoPassword;

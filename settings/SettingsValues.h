@@ -3,7 +3,7 @@
 #include <string>
 
 #include "image/DeviceTypes.h"
-#include "ops/OperatorPanel.h"
+#include "ops/Job.h"
 #include "pod/PodRecords.h"
 
 namespace nembra {
@@ -16,7 +16,8 @@ std::string ReadStoredText(const QVariant& value);
 // Low 8 bits first, then at most the last device list entry.
 DeviceType ClampDeviceType(uint32_t stored);
 
-// What the end of a run stores for the option controls: the LF240xA family
+// What the end of a run stores for the option controls, read as a job from
+// them (the keys only while "Unlock CSM" is ticked): the LF240xA family
 // always stores the defaults, whatever the disabled controls show; an F281x
 // password of all zeros is stored as no password, the option kept.
 struct StoredOptions {
@@ -25,6 +26,6 @@ struct StoredOptions {
     uint32_t csmUnlock = 0;
     CsmKeyTable keys = kNoPassword;
 };
-StoredOptions OptionsToStore(const OperatorPanel& panel);
+StoredOptions OptionsToStore(const Job& controls);
 
 }  // namespace nembra

@@ -12,6 +12,7 @@
 #include "ui/FieldLimit.h"
 #include "ui/OperationRunner.h"
 #include "ui/Resources.h"
+#include "ui/WindowJob.h"
 #include "ui/WorkerStatus.h"
 
 namespace nembra {
@@ -41,7 +42,7 @@ CProgrammerDlg::CProgrammerDlg(ProgrammerBackend backend, SettingsStore store, Q
       session_(backend.loader, backend.linkClock),
       controls_(MakeControls(*this)),
       status_(controls_.message, controls_.progress),
-      panel_(*this, controls_),
+      events_(*this, controls_),
       recentCombo_(controls_.filePath) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
@@ -55,7 +56,9 @@ CProgrammerDlg::~CProgrammerDlg() {
     session_.recentFiles.SetView(nullptr);
 }
 
-// The window's set-up, in the order the original dialog ran it.
+// The window's set-up. The order matters: the settings come before the
+// controls they fill, the pod's line before the start-up file's Load, whose
+// line replaces it, and the handlers of selection changes act only after it.
 void CProgrammerDlg::SetUp() {
     setWindowIcon(ProgramIcon());
     setWindowTitle(QString::fromUtf8(kWindowCaption));
@@ -94,7 +97,7 @@ void CProgrammerDlg::SaveSettings() {
     if (session_.link.connected()) session_.link.ClosePod();
     session_.link.UnloadDriverLibrary();
     session_.image.sections.clear();
-    const StoredOptions options = OptionsToStore(panel_);
+    const StoredOptions options = OptionsToStore(JobFromControls(controls_, JobCommand::Load, false));
     session_.deviceType = options.deviceType;
     session_.csmKeyTable = options.keys;
     StoredSettings values;
@@ -171,21 +174,19 @@ void CProgrammerDlg::ApplyDeviceFamily(DeviceType type) {
 void CProgrammerDlg::ConnectHandlers() {
     struct Command {
         COXBitmapButton* button;
-        void (*operation)(OperationContext&);
+        JobCommand job;
         FileUse use;
     };
     const Command commands[] = {
-        // The window shows each operation's line as it comes; the outcome is the command line's.
-        {controls_.targetWrite, [](OperationContext& c) { RunTargetWrite(c); }, FileUse::Writes},
-        {controls_.targetReset, [](OperationContext& c) { RunTargetReset(c); }, FileUse::None},
-        {controls_.load, RunLoad, FileUse::Loads},
-        {controls_.podWrite, [](OperationContext& c) { RunPodWrite(c); }, FileUse::Writes},
-        {controls_.podVerify, [](OperationContext& c) { RunPodVerify(c); }, FileUse::None},
-        {controls_.podInfo, [](OperationContext& c) { RunPodInfo(c); }, FileUse::None},
+        {controls_.targetWrite, JobCommand::TargetWrite, FileUse::Writes},
+        {controls_.targetReset, JobCommand::TargetReset, FileUse::None},
+        {controls_.load, JobCommand::Load, FileUse::Loads},
+        {controls_.podWrite, JobCommand::PodWrite, FileUse::Writes},
+        {controls_.podVerify, JobCommand::PodVerify, FileUse::None},
+        {controls_.podInfo, JobCommand::PodInfo, FileUse::None},
     };
     for (const Command& command : commands)
-        connect(command.button, &QPushButton::clicked, this,
-                [this, command] { RunCommand(command.operation, command.use); });
+        connect(command.button, &QPushButton::clicked, this, [this, command] { RunCommand(command.job, command.use); });
     connect(controls_.exit, &QPushButton::clicked, this, &QDialog::accept);
     connect(controls_.browse, &QPushButton::clicked, this, &CProgrammerDlg::OnBrowse);
     connect(controls_.deviceList, &QComboBox::currentIndexChanged, this, &CProgrammerDlg::OnDeviceChanged);
@@ -260,16 +261,19 @@ void CProgrammerDlg::contextMenuEvent(QContextMenuEvent* event) {
     if (menu.exec(event->globalPos()) == about) OnAbout();
 }
 
-// The operation runs on a worker thread so that the window keeps answering
-// the desktop; until it has ended, this thread touches no session state.
-void CProgrammerDlg::RunCommand(void (*operation)(OperationContext&), FileUse use) {
+// The job is read from the controls at the click; the operation runs on a
+// worker thread so that the window keeps answering the desktop, and until it
+// has ended this thread touches no session state. The window shows each
+// operation's line as it comes, so the outcome needs no more reading here.
+void CProgrammerDlg::RunCommand(JobCommand command, FileUse use) {
     const bool wasLoaded = session_.image.imageLoaded;
-    const std::string pathText = Trim(panel_.FilePathText());
+    const std::string pathText = Trim(controls_.filePath->currentText().toStdString());
     NoteOlderImage(use);
+    const Job job = JobFromControls(controls_, command, wasLoaded);
     WorkerStatus status(status_, controls_.progress->model());
-    OperationContext context{session_, panel_, status, backend_.opsClock};
+    OperationContext context{session_, job, status, backend_.opsClock, nullptr, &events_};
     operationRunning_ = true;
-    RunOperation(*this, [&] { operation(context); });
+    RunOperation(*this, [&] { RunJob(context); });
     operationRunning_ = false;
     FollowLoadedFile(use, wasLoaded, pathText);
 }
@@ -310,8 +314,8 @@ bool CProgrammerDlg::LoadFile(const std::string& path, bool remember) {
                         controls_.deviceList->currentIndex(),
                         session_.recentFiles,
                         status_,
-                        [this] { panel_.ShowOutOfMemoryBox(); }};
-    const bool loaded = LoadCoffFile(context, path, remember);
+                        [this] { events_.OutOfMemory(); }};
+    const bool loaded = static_cast<bool>(LoadCoffFile(context, path, remember));
     imageFile_.Follow(loaded ? path : std::string());
     return loaded;
 }

@@ -10,7 +10,7 @@
 #include "ui/ImageFileWatch.h"
 #include "ui/ProgrammerControls.h"
 #include "ui/RecentCombo.h"
-#include "ui/WindowPanel.h"
+#include "ui/WindowEvents.h"
 #include "ui/WindowStatus.h"
 
 namespace nembra {
@@ -67,7 +67,7 @@ private:
     void OnRecentFileSelected(int index);
     // What a command does with the program file, for the file watch.
     enum class FileUse { Loads, Writes, None };
-    void RunCommand(void (*operation)(OperationContext&), FileUse use);
+    void RunCommand(JobCommand command, FileUse use);
     bool LoadFile(const std::string& path, bool remember);
     void FollowLoadedFile(FileUse use, bool wasLoaded, const std::string& pathText);
     void OnImageFileChanged(ImageFileWatch::Change change);
@@ -78,7 +78,7 @@ private:
     Session session_;
     ProgrammerControls controls_;
     WindowStatus status_;
-    WindowPanel panel_;
+    WindowEvents events_;
     RecentCombo recentCombo_;
     FileChooser chooseFile_ = ChooseCoffFile;
     ImageFileWatch imageFile_;

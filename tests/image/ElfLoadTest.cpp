@@ -31,7 +31,7 @@ class ElfLoad : public ::testing::Test {
 protected:
     bool Load(const std::vector<uint8_t>& bytes, const std::string& name = "prog.out") {
         LoadContext ctx{image, deviceType, selected, recent, status};
-        return LoadCoffFile(ctx, dir.Write(name, bytes), true);
+        return LoadCoffFile(ctx, dir.Write(name, bytes), true).loaded;
     }
     // A good program loaded first, so a refused file must clear it.
     void LoadSomething() {
@@ -179,7 +179,7 @@ protected:
     }
     bool LoadTi(const char* name) {
         LoadContext ctx{image, deviceType, selected, recent, status};
-        return LoadCoffFile(ctx, (TiElfDir() / name).string(), false);
+        return LoadCoffFile(ctx, (TiElfDir() / name).string(), false).loaded;
     }
 };
 

@@ -45,7 +45,7 @@ struct HexLoad : ::testing::Test {
 
     bool Load(const std::string& name, const std::string& text) {
         LoadContext ctx{image, deviceType, selected, recent, status};
-        return LoadCoffFile(ctx, dir.Write(name, std::vector<uint8_t>(text.begin(), text.end())), false);
+        return LoadCoffFile(ctx, dir.Write(name, std::vector<uint8_t>(text.begin(), text.end())), false).loaded;
     }
     // A good program loaded first, so a refused file must clear it.
     void LoadSomething() { ASSERT_TRUE(Load("first.hex", HexOf(Words(0x3F6000, 8)))) << status.lastText(); }
@@ -224,7 +224,7 @@ protected:
     bool Load(const std::string& extension, ProgramImage& image) {
         DeviceType type = 0;
         LoadContext ctx{image, type, 4, recent, status};
-        return LoadCoffFile(ctx, (folder_ / (std::string(GetParam()) + extension)).string(), false);
+        return LoadCoffFile(ctx, (folder_ / (std::string(GetParam()) + extension)).string(), false).loaded;
     }
     std::filesystem::path folder_;
     RecentFiles recent;

@@ -31,7 +31,7 @@ struct RuleLoad : ::testing::Test {
 
     bool Load(const std::string& name, const std::vector<uint8_t>& bytes, DeviceType selected) {
         LoadContext ctx{image, deviceType, selected, recent, status};
-        return LoadCoffFile(ctx, dir.Write(name, bytes), false);
+        return LoadCoffFile(ctx, dir.Write(name, bytes), false).loaded;
     }
     bool LoadCoff(std::vector<CoffSectionPlan> sections, DeviceType selected = kF2812) {
         const uint16_t targetId = IsF281x(selected) ? 0x009D : 0x0092;

@@ -81,7 +81,7 @@ TEST(CoffMemory, LoadReportsRunningOutOfMemoryBeforeItsMessage) {
         bool loaded = false;
         allocationsUntilFailure = allocation;
         try {
-            loaded = LoadCoffFile(ctx, path, false);
+            loaded = LoadCoffFile(ctx, path, false).loaded;
         } catch (const std::bad_alloc&) {
             // An allocation outside the reader (the path, the status line) failed.
         }

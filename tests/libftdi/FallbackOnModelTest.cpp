@@ -58,8 +58,8 @@ protected:
         text.address = 0x3F0000;
         text.words = Pattern(300, 0x1234);
         coff.sections.push_back(text);
-        panel.filePath = dir.Write("prog.out", BuildCoff(coff));
-        panel.selectedDevice = 4;
+        job.filePath = dir.Write("prog.out", BuildCoff(coff));
+        job.device = 4;
     }
 
     VirtualClock d2xxClock{0};

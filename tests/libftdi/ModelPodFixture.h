@@ -8,7 +8,7 @@
 #include "pod/DriverLoader.h"
 #include "tests/libftdi/ModelLibraries.h"
 #include "tests/support/CoffBuilder.h"
-#include "tests/support/FakePanel.h"
+#include "tests/support/RecordingEvents.h"
 #include "tests/support/RecordingStatus.h"
 
 namespace nembra::testing {
@@ -39,7 +39,7 @@ protected:
         loader = std::move(driverLoader);
         session.emplace(*loader, model->Clock());
     }
-    OperationContext Ctx() { return OperationContext{*session, panel, status, *opsClock}; }
+    OperationContext Ctx() { return OperationContext{*session, job, status, *opsClock, nullptr, &events}; }
 
     ModelLibraries libraries_;
     usbmodel::UsbModelControl* model = nullptr;
@@ -47,7 +47,8 @@ protected:
     std::unique_ptr<DriverLoader> loader;
     std::optional<LinkOpsClock> opsClock;
     std::optional<Session> session;
-    FakePanel panel;
+    Job job;
+    RecordingEvents events;
     RecordingStatus status;
     TempDir dir;
 };

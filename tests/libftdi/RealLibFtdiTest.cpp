@@ -42,8 +42,8 @@ protected:
             section.words = Pattern(static_cast<size_t>(words), static_cast<uint16_t>(address));
             coff.sections.push_back(section);
         }
-        panel.filePath = dir.Write("prog.out", BuildCoff(coff));
-        panel.selectedDevice = kF2812;
+        job.filePath = dir.Write("prog.out", BuildCoff(coff));
+        job.device = kF2812;
     }
     bool LastStartsWith(const std::string& prefix) const { return status.lastText().rfind(prefix, 0) == 0; }
     void ExpectClosed() {
@@ -86,7 +86,7 @@ TEST_F(RealLibFtdiTest, TargetWriteLeavesTheImageInFlash) {
 
 TEST_F(RealLibFtdiTest, PodWriteThenVerifyThenInfo) {
     UseF2812Program();
-    panel.podFileName = "PROG";
+    job.podFileName = "PROG";
     auto ctx = Ctx();
     RunPodWrite(ctx);
     EXPECT_TRUE(LastStartsWith("EEPROM Write Completed - ")) << status.lastText();

@@ -5,7 +5,7 @@
 #include "sim/SimDevice.h"
 #include "sim/SimDriverLoader.h"
 #include "sim/VirtualClock.h"
-#include "tests/support/FakePanel.h"
+#include "tests/support/RecordingEvents.h"
 #include "tests/support/RecordingStatus.h"
 
 namespace nembra::testing {
@@ -15,13 +15,14 @@ namespace nembra::testing {
 class BareBusFixture : public ::testing::Test {
 protected:
     BareBusFixture() : device(clock), loader(device), session(loader, clock), opsClock(clock) {}
-    OperationContext Ctx() { return OperationContext{session, panel, status, opsClock}; }
+    OperationContext Ctx() { return OperationContext{session, job, status, opsClock, nullptr, &events}; }
 
     VirtualClock clock;
     SimDevice device;
     SimDriverLoader loader;
     Session session;
-    FakePanel panel;
+    Job job;
+    RecordingEvents events;
     RecordingStatus status;
     LinkOpsClock opsClock;
 };

@@ -64,7 +64,7 @@ TEST_F(ByteStreamTest, F2812RamDownload) {
 // stays batched until the page is closed at the end of the stream.
 TEST_F(ByteStreamTest, Lf240xPodWriteAndVerify) {
     UseCoff("tiny.out", Coff({Section("a", 0x0100, 3, 1), Section("b", 0x0200, 2, 2)}, false), 0);
-    panel.podFileName = "AB";
+    job.podFileName = "AB";
     auto ctx = Ctx();
     RunPodWrite(ctx);
     ASSERT_FALSE(status.lastIsError()) << status.lastText();
@@ -87,9 +87,9 @@ TEST_F(ByteStreamTest, Lf240xPodWriteAndVerify) {
 
 TEST_F(ByteStreamTest, F2812PodWriteWithPassword) {
     UseCoff("tiny.out", Coff({Section("ram", 0x008000, 4, 3), Section("text", 0x3F6000, 2, 1)}, true), 4);
-    panel.podFileName = "";
-    panel.unlockCsm = true;
-    panel.keyFields = {"1", "2", "3", "4", "5", "6", "7", "8"};
+    job.podFileName = "";
+    job.unlockCsm = true;
+    job.keys = {1, 2, 3, 4, 5, 6, 7, 8};
     auto ctx = Ctx();
     RunPodWrite(ctx);
     ASSERT_FALSE(status.lastIsError()) << status.lastText();
@@ -101,7 +101,7 @@ TEST_F(ByteStreamTest, F2812PodWriteWithPassword) {
                                  Frame("T74696E7900000000" "07D703020E05") + Frame("Q5100010" "1") + Frame("H");
     // clang-format on
     EXPECT_EQ(Written(), expected);
-    EXPECT_EQ(panel.podFileName, "tiny");
+    EXPECT_EQ(events.podFileName, "tiny");
 }
 
 }  // namespace

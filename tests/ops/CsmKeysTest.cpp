@@ -24,28 +24,28 @@ TEST(ParseKeyText, ReadsHexadecimalLikeTheKeyFields) {
 
 class ReadCsmKeysTest : public testing::BareBusFixture {};
 
-TEST_F(ReadCsmKeysTest, EmptyFieldsAreNoPasswordAndAccepted) {
+TEST_F(ReadCsmKeysTest, AJobWithoutKeysIsNoPasswordAndAccepted) {
     auto ctx = Ctx();
     EXPECT_TRUE(ReadCsmKeys(ctx));
     EXPECT_EQ(session.csmKeyTable, kNoPassword);
 }
 
 TEST_F(ReadCsmKeysTest, AllZeroPasswordIsRefusedButStillFilled) {
-    panel.keyFields = {"0", "0000", "0000", "0000", "0000", "0000", "0000", "0x0"};
+    job.keys.fill(0);
     auto ctx = Ctx();
     EXPECT_FALSE(ReadCsmKeys(ctx));
     EXPECT_EQ(session.csmKeyTable, (CsmKeyTable{0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
-TEST_F(ReadCsmKeysTest, MixedFieldsFillEveryWord) {
-    panel.keyFields = {"1111", "", "0", "12G4", "-1", "0xab", " 7 ", "FFFF"};
+TEST_F(ReadCsmKeysTest, EveryWordOfTheJobIsTaken) {
+    job.keys = {0x1111, 0xFFFF, 0x0000, 0x0012, 0xFFFF, 0x00AB, 0x0007, 0xFFFF};
     auto ctx = Ctx();
     EXPECT_TRUE(ReadCsmKeys(ctx));
     EXPECT_EQ(session.csmKeyTable, (CsmKeyTable{0x1111, 0xFFFF, 0x0000, 0x0012, 0xFFFF, 0x00AB, 0x0007, 0xFFFF}));
 }
 
 TEST_F(ReadCsmKeysTest, OneNonZeroWordIsEnough) {
-    panel.keyFields = {"0", "0", "0", "0", "0", "0", "0", "1"};
+    job.keys = {0, 0, 0, 0, 0, 0, 0, 1};
     auto ctx = Ctx();
     EXPECT_TRUE(ReadCsmKeys(ctx));
 }

@@ -39,16 +39,17 @@ struct TargetWriteRun {
     explicit TargetWriteRun(const std::string& path)
         : rig(ZeroLatency()), session(rig.loader, rig.clock), clock(rig.clock) {
         session.link.LoadDriverLibrary();
-        panel.filePath = path;
-        panel.selectedDevice = kF2812;
-        OperationContext ctx{session, panel, status, clock};
+        job.filePath = path;
+        job.device = kF2812;
+        OperationContext ctx{session, job, status, clock, nullptr, &events};
         RunTargetWrite(ctx);
     }
     std::string Sent() const { return std::string(rig.device.written().begin(), rig.device.written().end()); }
 
     SimRig rig;
     Session session;
-    FakePanel panel;
+    Job job;
+    RecordingEvents events;
     RangeRecordingStatus status;
     TestOpsClock clock;
 };

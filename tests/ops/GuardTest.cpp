@@ -42,11 +42,11 @@ TEST_F(GuardTest, SectionRecordFieldsMustFitTwentyFourBits) {
 
 TEST_F(GuardTest, PodFileNameIsNotCutInsideACharacter) {
     UseCoff("prog.out", Coff({Section("text", 0x0000, 4, 1)}, false), 0);
-    panel.podFileName = "abcdefg\xC3\xBC";  // the 9-byte "abcdefgü"
+    job.podFileName = "abcdefg\xC3\xBC";  // the 9-byte "abcdefgü"
     auto ctx = Ctx();
     RunPodWrite(ctx);
     EXPECT_EQ(session.eepFileName, "abcdefg");
-    panel.podFileName = "abcdef\xC3\xBCz";  // 9 bytes; the cut falls after the whole ü
+    job.podFileName = "abcdef\xC3\xBCz";  // 9 bytes; the cut falls after the whole ü
     RunPodWrite(ctx);
     EXPECT_EQ(session.eepFileName, "abcdef\xC3\xBC");
 }

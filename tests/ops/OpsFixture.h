@@ -9,7 +9,7 @@
 #include "ops/Operations.h"
 #include "sim/SimRig.h"
 #include "tests/support/CoffBuilder.h"
-#include "tests/support/FakePanel.h"
+#include "tests/support/RecordingEvents.h"
 #include "tests/support/RecordingStatus.h"
 
 namespace nembra::testing {
@@ -55,20 +55,20 @@ inline SimPodOptions ZeroLatency() {
 }
 
 // A simulated pod on the USB bus, a session that has loaded the driver
-// library, and a panel and status sink to drive the operations with.
+// library, and a job, the events it tells and a status sink to drive the operations with.
 class OpsFixture : public ::testing::Test {
 protected:
     OpsFixture() : rig(ZeroLatency()), session(rig.loader, rig.clock), clock(rig.clock) {
         session.link.LoadDriverLibrary();
     }
 
-    OperationContext Ctx() { return OperationContext{session, panel, status, clock}; }
+    OperationContext Ctx() { return OperationContext{session, job, status, clock, nullptr, &events}; }
 
     // Writes a COFF file and points the File Path box and the device list at it.
     std::string UseCoff(const std::string& name, const CoffFilePlan& coff, int device) {
         const std::string path = dir.Write(name, BuildCoff(coff));
-        panel.filePath = path;
-        panel.selectedDevice = device;
+        job.filePath = path;
+        job.device = device;
         return path;
     }
 
@@ -91,8 +91,7 @@ protected:
     void ExpectCleanedUp() {
         EXPECT_FALSE(session.link.connected());
         EXPECT_FALSE(rig.device.open());
-        EXPECT_FALSE(panel.buttonsLocked);
-        EXPECT_FALSE(panel.cursorBusy);
+        EXPECT_FALSE(events.busy);
         EXPECT_EQ(status.progress.pos(), 0);
     }
 
@@ -103,7 +102,8 @@ protected:
     SimRig rig;
     int podIndex = 0;  // the rig plugs its pod in first
     Session session;
-    FakePanel panel;
+    Job job;
+    RecordingEvents events;
     RangeRecordingStatus status;
     TestOpsClock clock;
     TempDir dir;

@@ -100,7 +100,7 @@ TEST_F(OutcomeTest, AStopIsItsOwnCauseAtTheStepItCame) {
     StoppingStatus stopping;
     stopping.stopAt = messages::kErasing;
     session.link.SetStopRequest(&stopping.stop);
-    OperationContext ctx{session, panel, stopping, clock};
+    OperationContext ctx{session, job, stopping, clock, nullptr, &events};
     const OperationOutcome outcome = RunTargetWrite(ctx);
     EXPECT_EQ(outcome.line, messages::kEraseFailed);
     EXPECT_EQ(outcome.failure.step, Step::Erase);
@@ -127,15 +127,15 @@ TEST_F(OutcomeTest, ChecksBeforeThePodRefuseWithAStepOfTheirOwn) {
     EXPECT_EQ(outcome.failure.cause(), Cause::NoFile);
     EXPECT_EQ(outcome.line, messages::kNoFileForTarget);
 
-    panel.filePath = dir.path() + "/missing.out";
+    job.filePath = dir.path() + "/missing.out";
     outcome = RunTargetWrite(ctx);
     EXPECT_EQ(outcome.failure.step, Step::Load);
     EXPECT_EQ(outcome.failure.cause(), Cause::LoadFailed);
     ExpectLineShown(outcome);  // the load's own line
 
     UseF2812();
-    panel.unlockCsm = true;
-    panel.keyFields.fill("0");
+    job.unlockCsm = true;
+    job.keys.fill(0);
     outcome = RunPodWrite(ctx);
     EXPECT_EQ(outcome.failure.cause(), Cause::WrongPassword);
     EXPECT_EQ(outcome.line, messages::kWrongPassword);

@@ -40,7 +40,7 @@ TEST_F(PodInfoTest, UnansweredQueries) {
 TEST_F(PodInfoTest, ShowsTheStoredNameAndDate) {
     rig.pod.SetVersionReply("KVL07");
     UseCoff("prog.out", Coff({Section("text", 0x0000, 10, 1)}, false), 0);
-    panel.podFileName = "ABCDEFGH";
+    job.podFileName = "ABCDEFGH";
     clock.now = LocalDateTime{2006, 3, 7, 9, 5};
     auto ctx = Ctx();
     RunPodWrite(ctx);
@@ -48,7 +48,7 @@ TEST_F(PodInfoTest, ShowsTheStoredNameAndDate) {
     Info();
     EXPECT_EQ(status.lastText(), "POD Ver: 0.7, POD File Name: ABCDEFGH [when 2006.03.07 09:05]");
 
-    panel.podFileName = "abc";
+    job.podFileName = "abc";
     clock.now = LocalDateTime{2007, 3, 2, 14, 5};
     RunPodWrite(ctx);
     Info();

@@ -54,8 +54,8 @@ TEST_F(PodStoreTest, Lf240xWriteThenVerify) {
 
 TEST_F(PodStoreTest, F2812WriteWithPasswordThenVerifyReadsIt) {
     UseCoff("prog.out", F2812Program(), kF2812);
-    panel.unlockCsm = true;
-    panel.keyFields = {"1234", "", "", "", "", "", "", ""};
+    job.unlockCsm = true;
+    job.keys = {0x1234, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
     Write();
     EXPECT_TRUE(LastStartsWith("EEPROM Write Completed - ")) << status.lastText();
     Verify();
@@ -76,8 +76,8 @@ TEST_F(PodStoreTest, RealTiFileWriteThenVerify) {
     const std::string path = std::string(NEMBRA_TESTDATA_DIR) + "/ti-coff/TB3CM_DSP_Code.out";
     std::string storedName;
     if (!FindFileEntry(path, storedName)) GTEST_SKIP() << "TI test data not found at " << path;
-    panel.filePath = path;
-    panel.selectedDevice = kF2812;
+    job.filePath = path;
+    job.device = kF2812;
     Write();
     EXPECT_TRUE(LastStartsWith("EEPROM Write Completed - ")) << status.lastText();
     Verify();
@@ -178,7 +178,7 @@ class PodVerifyFaultTest : public PodStoreTest, public ::testing::WithParamInter
 
 TEST_P(PodVerifyFaultTest, ShowsItsMessageWithoutEndingTheAccess) {
     UseCoff("prog.out", F2812Program(), kF2812);
-    panel.unlockCsm = true;
+    job.unlockCsm = true;
     Write();
     ASSERT_TRUE(LastStartsWith("EEPROM Write Completed - "));
     rig.pod.ArmFault(SimFault{SimFault::Kind::NoReply, GetParam().letter, 1});
@@ -266,32 +266,34 @@ TEST_F(PodStoreTest, EmptyPathMessages) {
 
 TEST_F(PodStoreTest, PodFileNameRules) {
     UseCoff("firmware1.OUT", Coff({Section("text", 0x0000, 10, 1)}, false), kLf240x30);
-    panel.podFileName = "   ";
+    job.podFileName = "   ";
     rig.device.SetUnplugged(podIndex, true);
     Write();
     EXPECT_EQ(status.lastText(), "Fail to open communication port");
     EXPECT_EQ(session.eepFileName, "firmware");  // kept although the connect failed
-    EXPECT_EQ(panel.podFileName, "firmware");
+    EXPECT_EQ(events.podFileName, "firmware");
 
     rig.device.SetUnplugged(podIndex, false);
-    panel.podFileName = "  LONGNAME123 ";
+    job.podFileName = "  LONGNAME123 ";
     Write();
     EXPECT_TRUE(LastStartsWith("EEPROM Write Completed - ")) << status.lastText();
     EXPECT_EQ(session.eepFileName, "LONGNAME");
-    EXPECT_EQ(panel.podFileName, "LONGNAME");
+    EXPECT_EQ(events.podFileName, "LONGNAME");
 }
 
 TEST_F(PodStoreTest, VerifyTouchesNeitherKeysNorName) {
     UseCoff("prog.out", F2812Program(), kF2812);
     Write();
     session.csmKeyTable = {1, 2, 3, 4, 5, 6, 7, 8};
-    panel.podFileName = "other";
-    panel.unlockCsm = true;
-    panel.keyFields.fill("0");  // would be refused if it were read
+    const int namesTold = events.namesTold;
+    job.podFileName = "other";
+    job.unlockCsm = true;
+    job.keys.fill(0);  // would be refused if it were read
     Verify();
     EXPECT_TRUE(LastStartsWith("EEPROM Verify Completed - ")) << status.lastText();
     EXPECT_EQ(session.csmKeyTable, (CsmKeyTable{1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(panel.podFileName, "other");
+    EXPECT_EQ(session.eepFileName, "prog");
+    EXPECT_EQ(events.namesTold, namesTold);
 }
 
 }  // namespace

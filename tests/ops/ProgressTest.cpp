@@ -22,7 +22,7 @@ protected:
 
 TEST_F(ProgressTest, F2810EraseAllAndWrite) {
     UseCoff("p.out", Coff({Section("ram", 0x008000, 30, 1), Section("text", 0x3F6000, 100, 2)}, true), 2);
-    panel.eraseAll = true;
+    job.eraseAll = true;
     auto ctx = Ctx();
     RunTargetWrite(ctx);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Reading COFF file is successful", "Starting SCI Boot...",
@@ -66,7 +66,7 @@ TEST_F(ProgressTest, F281xRamDownload) {
 
 TEST_F(ProgressTest, PodWriteAndVerifyWithPassword) {
     UseCoff("p.out", Coff({Section("ram", 0x008000, 30, 1), Section("text", 0x3F6000, 140, 2)}, true), 4);
-    panel.unlockCsm = true;
+    job.unlockCsm = true;
     auto ctx = Ctx();
     RunPodWrite(ctx);
     RunPodVerify(ctx);

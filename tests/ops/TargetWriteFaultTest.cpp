@@ -67,8 +67,8 @@ TEST_P(TargetWriteFaultTest, ShowsItsMessageAndCleansUp) {
     EXPECT_EQ(status.lastText(), c.message);
     EXPECT_TRUE(status.lastIsError());
     ExpectCleanedUp();
-    EXPECT_EQ(panel.lockCalls, 1);
-    EXPECT_EQ(panel.unlockCalls, 1);
+    EXPECT_EQ(events.busyCalls, 1);
+    EXPECT_EQ(events.idleCalls, 1);
     EXPECT_TRUE(session.image.imageLoaded);  // the image survives a failure
 }
 

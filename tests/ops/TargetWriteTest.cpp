@@ -36,8 +36,8 @@ TEST_F(TargetWriteTest, RealTiFilesLandInFlashExactly) {
     for (const char* name : {"TB3CM_DSP_Code.out", "Example_281xSci_FFDLB_int.out", "TB3CM_DSP_Code_lowflash.out"}) {
         SCOPED_TRACE(name);
         session.image.imageLoaded = false;
-        panel.filePath = (folder / name).string();
-        panel.selectedDevice = kF2812;
+        job.filePath = (folder / name).string();
+        job.device = kF2812;
         Write();
         ExpectCompleted();
         ASSERT_TRUE(session.image.imageLoaded);
@@ -54,8 +54,8 @@ TEST_F(TargetWriteTest, RealTiFileMatchesTheHexConverter) {
     WordMap hex;
     std::string error;
     ASSERT_TRUE(ReadIntelHex(text.str(), hex, error)) << error;
-    panel.filePath = (folder / "TB3CM_DSP_Code.out").string();
-    panel.selectedDevice = kF2812;
+    job.filePath = (folder / "TB3CM_DSP_Code.out").string();
+    job.device = kF2812;
     Write();
     ExpectCompleted();
     for (const auto& [address, value] : hex) {
@@ -70,7 +70,7 @@ TEST_F(TargetWriteTest, F2810EraseAllClearsEverySectorAndWritesTheImage) {
                   Section("vectors", 0x3F7FF0, 6, 3)},
                  true),
             kF2810);
-    panel.eraseAll = true;
+    job.eraseAll = true;
     Write();
     ExpectCompleted();
     EXPECT_EQ(session.image.flashSummary.flashSectorMask, 0x0011);
@@ -79,13 +79,13 @@ TEST_F(TargetWriteTest, F2810EraseAllClearsEverySectorAndWritesTheImage) {
 
 TEST_F(TargetWriteTest, IntelligentEraseLeavesOtherSectorsAlone) {
     UseCoff("first.out", Coff({Section("text", 0x3F0000, 300, 7)}, true), kF2812);  // sector C
-    panel.eraseAll = true;
+    job.eraseAll = true;
     Write();
     ExpectCompleted();
     const WordMap first = FlashWords(session.image);
 
     UseCoff("second.out", Coff({Section("text", 0x3F6000, 50, 9)}, true), kF2812);  // sector A
-    panel.eraseAll = false;
+    job.eraseAll = false;
     auto ctx = Ctx();
     RunLoad(ctx);
     Write();
@@ -96,7 +96,7 @@ TEST_F(TargetWriteTest, IntelligentEraseLeavesOtherSectorsAlone) {
 
 TEST_F(TargetWriteTest, F281xRamOnlyImageIsDownloadedWithoutFlashCommands) {
     UseCoff("ram.out", Coff({Section("text", 0x008000, 250, 4), Section("data", 0x3F8000, 10, 5)}, true), kF2812);
-    panel.unlockCsm = true;  // the password is still checked; empty fields are accepted
+    job.unlockCsm = true;  // the password is still checked; empty fields are accepted
     Write();
     ExpectCompleted();
     const std::string& log = rig.pod.commandLog();
@@ -114,9 +114,9 @@ TEST_F(TargetWriteTest, F281xRamOnlyImageIsDownloadedWithoutFlashCommands) {
 
 TEST_F(TargetWriteTest, Lf240xSectionsOf200And201Words) {
     UseCoff("lf.out", Coff({Section("text", 0x0000, 200, 1), Section("const", 0x4000, 201, 2)}, false), kLf240x40);
-    panel.eraseAll = true;  // the LF240xA family ignores both options
-    panel.unlockCsm = true;
-    panel.keyFields.fill("0");
+    job.eraseAll = true;  // the LF240xA family ignores both options
+    job.unlockCsm = true;
+    job.keys.fill(0);
     Write();
     ExpectCompleted();
     WordMap expected;
@@ -128,8 +128,8 @@ TEST_F(TargetWriteTest, Lf240xSectionsOf200And201Words) {
 
 TEST_F(TargetWriteTest, CsmKeysAreSentWithTheAlgorithm) {
     UseCoff("csm.out", Coff({Section("text", 0x3F6000, 20, 1)}, true), kF2812);
-    panel.unlockCsm = true;
-    panel.keyFields = {"1", "22", "333", "4444", "", "abcd", "0x5", "-1"};
+    job.unlockCsm = true;
+    job.keys = {0x1, 0x22, 0x333, 0x4444, 0xFFFF, 0xABCD, 0x5, 0xFFFF};
     Write();
     ExpectCompleted();
     EXPECT_NE(Written().find("\x02K10001002203334444FFFFABCD0005FFFF\x03"), std::string::npos);
@@ -138,13 +138,13 @@ TEST_F(TargetWriteTest, CsmKeysAreSentWithTheAlgorithm) {
 
 TEST_F(TargetWriteTest, AllZeroPasswordIsRefusedBeforeThePodIsContacted) {
     UseCoff("csm.out", Coff({Section("text", 0x3F6000, 20, 1)}, true), kF2812);
-    panel.unlockCsm = true;
-    panel.keyFields = {"0", "0000", "0000", "0000", "0000", "0000", "0000", "0000"};
+    job.unlockCsm = true;
+    job.keys.fill(0);
     Write();
     EXPECT_EQ(status.lastText(), "CSM Password input is wrong");
     EXPECT_TRUE(status.lastIsError());
     EXPECT_TRUE(rig.device.written().empty());
-    EXPECT_EQ(panel.lockCalls, 0);
+    EXPECT_EQ(events.busyCalls, 0);
 }
 
 TEST_F(TargetWriteTest, EmptyPathWithoutImage) {
@@ -158,7 +158,7 @@ TEST_F(TargetWriteTest, LoadedImageIsUsedEvenWithAnEmptyPath) {
     auto ctx = Ctx();
     RunLoad(ctx);
     ASSERT_TRUE(session.image.imageLoaded);
-    panel.filePath = "  ";
+    job.filePath = "  ";
     Write();
     ExpectCompleted();
     EXPECT_FALSE(status.Shown("Please, specify COFF file to write target"));
@@ -193,8 +193,8 @@ TEST_F(TargetWriteTest, NoPodLeavesTheButtonsAlone) {
     UseCoff("a.out", Coff({Section("text", 0x3F6000, 20, 1)}, true), kF2812);
     Write();
     EXPECT_EQ(status.lastText(), "Fail to open communication port");
-    EXPECT_EQ(panel.lockCalls, 0);
-    EXPECT_EQ(panel.busyCalls, 0);
+    EXPECT_EQ(events.busyCalls, 0);
+    EXPECT_EQ(events.busyCalls, 0);
 }
 
 }  // namespace

@@ -1,57 +1,55 @@
 #include <gtest/gtest.h>
 
+#include "ops/Job.h"
 #include "settings/SettingsValues.h"
-#include "tests/support/FakePanel.h"
 
 namespace nembra::testing {
 namespace {
 
-FakePanel F281xPanel() {
-    FakePanel panel;
-    panel.selectedDevice = 4;
-    panel.eraseAll = true;
-    panel.unlockCsm = true;
-    panel.keyFields = {"1234", "1234", "1234", "1234", "1234", "1234", "1234", "1234"};
-    return panel;
+Job F281xControls() {
+    Job controls;
+    controls.device = 4;
+    controls.eraseAll = true;
+    controls.unlockCsm = true;
+    controls.keys.fill(0x1234);
+    return controls;
 }
 
 TEST(OptionsToStore, Lf240xAStoresTheDefaultsWhateverTheControlsShow) {
-    FakePanel panel = F281xPanel();
-    panel.selectedDevice = 1;
-    const StoredOptions options = OptionsToStore(panel);
+    Job controls = F281xControls();
+    controls.device = 1;
+    const StoredOptions options = OptionsToStore(controls);
     EXPECT_EQ(options.deviceType, 1);
     EXPECT_EQ(options.eraseAll, 0u);
     EXPECT_EQ(options.csmUnlock, 0u);
     EXPECT_EQ(options.keys, kNoPassword);
 }
 
-TEST(OptionsToStore, F281xKeysAreReadAsHexadecimalText) {
-    FakePanel panel = F281xPanel();
-    panel.keyFields[3] = "";
-    panel.keyFields[5] = "12G4";
-    panel.keyFields[6] = " 0xab";
-    const StoredOptions options = OptionsToStore(panel);
+TEST(OptionsToStore, F281xStoresTheKeysAsTheControlsGaveThem) {
+    Job controls = F281xControls();
+    controls.keys[3] = 0xFFFF;
+    controls.keys[5] = 0x0012;
+    const StoredOptions options = OptionsToStore(controls);
     EXPECT_EQ(options.eraseAll, 1u);
     EXPECT_EQ(options.csmUnlock, 1u);
-    EXPECT_EQ(options.keys[0], 4660);
-    EXPECT_EQ(options.keys[3], 65535) << "an empty field is no key";
-    EXPECT_EQ(options.keys[5], 18) << "reading stops at the first non-hex character";
-    EXPECT_EQ(options.keys[6], 0xAB);
+    EXPECT_EQ(options.keys[0], 0x1234);
+    EXPECT_EQ(options.keys[3], 0xFFFF);
+    EXPECT_EQ(options.keys[5], 0x0012);
 }
 
 TEST(OptionsToStore, AnAllZeroPasswordIsStoredAsNoPasswordWithTheOptionKept) {
-    FakePanel panel = F281xPanel();
-    panel.keyFields = {"0000", "0", "0000", "0000", "0000", "0000", "0000", "0000"};
-    const StoredOptions options = OptionsToStore(panel);
+    Job controls = F281xControls();
+    controls.keys.fill(0);
+    const StoredOptions options = OptionsToStore(controls);
     EXPECT_EQ(options.csmUnlock, 1u);
     EXPECT_EQ(options.keys, kNoPassword);
 }
 
 TEST(OptionsToStore, UncheckedUnlockStoresNoPassword) {
-    FakePanel panel = F281xPanel();
-    panel.unlockCsm = false;
-    panel.eraseAll = false;
-    const StoredOptions options = OptionsToStore(panel);
+    Job controls = F281xControls();
+    controls.unlockCsm = false;
+    controls.eraseAll = false;
+    const StoredOptions options = OptionsToStore(controls);
     EXPECT_EQ(options.csmUnlock, 0u);
     EXPECT_EQ(options.eraseAll, 0u);
     EXPECT_EQ(options.keys, kNoPassword);

@@ -7,7 +7,7 @@
 #include "pod/LibFtdiDriver.h"
 #include "sim/SimDriverLoader.h"
 #include "tests/ui/WindowFixture.h"
-#include "ui/WindowPanel.h"
+#include "ui/WindowEvents.h"
 
 namespace nembra::testing {
 namespace {
@@ -195,8 +195,8 @@ TEST_F(WindowSetUp, RunningOutOfMemoryShowsTheOneModalBox) {
         text = box->text();
         box->close();
     });
-    WindowPanel panel(*window, c());
-    panel.ShowOutOfMemoryBox();
+    WindowEvents events(*window, c());
+    events.OutOfMemory();
     EXPECT_EQ(text, QStringLiteral("Out of memory."));
 }
 
