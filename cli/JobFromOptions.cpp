@@ -15,7 +15,9 @@ JobCommand JobCommandOf(Command command) {
         case Command::PodVerify: return JobCommand::PodVerify;
         case Command::Inspect:
         case Command::Export:
-        case Command::List: break;
+        case Command::List:
+        case Command::JobCheck:
+        case Command::Records: break;
     }
     return JobCommand::Load;
 }
