@@ -6,6 +6,7 @@
 #include "cli/ProgressLine.h"
 #include "ops/OpsClock.h"
 #include "sim/VirtualClock.h"
+#include "status/PhaseProgress.h"
 
 namespace nembra::cli {
 namespace {
@@ -48,6 +49,24 @@ TEST_F(ConsoleStatusTest, RedrawsOnlyWhenTheLineChanges) {
     EXPECT_NE(out.str().find("1.5 s"), std::string::npos);
     status.Finish();
     EXPECT_TRUE(out.str().ends_with("\r\033[K"));
+}
+
+// The terminal's bar follows a phase told as events: it fills as the words
+// are counted, redraws per cell or percent, and is empty again at the end.
+TEST_F(ConsoleStatusTest, FollowsProgressEvents) {
+    ConsoleStatus status(out, true, opsClock, 80);
+    status.ShowMessage("Writing Flash Memory...", false);
+    PhaseProgress progress(status);
+    progress.Start(Step::FlashWrite, 200);
+    for (int i = 0; i < 50; ++i) progress.Advance();
+    EXPECT_NE(out.str().find("[######..................]  25%"), std::string::npos);
+    for (int i = 50; i < 200; ++i) progress.Advance();
+    EXPECT_NE(out.str().find("[########################] 100%"), std::string::npos);
+    EXPECT_LE(status.redraws(), 1 + 100 + kBarCells);
+    status.Progress(ProgressEvent{});
+    const std::string shown = out.str();
+    const std::string lastLine = shown.substr(shown.rfind('\r'));
+    EXPECT_NE(lastLine.find("[........................]   0%"), std::string::npos) << lastLine;
 }
 
 TEST(ProgressLine, ShowsBarPercentAndElapsedTime) {
