@@ -42,6 +42,12 @@ int32_t ConsoleStatus::StepIt() {
     return change.previous;
 }
 
+void ConsoleStatus::Progress(const ProgressEvent& event) {
+    if (eventsOut_ != nullptr && ProgressEventStreamed(event))
+        *eventsOut_ << ProgressEventJson(event) << '\n' << std::flush;
+    StatusSink::Progress(event);
+}
+
 std::optional<uint32_t> ConsoleStatus::ElapsedMs() {
     uint32_t now = 0;
     if (!startMs_ || !clock_.ReadMs(now)) return std::nullopt;

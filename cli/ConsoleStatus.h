@@ -30,6 +30,12 @@ public:
     int32_t SetPos(int32_t pos) override;
     int32_t StepIt() override;
 
+    void Progress(const ProgressEvent& event) override;
+
+    // Also writes progress events as JSON Lines records to `out` (null: none);
+    // see ProgressEventStreamed for which events get one.
+    void StreamProgress(std::ostream* out) { eventsOut_ = out; }
+
     // Wipes the progress line so that the final line starts on a clean line.
     void Finish();
 
@@ -50,6 +56,7 @@ private:
     bool hasLine_ = false;
     std::optional<ProgressState> drawn_;
     int redraws_ = 0;
+    std::ostream* eventsOut_ = nullptr;
 };
 
 }  // namespace nembra::cli

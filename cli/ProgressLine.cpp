@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "cli/JsonText.h"
+
 namespace nembra::cli {
 
 ProgressState MakeProgressState(const std::string& text, const ProgressModel& model,
@@ -37,6 +39,20 @@ std::string FormatProgressLine(const ProgressState& state, int columns) {
     if (static_cast<int>(text.size()) > room)
         text = room > 3 ? text.substr(0, static_cast<size_t>(room - 3)) + "..." : "";
     return text + tail;
+}
+
+std::string ProgressEventJson(const ProgressEvent& event) {
+    nlohmann::ordered_json record;
+    record["progress"] = StepName(event.phase);
+    record["done"] = event.done;
+    record["total"] = event.total;
+    return JsonText(record);
+}
+
+bool ProgressEventStreamed(const ProgressEvent& event) {
+    if (event.phase == Step::None || event.done == 0 || event.total == 0) return true;
+    const auto percent = [&](uint64_t done) { return done * 100 / event.total; };
+    return percent(event.done) != percent(event.done - 1);
 }
 
 }  // namespace nembra::cli

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "status/ProgressEvent.h"
 #include "status/ProgressModel.h"
 
 namespace nembra::cli {
@@ -26,5 +27,15 @@ ProgressState MakeProgressState(const std::string& text, const ProgressModel& mo
 // "<text> [#####.....]  42%  12.3 s", cut to fit the columns so that the
 // line never wraps (a wrapped line cannot be redrawn with a carriage return).
 std::string FormatProgressLine(const ProgressState& state, int columns);
+
+// One progress event as a JSON Lines record:
+// {"progress":"flash-write","done":12,"total":100}; the operation's end is
+// {"progress":"none","done":0,"total":0}.
+std::string ProgressEventJson(const ProgressEvent& event);
+
+// Whether an event is worth a record: a phase's opening, the operation's
+// end, and a unit that moves the phase's whole percentage (at most 100 per
+// phase, however many words it has).
+bool ProgressEventStreamed(const ProgressEvent& event);
 
 }  // namespace nembra::cli

@@ -2,6 +2,7 @@
 
 #include "image/LoadCoffFile.h"
 #include "status/Messages.h"
+#include "status/ProgressEvent.h"
 
 namespace nembra::op_steps {
 
@@ -65,7 +66,7 @@ SequenceFrame::SequenceFrame(OperationContext& ctx) : ctx_(ctx) {
 
 SequenceFrame::~SequenceFrame() {
     ctx_.session.link.ClosePod();
-    ctx_.status.SetPos(0);
+    ctx_.status.Progress(ProgressEvent{});
     if (ctx_.events != nullptr) ctx_.events->SequenceBusy(false);
 }
 

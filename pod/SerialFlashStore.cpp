@@ -75,7 +75,7 @@ StepOutcome StoreInSerialFlash(SequenceContext& ctx, bool eraseAll, bool csmOn, 
                                const LocalDateTime& now) {
     const TagRecord tag = MakeTagRecord(podFileName, now);
     const bool f281x = IsF281x(ctx.deviceType);
-    sequence_steps::StartProgress(ctx.status, serial_flash::StoredBytes(ctx.image, f281x) / 2);
+    ctx.progress.Start(Step::StoreData, serial_flash::StoredBytes(ctx.image, f281x) / 2);
     if (const LinkOutcome begun = BeginSerialFlashAccess(ctx.link); !begun)
         return FailStore(ctx, StepOutcome::Failed(Step::Access, begun));
     if (const StepOutcome stored = StoreRecords(ctx, f281x, eraseAll, csmOn, tag); !stored)

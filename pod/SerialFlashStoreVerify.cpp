@@ -52,7 +52,7 @@ StepOutcome CheckStoredProgram(SequenceContext& ctx, bool f281x) {
 
 StepOutcome VerifySerialFlash(SequenceContext& ctx) {
     const bool f281x = IsF281x(ctx.deviceType);
-    sequence_steps::StartProgress(ctx.status, serial_flash::StoredBytes(ctx.image, f281x) / 2);
+    ctx.progress.Start(Step::CompareData, serial_flash::StoredBytes(ctx.image, f281x) / 2);
     if (const LinkOutcome begun = BeginSerialFlashAccess(ctx.link); !begun)
         return FailVerify(ctx, StepOutcome::Failed(Step::Access, begun));
     if (const StepOutcome checked = CheckStoredProgram(ctx, f281x); !checked) return FailVerify(ctx, checked);

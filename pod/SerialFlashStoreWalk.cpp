@@ -23,7 +23,7 @@ StepOutcome SendWords(SequenceContext& ctx, const ImageSection& section, bool f2
     for (uint32_t i = 0; i < section.wordCount; ++i) {
         const uint16_t word = ctx.image.DataWord(section, i);
         if (const StepOutcome added = walk.AddWord(f281x ? SwapWordBytes(word) : word); !added) return added;
-        ctx.status.StepIt();
+        ctx.progress.Advance();
     }
     return StepOutcome::Success();
 }

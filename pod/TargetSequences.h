@@ -6,6 +6,7 @@
 #include "pod/PodLink.h"
 #include "pod/PodRecords.h"
 #include "status/Outcome.h"
+#include "status/PhaseProgress.h"
 #include "status/StatusSink.h"
 
 namespace nembra {
@@ -42,6 +43,8 @@ struct SequenceContext {
     DeviceType deviceType;
     const CsmKeyTable& keys;
     StatusSink& status;
+    // The count of the phase the sequence is in; it reports to `status`.
+    PhaseProgress progress{status};
 };
 
 TargetWriteOutcome ProgramLf240x(SequenceContext& ctx);

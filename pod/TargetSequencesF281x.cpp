@@ -37,7 +37,7 @@ LinkOutcome InitFlashWithRetry(PodLink& link) {
 }
 
 TargetWriteOutcome DownloadToRam(SequenceContext& ctx) {
-    StartProgress(ctx.status, ctx.image.flashSummary.nonFlashBytes / 2);
+    ctx.progress.Start(Step::Download, ctx.image.flashSummary.nonFlashBytes / 2);
     ctx.status.ShowMessage(messages::kDownloading, false);
     return Finished(TargetWriteResult::DownloadFailed, SendF281xBootStream(ctx));
 }
@@ -71,7 +71,7 @@ TargetWriteOutcome ProgramF281x(SequenceContext& ctx, bool hasFlash, bool eraseA
         return Finished(TargetWriteResult::FlashInitFailed, init);
     if (const StepOutcome erased = EraseFlash(ctx, eraseAll); !erased)
         return Finished(TargetWriteResult::EraseFailed, erased);
-    StartProgress(ctx.status, ctx.image.flashSummary.flashBytes / 2);
+    ctx.progress.Start(Step::FlashWrite, ctx.image.flashSummary.flashBytes / 2);
     if (const StepOutcome written = WriteFlash(ctx); !written) return Finished(TargetWriteResult::WriteFailed, written);
     return Finished(TargetWriteResult::ResetFailed, ResetTarget(ctx.link));
 }

@@ -23,7 +23,7 @@ StepOutcome WriteFlashSection(SequenceContext& ctx, const ImageSection& section)
         for (uint32_t k = 0; k < n; ++k) {
             const LinkOutcome sent = SendFlashWord(ctx.link, ctx.image.DataWord(section, done + k), k + 1 == n);
             if (!sent) return AtBlock(sent, destination);
-            ctx.status.StepIt();
+            ctx.progress.Advance();
         }
         const LinkOutcome programmed =
             ProgramBlock(ctx.link, destination, static_cast<uint16_t>(n), kProgramBlockTimeoutMs);
@@ -44,14 +44,14 @@ uint16_t EraseMask(DeviceType deviceType, uint16_t flashSectorMask, bool eraseAl
 StepOutcome EraseFlash(SequenceContext& ctx, bool eraseAll) {
     const uint16_t mask = EraseMask(ctx.deviceType, ctx.image.flashSummary.flashSectorMask, eraseAll);
     ctx.status.ShowMessage(messages::kErasing, false);
-    StartProgress(ctx.status, static_cast<uint32_t>(std::popcount(static_cast<unsigned>(mask & kAnySectorMask))));
+    ctx.progress.Start(Step::Erase, static_cast<uint32_t>(std::popcount(static_cast<unsigned>(mask & kAnySectorMask))));
     // One sector per command: the pod's erase time-out is per sector.
     for (int b = 0; b < kFlashSectorCount; ++b) {
         const uint16_t bit = static_cast<uint16_t>(1u << b);
         if ((mask & bit) == 0) continue;
         if (const LinkOutcome erased = EraseSectors(ctx.link, bit, kEraseSectorTimeoutMs); !erased)
             return StepOutcome::Failed(Step::None, erased, Where{Where::Kind::Sector, static_cast<uint32_t>(b)});
-        ctx.status.StepIt();
+        ctx.progress.Advance();
     }
     return StepOutcome::Success();
 }

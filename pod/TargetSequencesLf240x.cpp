@@ -55,7 +55,7 @@ StepOutcome SendLf240xStream(SequenceContext& ctx) {
 }
 
 TargetWriteOutcome ProgramLf240x(SequenceContext& ctx) {
-    StartProgress(ctx.status, ctx.image.totalBytes / 2);
+    ctx.progress.Start(Step::Download, ctx.image.totalBytes / 2);
     ctx.status.ShowMessage(messages::kBootLf240x, false);
     if (const LinkOutcome boot = StartBootLf240x(ctx.link, DeviceCode(ctx.deviceType)); !boot)
         return Finished(TargetWriteResult::BootFailed, boot);

@@ -4,12 +4,6 @@
 
 namespace nembra::sequence_steps {
 
-void StartProgress(StatusSink& status, uint32_t words) {
-    status.SetRange(0, static_cast<int32_t>(words));
-    status.SetStep(1);
-    status.SetPos(0);
-}
-
 LinkOutcome SendBlockWords(SequenceContext& ctx, const ImageSection& section, uint32_t first, uint32_t n,
                            char lastLetter) {
     for (uint32_t k = 0; k < n; ++k) {
@@ -17,7 +11,7 @@ LinkOutcome SendBlockWords(SequenceContext& ctx, const ImageSection& section, ui
         const uint16_t word = ctx.image.DataWord(section, first + k);
         if (const LinkOutcome sent = SendStreamWord(ctx.link, last ? lastLetter : 'S', word, kBlockEndTimeoutMs); !sent)
             return sent;
-        ctx.status.StepIt();
+        ctx.progress.Advance();
     }
     return LinkOutcome::Accepted();
 }

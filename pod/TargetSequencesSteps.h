@@ -17,12 +17,9 @@ inline constexpr uint32_t kInitFlashTimeoutMs = 5000;
 inline constexpr uint32_t kEraseSectorTimeoutMs = 20000;
 inline constexpr uint32_t kProgramBlockTimeoutMs = 5000;
 
-// Range 0..words, step 1, position 0: the bar counts data words.
-void StartProgress(StatusSink& status, uint32_t words);
-
 // Sends n words of a section from word `first` on: all but the last as
 // batched "S" frames, the last with `lastLetter`, which flushes the batch and
-// waits for the pod's '!'. The bar steps once per word.
+// waits for the pod's '!'. Each word is one unit of the phase.
 LinkOutcome SendBlockWords(SequenceContext& ctx, const ImageSection& section, uint32_t first, uint32_t n,
                            char lastLetter);
 

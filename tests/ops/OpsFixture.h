@@ -8,6 +8,7 @@
 
 #include "ops/Operations.h"
 #include "sim/SimRig.h"
+#include "status/ProgressEvent.h"
 #include "tests/support/CoffBuilder.h"
 #include "tests/support/RecordingEvents.h"
 #include "tests/support/RecordingStatus.h"
@@ -38,14 +39,28 @@ private:
     LinkClock& clock_;
 };
 
-// Also keeps every range the bar was given, in order.
+// Also keeps every range the bar was given and every progress event, in
+// order, and counts the events after which the bar does not stand at the
+// event's count in the event's range.
 class RangeRecordingStatus : public RecordingStatus {
 public:
     void SetRange(int32_t lower, int32_t upper) override {
         RecordingStatus::SetRange(lower, upper);
         ranges.emplace_back(lower, upper);
     }
+    void Progress(const ProgressEvent& event) override {
+        progressEvents.push_back(event);
+        RecordingStatus::Progress(event);
+        const bool ended = event.phase == Step::None;
+        const auto done = static_cast<int32_t>(event.done);
+        const bool follows =
+            progress.pos() == done &&
+            (ended || (progress.lower() == 0 && progress.upper() == static_cast<int32_t>(event.total)));
+        if (!follows) ++barAstray;
+    }
     std::vector<std::pair<int32_t, int32_t>> ranges;
+    std::vector<ProgressEvent> progressEvents;
+    int barAstray = 0;
 };
 
 inline SimPodOptions ZeroLatency() {
