@@ -206,11 +206,13 @@ TEST_P(RecordStoreTest, ProcessesSharingAStoreNeverGetTheSameNumber) {
         if (row.result != 0) continue;
         EXPECT_TRUE(passed.insert(*row.boardSerial).second) << "twice: " << *row.boardSerial;
     }
-    // Numbers of failed boards went back and were given again, so the
-    // passing boards hold 1..N without a gap.
+    // Numbers of failed boards went back and were given again by the next
+    // take, so the passing boards hold 1..N but for the numbers that a
+    // station's last board gave back after every other take: at most one a
+    // station.
     ASSERT_EQ(passed.size(), size_t{kStations * 20});
     EXPECT_EQ(*passed.begin(), 1u);
-    EXPECT_EQ(*passed.rbegin(), passed.size());
+    EXPECT_LE(*passed.rbegin() - passed.size(), uint64_t{kStations});
 }
 
 TEST_P(RecordStoreTest, AStoreThatCannotBeReachedSaysSo) {
