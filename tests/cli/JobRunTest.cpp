@@ -248,5 +248,60 @@ TEST_F(JobRun, ARowTheStoreDoesNotTakeWaitsInTheSpoolUntilItAnswers) {
     EXPECT_EQ(station::RecordSpool(station::RecordSpool::PathFor(jobPath)).Pending(), 0u);
 }
 
+TEST_F(JobRun, JobNewWritesAJobThatRunsAndNeverOverwritesUnasked) {
+    const std::vector<std::string> args{"job",         "new",
+                                        jobPath,       "--program",
+                                        files.f2812,   "--serial-address",
+                                        "0x3F4000",    "--serial-words",
+                                        "2",           "--serial-first",
+                                        "1000",        "--serial-last",
+                                        "1999",        "--store",
+                                        "line2.sqlite"};
+    CliRun run = RunTool(args, files.dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err << run.out;
+    EXPECT_THAT(run.err, HasSubstr("Wrote the job file " + jobPath));
+    EXPECT_THAT(run.out, HasSubstr("The job is ready"));
+    const std::string text = ReadText(jobPath);
+    EXPECT_THAT(text, HasSubstr("name = 'line2'"));
+    EXPECT_THAT(text, HasSubstr("program = 'app.out'"));
+    EXPECT_THAT(text, HasSubstr("program_sha256 = '" + station::FileSha256(files.f2812) + "'"));
+    struct stat info {};
+    ASSERT_EQ(::stat(jobPath.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+    EXPECT_EQ(Run().exitCode, 0);
+    EXPECT_EQ(TargetSerial(files.state, 4), 1003u);
+
+    run = RunTool(args, files.dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr("The job file " + jobPath + " exists; give --force to replace it"));
+    EXPECT_EQ(ReadText(jobPath), text);
+
+    // A link at the job's path is replaced, never written through.
+    const std::string elsewhere = files.Path("elsewhere.txt");
+    std::ofstream(elsewhere) << "keep\n";
+    std::filesystem::remove(jobPath);
+    std::filesystem::create_symlink(elsewhere, jobPath);
+    EXPECT_EQ(RunTool(args, files.dir.path()).exitCode, 1);
+    std::vector<std::string> forced = args;
+    forced.push_back("--force");
+    run = RunTool(forced, files.dir.path());
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadText(elsewhere), "keep\n");
+    EXPECT_FALSE(std::filesystem::is_symlink(jobPath));
+}
+
+TEST_F(JobRun, JobNewRefusesOptionsThatMakeNoJob) {
+    CliRun run = RunTool({"job", "new", jobPath, "--program", files.Path("missing.out")}, files.dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr("Cannot read the program " + files.Path("missing.out") + "; no job was written"));
+    run = RunTool({"job", "new", jobPath, "--program", files.f2812, "--serial-address", "0x3F4000"}, files.dir.path());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_THAT(run.err, HasSubstr("--serial-address needs --serial-first and --serial-last"));
+    run = RunTool({"job", "new", jobPath, "--program", files.f2812, "--verify"}, files.dir.path());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_THAT(run.err, HasSubstr("--name and --verify apply to a pod-write job"));
+    EXPECT_FALSE(std::filesystem::exists(jobPath));
+}
+
 }  // namespace
 }  // namespace nembra::testing
