@@ -9,6 +9,7 @@
 #include "cli/JobCommands.h"
 #include "cli/OutcomeOutput.h"
 #include "files/PrivateFile.h"
+#include "files/WriteAll.h"
 #include "station/FileDigest.h"
 #include "station/JobFile.h"
 
@@ -23,17 +24,6 @@ std::string ProgramForJob(const std::string& program, const std::string& jobFile
     return relative.empty() ? program : relative.string();
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return ::fsync(fd) == 0;
-}
-
 // A new file is made in place (O_EXCL, never through a link); a replaced one
 // is written beside it and renamed over it, which replaces a link itself
 // rather than the file it points to.
@@ -46,7 +36,7 @@ bool WriteJobText(const std::string& path, const std::string& text, bool force, 
                                 : "Cannot create the job file " + target + ": " + OpenFailureText(target, errno);
         return false;
     }
-    const bool written = WriteAll(fd, text);
+    const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
     ::close(fd);
     if (written && (!force || std::rename(target.c_str(), path.c_str()) == 0)) return true;
     error = "Cannot write the job file " + path + ": " + std::generic_category().message(errno);

@@ -159,10 +159,11 @@ station::BoardRow RowOf(const JobRunState& run, const RunFacts& facts, size_t i,
 // Every board's row to the store in one transaction, else to the spool.
 void RecordBoards(JobRunState& run, std::vector<PodResult>& pods, RecordLog& log, station::RecordSpool& spool,
                   std::ostream& err) {
-    const RunFacts facts = CommandFacts(run.podOptions, run.images.empty() ? nullptr : run.images.front());
     std::vector<station::BoardRow> rows;
     for (size_t i = 0; i < pods.size(); ++i) {
         if (i < run.numbers.size()) pods[i].outcome.data["boardSerial"] = run.numbers[i];
+        // Each board's words (its own number among them) have their own CRC-32.
+        const RunFacts facts = CommandFacts(run.podOptions, run.images[i]);
         rows.push_back(RowOf(run, facts, i, pods[i], log));
         if (!pods[i].outcome.followUp.empty()) pods[i].outcome.ok = false;
     }
