@@ -166,6 +166,27 @@ TEST_F(JobRun, AJobWithCsmKeysRefusesATrace) {
     EXPECT_FALSE(AnyPodTouched(files.state));
 }
 
+// The keys reach the pod and nothing else: no line, no JSON, no --log record, no row.
+TEST_F(JobRun, TheKeysOfAJobAppearInNoOutputOrRecord) {
+    WriteJob("line2.sqlite");
+    const std::string keys = files.Path("line2.keys");
+    std::ofstream(keys) << "BEEF CAFE D00D FACE 0BAD F00D DEAD C0DE\n";
+    ::chmod(keys.c_str(), 0600);
+    std::string text = ReadText(jobPath);
+    text.insert(text.find("[serial]"), "csm_keys_file = \"line2.keys\"\n");
+    std::ofstream(jobPath) << text;
+    const std::string log = files.Path("boards.jsonl");
+    const CliRun run = Run({"--json", "--log", log});
+    ASSERT_NE(run.exitCode, 2) << run.err;
+    nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+    for (const station::BoardRow& row : Rows(sqlite)) rows.push_back(station::RowToJson(row));
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0]["csmKeysUsed"], true);
+    for (const std::string& where : {run.out, run.err, ReadText(log), rows.dump()})
+        for (const char* key : {"BEEF", "CAFE", "D00D", "FACE", "0BAD", "F00D", "DEAD", "C0DE"})
+            EXPECT_EQ(where.find(key), std::string::npos) << key << " in " << where;
+}
+
 TEST_F(JobRun, APodTheJobDoesNotNameIsRefused) {
     WriteJob("line2.sqlite");
     std::string text = ReadText(jobPath);
