@@ -7,6 +7,7 @@
 #include "cli/CliParser.h"
 #include "cli/FileCommands.h"
 #include "cli/JobCommands.h"
+#include "cli/JobRun.h"
 #include "cli/ListCommand.h"
 #include "cli/OutcomeOutput.h"
 #include "cli/OutputPaths.h"
@@ -86,6 +87,7 @@ ExitStatus RunOnStation(const CliOptions& options, std::ostream& out, std::ostre
         station = MakeUsbStation(options.driver);
     }
     if (options.command == Command::List) return RunListCommand(options, *station, out, err);
+    if (options.command == Command::Run) return RunJobCommand(options, *station, out, err, environment);
     return RunStationCommand(options, *station, out, err, environment);
 }
 
@@ -112,6 +114,7 @@ ExitStatus RunCli(const std::vector<std::string>& args, std::ostream& out, std::
     if (UsesPod(options.command) || options.command == Command::List)
         return RunOnStation(options, out, err, environment);
     if (options.command == Command::JobCheck) return RunJobCheckCommand(options, out, err);
+    if (options.command == Command::JobNew) return RunJobNewCommand(options, out, err);
     if (options.command == Command::Records) return RunRecordsCommand(options, out, err);
     // JSON output goes to scripts, which want no progress drawn around it.
     const ConsoleEnvironment console{err, environment.stderrIsTerminal && !options.json, environment.columns};

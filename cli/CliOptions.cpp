@@ -13,14 +13,16 @@ const char* CommandName(Command command) {
         case Command::PodVerify: return "pod-verify";
         case Command::List: return "list";
         case Command::JobCheck: return "job check";
+        case Command::JobNew: return "job new";
         case Command::Records: return "records";
+        case Command::Run: return "run";
     }
     return "info";
 }
 
 bool UsesPod(Command command) {
     return command != Command::Inspect && command != Command::Export && command != Command::List &&
-           command != Command::JobCheck && command != Command::Records;
+           command != Command::JobCheck && command != Command::JobNew && command != Command::Records;
 }
 
 }  // namespace nembra::cli

@@ -8,12 +8,13 @@
 #include "image/DeviceTypes.h"
 #include "pod/DriverLoader.h"
 #include "sim/SimChip.h"
+#include "station/JobFile.h"
 
 namespace nembra::cli {
 
 inline constexpr int kMaxSimPods = 64;
 
-enum class Command { Inspect, Export, Write, Reset, Info, PodWrite, PodVerify, List, JobCheck, Records };
+enum class Command { Inspect, Export, Write, Reset, Info, PodWrite, PodVerify, List, JobCheck, JobNew, Records, Run };
 
 // records: which rows to list; empty texts take every row.
 struct RecordQuery {
@@ -23,6 +24,14 @@ struct RecordQuery {
     std::string since;                    // --since, UTC, ISO 8601
     std::string until;                    // --until
     bool csv = false;                     // --csv
+};
+
+// job new: the job to write. The program's path is as typed (relative to
+// the working folder); the job gets it relative to its own folder.
+struct NewJobRequest {
+    station::Job job;
+    std::string program;  // --program
+    bool force = false;   // --force: replace an existing job file
 };
 
 // Everything the command line asked for, already checked.
@@ -49,6 +58,7 @@ struct CliOptions {
     std::string logPath;                 // --log; empty: no record
     std::vector<std::string> simFaults;  // --sim-fault requests
     RecordQuery records;                 // records: the filters and the form
+    NewJobRequest newJob;                // job new
 };
 
 // "The command's name as typed", for messages and JSON.

@@ -2,12 +2,15 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <sstream>
 
 #include "cli/ArgumentChecks.h"
 #include "cli/HelpText.h"
 #include "cli/ManFormatter.h"
 #include "cli/SimFaultRequest.h"
+#include "image/LoadCoffFile.h"
 
 namespace nembra::cli {
 namespace {
@@ -41,6 +44,20 @@ struct RawArguments {
     std::string since;
     std::string until;
     bool csv = false;
+    // job new
+    std::string jobName;
+    std::string jobCommand = "write";
+    std::string program;
+    std::string csmKeysFile;
+    std::string pods = "all";
+    std::string serialAddress;
+    std::string serialWords = "1";
+    std::string serialEncoding = "binary-low-first";
+    std::string serialFirst;
+    std::string serialStep = "1";
+    std::string serialLast;
+    std::string store;
+    bool force = false;
 };
 
 struct Parser {
@@ -129,8 +146,43 @@ void DefineGlobalOptions(Parser& p) {
                          ->check(CLI::IsMember(drivers));
 }
 
-// job check JOB and records JOB_OR_STORE: the production line's jobs and
-// the rows its stations keep.
+// job new JOB: a job file from the options the commands take.
+void DefineJobNew(Parser& p, CLI::App* job) {
+    CLI::App* create = job->add_subcommand("new", "write a job file from the options the commands take");
+    create->fallthrough();
+    create->add_option("JOB", p.raw.file, "the job file to write (TOML)")->required()->type_name("");
+    create->add_option("--job", p.raw.jobName, "the job's name; default: the job file's name")->type_name("NAME");
+    create->add_option("--command", p.raw.jobCommand, "write or pod-write; default write")
+        ->type_name("CMD")
+        ->check(CLI::IsMember({"write", "pod-write"}));
+    create->add_option("--program", p.raw.program, "the program file; its SHA-256 goes into the job")
+        ->required()
+        ->type_name("FILE");
+    create->add_flag("--erase-all", p.raw.eraseAll, "erase every sector instead of the program's (F281x write)");
+    create->add_option("--csm-keys-file", p.raw.csmKeysFile, "the CSM key file (yours, unreadable by others)")
+        ->type_name("FILE");
+    create->add_option("--name", p.raw.name, "pod-write: the POD File Name (at most 8 characters)")->type_name("NAME");
+    create->add_flag("--verify", p.raw.verify, "pod-write: a POD Verify after each POD Write");
+    create->add_option("--pods", p.raw.pods, "the pods: all, or a comma-separated list of serial numbers")
+        ->type_name("SEL");
+    create->add_option("--serial-address", p.raw.serialAddress, "the serial number's word address (0x3F4000)")
+        ->type_name("ADDR");
+    create->add_option("--serial-words", p.raw.serialWords, "its width, 1 to 4 words; default 1")->type_name("N");
+    create
+        ->add_option("--serial-encoding", p.raw.serialEncoding,
+                     "binary-low-first, binary-high-first, bcd or ascii; default binary-low-first")
+        ->type_name("ENC");
+    create->add_option("--serial-first", p.raw.serialFirst, "the first serial number")->type_name("N");
+    create->add_option("--serial-step", p.raw.serialStep, "the step between numbers; default 1")->type_name("N");
+    create->add_option("--serial-last", p.raw.serialLast, "the last serial number")->type_name("N");
+    create->add_option("--store", p.raw.store, "the record store: an SQLite file or a postgresql:// URL")
+        ->type_name("STORE");
+    create->add_flag("--force", p.raw.force, "replace JOB when it exists");
+    p.commands.emplace_back(create, Command::JobNew);
+}
+
+// job check JOB, records JOB_OR_STORE and run JOB: the production line's
+// jobs, the rows its stations keep and the runs that write them.
 void DefineStationCommands(Parser& p) {
     CLI::App* job = p.app.add_subcommand("job", HelpPageFor("job").summary);
     job->fallthrough();
@@ -140,6 +192,7 @@ void DefineStationCommands(Parser& p) {
     check->fallthrough();
     check->add_option("JOB", p.raw.file, "the job file (TOML)")->required()->type_name("");
     p.commands.emplace_back(check, Command::JobCheck);
+    DefineJobNew(p, job);
 
     CLI::App* records = AddCommand(p, Command::Records);
     records->add_option("JOB_OR_STORE", p.raw.file, "a job file (.toml), an SQLite store or a postgresql:// URL")
@@ -153,6 +206,9 @@ void DefineStationCommands(Parser& p) {
         ->type_name("TIME");
     records->add_option("--until", p.raw.until, "only rows up to TIME")->type_name("TIME");
     records->add_flag("--csv", p.raw.csv, "print the rows as CSV instead of text");
+
+    CLI::App* run = AddCommand(p, Command::Run);
+    run->add_option("JOB", p.raw.file, "the job file (TOML)")->required()->type_name("");
 }
 
 void DefineCommands(Parser& p) {
@@ -255,6 +311,80 @@ bool ReadRecordQuery(const Parser& p, CliOptions& o, std::string& error) {
     return error.empty();
 }
 
+// A decimal number, or with 0x a hexadecimal one, as a whole.
+bool ReadNumber(const std::string& option, const std::string& text, uint64_t& value, std::string& error) {
+    const bool hex = text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0;
+    const std::string digits = hex ? text.substr(2) : text;
+    const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
+    if (!digits.empty() && digits.size() <= (hex ? 16u : 19u) &&
+        digits.find_first_not_of(allowed) == std::string::npos) {
+        value = std::stoull(digits, nullptr, hex ? 16 : 10);
+        return true;
+    }
+    error = option + " \"" + text + "\" is not a number";
+    return false;
+}
+
+// job new: the serial-number plan, when --serial-address gives one.
+bool ReadSerialOptions(const RawArguments& raw, station::Job& job, std::string& error) {
+    if (raw.serialAddress.empty()) {
+        if (raw.serialFirst.empty() && raw.serialLast.empty()) return true;
+        error = "--serial-first and --serial-last need --serial-address";
+        return false;
+    }
+    station::SerialPlan plan;
+    uint64_t address = 0;
+    uint64_t words = 0;
+    const auto encoding = station::ParseSerialEncoding(raw.serialEncoding);
+    if (!encoding) {
+        error =
+            "--serial-encoding \"" + raw.serialEncoding + "\" is not binary-low-first, binary-high-first, bcd or ascii";
+        return false;
+    }
+    if (raw.serialFirst.empty() || raw.serialLast.empty()) {
+        error = "--serial-address needs --serial-first and --serial-last";
+        return false;
+    }
+    if (!ReadNumber("--serial-address", raw.serialAddress, address, error) ||
+        !ReadNumber("--serial-words", raw.serialWords, words, error) ||
+        !ReadNumber("--serial-first", raw.serialFirst, plan.first, error) ||
+        !ReadNumber("--serial-step", raw.serialStep, plan.step, error) ||
+        !ReadNumber("--serial-last", raw.serialLast, plan.last, error))
+        return false;
+    plan.address = static_cast<uint32_t>(std::min<uint64_t>(address, UINT32_MAX));
+    plan.words = static_cast<uint32_t>(std::min<uint64_t>(words, UINT32_MAX));
+    plan.encoding = *encoding;
+    job.serial = plan;
+    return true;
+}
+
+// job new: the job as the options state it; the program's hash is taken
+// when the file is written.
+bool ReadNewJob(const RawArguments& raw, CliOptions& o, std::string& error) {
+    NewJobRequest& request = o.newJob;
+    station::Job& job = request.job;
+    job.name = raw.jobName;
+    job.device = o.device;
+    job.command = raw.jobCommand == "pod-write" ? station::JobCommand::PodWrite : station::JobCommand::Write;
+    job.erase = raw.eraseAll ? station::JobErase::All : station::JobErase::Intelligent;
+    if (!raw.csmKeysFile.empty()) job.csmKeysFile = raw.csmKeysFile;
+    job.podFileName = raw.name;
+    job.verify = raw.verify;
+    if (raw.pods != "all") {
+        std::stringstream list(raw.pods);
+        for (std::string pod; std::getline(list, pod, ',');)
+            if (!Trim(pod).empty()) job.pods.push_back(Trim(pod));
+    }
+    job.store = raw.store;
+    request.program = raw.program;
+    request.force = raw.force;
+    if (job.command == station::JobCommand::Write && (!raw.name.empty() || raw.verify)) {
+        error = "--name and --verify apply to a pod-write job";
+        return false;
+    }
+    return ReadSerialOptions(raw, job, error);
+}
+
 // The command's own arguments: its file and what stands for the controls.
 bool ReadCommandArguments(const Parser& p, CliOptions& o, std::string& error) {
     o.file = p.raw.file;
@@ -265,6 +395,7 @@ bool ReadCommandArguments(const Parser& p, CliOptions& o, std::string& error) {
     if (!CheckPodName(p.raw.name, error)) return false;
     o.podName = p.raw.name;
     o.verify = p.raw.verify;
+    if (o.command == Command::JobNew && !ReadNewJob(p.raw, o, error)) return false;
     return ReadRecordQuery(p, o, error);
 }
 

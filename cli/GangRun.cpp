@@ -22,6 +22,14 @@ CliOptions PodOptions(const CliOptions& options, const std::string& serial) {
 std::vector<PodResult> RunPodsAtOnce(const CliOptions& options, PodStation& station,
                                      const std::vector<std::string>& serials, const ProgramImage* image,
                                      const StopRequest& stop, GangBoard* board) {
+    return RunPodsAtOnce(options, station, serials, std::vector<const ProgramImage*>(serials.size(), image), stop,
+                         board);
+}
+
+std::vector<PodResult> RunPodsAtOnce(const CliOptions& options, PodStation& station,
+                                     const std::vector<std::string>& serials,
+                                     const std::vector<const ProgramImage*>& images, const StopRequest& stop,
+                                     GangBoard* board) {
     std::vector<std::unique_ptr<PodBackend>> backends;
     for (const std::string& serial : serials) backends.push_back(station.Backend(serial, &stop));
     std::vector<PodResult> pods(serials.size());
@@ -34,7 +42,7 @@ std::vector<PodResult> RunPodsAtOnce(const CliOptions& options, PodStation& stat
             pods[i].outcome = NoPodOutcome(serials[i]);
             continue;
         }
-        threads.emplace_back([&podOptions, &pods, &backends, image, board, i] {
+        threads.emplace_back([&podOptions, &pods, &backends, image = images[i], board, i] {
             PodBackend& backend = *backends[i];
             ConsoleStatus::LineDrawer draw = nullptr;
             if (board != nullptr) draw = [board, i](const std::string& line) { board->Draw(i, line); };

@@ -20,5 +20,11 @@ namespace nembra::cli {
 std::vector<PodResult> RunPodsAtOnce(const CliOptions& options, PodStation& station,
                                      const std::vector<std::string>& serials, const ProgramImage* image,
                                      const StopRequest& stop, GangBoard* board);
+// The same with each pod's own image (`images[i]` for `serials[i]`), as a
+// job's serial numbers make them.
+std::vector<PodResult> RunPodsAtOnce(const CliOptions& options, PodStation& station,
+                                     const std::vector<std::string>& serials,
+                                     const std::vector<const ProgramImage*>& images, const StopRequest& stop,
+                                     GangBoard* board);
 
 }  // namespace nembra::cli

@@ -119,8 +119,8 @@ std::map<std::string, HelpPage> MakePages() {
         "  nembra-cli --sim --sim-pods 4 --json list",
     };
     pages["job"] = {
-        "check a production job file",
-        std::string(kGlobalSynopsis) + "job check JOB",
+        "write or check a production job file",
+        std::string(kGlobalSynopsis) + "job check JOB | job new JOB --program FILE [OPTIONS]",
         "'job check JOB' reads the job file JOB (TOML), loads its program for the\n"
         "job's device and prints the plan: device, command and erase choice, the\n"
         "program with its SHA-256 and the CRC-32 of the words sent, the sectors the\n"
@@ -131,10 +131,38 @@ std::map<std::string, HelpPage> MakePages() {
         "not the job's (both hashes named), a CSM key file others can read (with the\n"
         "chmod to run), a serial number on program words or the CSM password words,\n"
         "outside flash, or in a POD Write job. The keys themselves are never shown.\n"
-        "Exit 0 when the job is sound, 1 otherwise; no pod is contacted. See\n"
-        "docs/production.md.",
+        "Exit 0 when the job is sound, 1 otherwise; no pod is contacted.\n"
+        "\n"
+        "'job new JOB' writes the job file JOB from options as the commands take\n"
+        "them (--device, --command, --program, --erase-all, --name, --verify) and\n"
+        "those of a job (--csm-keys-file, --pods, --serial-*, --store), with the\n"
+        "program's SHA-256 taken now and its path made relative to JOB's folder,\n"
+        "then shows the plan as 'job check' does. An existing JOB is replaced only\n"
+        "with --force, and a link at JOB is never followed. See docs/production.md.",
+        "  nembra-cli job new line2.toml --program app.out --serial-address 0x3F4000 --serial-first 1000 "
+        "--serial-last 9999 --store line2.sqlite\n"
         "  nembra-cli job check line2.toml\n"
         "  nembra-cli --json job check line2.toml",
+    };
+    pages["run"] = {
+        "run a production job on its pods",
+        std::string(kGlobalSynopsis) + "run JOB",
+        "Runs the job file JOB on the pods it names (pods = \"all\": every pod\n"
+        "attached). --pod narrows the run to some of those pods; a pod the job does\n"
+        "not name is refused. Before any pod is touched the job's plan must pass (as\n"
+        "'job check' shows it, every problem listed), the record store must answer,\n"
+        "any rows a former run left in the spool are written to it, and with a\n"
+        "serial-number plan one number per pod is taken in one transaction (when\n"
+        "fewer remain the run stops and says how many). Each pod's image carries its\n"
+        "own number in the flash stream. After the pods one row per pod goes to the\n"
+        "store: a passing board keeps its number, a failed board's number goes back\n"
+        "and is the next one given. A row the store does not take is kept in the\n"
+        "spool beside the job (JOB.spool.jsonl) and written by the next run or\n"
+        "'records JOB'; the run then ends with exit 1. A job with a CSM key file\n"
+        "refuses --trace: the trace would carry the keys. --log, --json,\n"
+        "--sim-target-hex and --sim-fault work as for the other commands.",
+        "  nembra-cli run line2.toml\n"
+        "  nembra-cli --sim --sim-pods 4 --sim-target-hex board.hex run line2.toml",
     };
     pages["records"] = {
         "list the rows a record store keeps, with counts",

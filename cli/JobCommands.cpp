@@ -166,6 +166,8 @@ bool ResolveStore(const CliOptions& options, std::string& location, station::Rec
         }
         location = station::StoreLocation(read.job.store, named);
         if (!filter.job) filter.job = read.job.name;
+        // A server is not a file; whether it answers, opening it tells.
+        if (station::IsPostgresUrl(location)) return true;
     } else {
         location = named;
     }
@@ -177,7 +179,35 @@ bool ResolveStore(const CliOptions& options, std::string& location, station::Rec
     return true;
 }
 
+// A job's spool is written to its store before its rows are listed.
+bool ReplayJobSpool(const CliOptions& options, station::RecordStore& store, std::ostream& err) {
+    if (std::filesystem::path(options.file).extension() != ".toml") return true;
+    station::RecordSpool spool(station::RecordSpool::PathFor(options.file));
+    const std::string note = ReplaySpool(spool, store);
+    if (!note.empty()) err << note << "\n";
+    return true;
+}
+
 }  // namespace
+
+std::string JobProblemsText(const std::vector<std::string>& problems) {
+    std::string text = "The job has " + std::to_string(problems.size()) + " problem(s):";
+    for (const std::string& problem : problems) text += "\n  - " + problem;
+    return text;
+}
+
+std::string ReplaySpool(station::RecordSpool& spool, station::RecordStore& store) {
+    if (spool.Pending() == 0) return {};
+    std::string error;
+    const station::RecordSpool::Replay replay = spool.ReplayInto(store, error);
+    std::string note;
+    if (replay.written > 0)
+        note = std::to_string(replay.written) + " record(s) from the spool " + spool.path() + " written to the store";
+    if (replay.kept > 0)
+        note += (note.empty() ? "" : "; ") + std::to_string(replay.kept) + " record(s) still wait in the spool " +
+                spool.path() + ": " + (replay.status.message.empty() ? error : replay.status.message);
+    return note;
+}
 
 ExitStatus RunJobCheckCommand(const CliOptions& options, std::ostream& out, std::ostream& err) {
     const JobPlan plan = station::PlanJob(options.file);
@@ -188,8 +218,7 @@ ExitStatus RunJobCheckCommand(const CliOptions& options, std::ostream& out, std:
     if (plan.ok()) {
         outcome.message = "The job is ready";
     } else {
-        outcome.message = "The job has " + std::to_string(plan.problems.size()) + " problem(s):";
-        for (const std::string& problem : plan.problems) outcome.message += "\n  - " + problem;
+        outcome.message = JobProblemsText(plan.problems);
     }
     outcome.data = PlanJson(plan);
     CliOptions shown = options;
@@ -211,8 +240,8 @@ ExitStatus RunRecordsCommand(const CliOptions& options, std::ostream& out, std::
     if (!options.records.until.empty()) filter.to = options.records.until;
     filter.boardSerial = options.records.boardSerial;
     if (ResolveStore(options, location, filter, outcome.message) &&
-        (store = station::OpenRecordStore(location, status)) != nullptr && (status = store->List(filter, rows)).ok() &&
-        (status = store->Count(filter, counts)).ok()) {
+        (store = station::OpenRecordStore(location, status)) != nullptr && ReplayJobSpool(options, *store, err) &&
+        (status = store->List(filter, rows)).ok() && (status = store->Count(filter, counts)).ok()) {
         outcome.ok = true;
         outcome.messageIsError = false;
         outcome.message = "passed " + std::to_string(counts.passed) + ", failed " + std::to_string(counts.failed) +

@@ -17,7 +17,9 @@ JobCommand JobCommandOf(Command command) {
         case Command::Export:
         case Command::List:
         case Command::JobCheck:
-        case Command::Records: break;
+        case Command::JobNew:
+        case Command::Records:
+        case Command::Run: break;
     }
     return JobCommand::Load;
 }

@@ -60,4 +60,24 @@ bool ParseSimFault(const std::string& text, SimFaultRequest& request, std::strin
     return true;
 }
 
+bool ArmSimFaults(const std::vector<std::string>& faults, PodStation& station, const std::vector<std::string>& serials,
+                  const std::string& defaultSerial, std::string& error) {
+    for (const std::string& text : faults) {
+        SimFaultRequest request;
+        ParseSimFault(text, request, error);
+        std::vector<std::string> targets{request.serial};
+        if (request.serial.empty()) targets = serials;
+        for (std::string serial : targets) {
+            if (serial.empty()) serial = defaultSerial;
+            SimPod* pod = station.SimPodOf(serial);
+            if (pod == nullptr) {
+                error = "--sim-fault \"" + text + "\": there is no simulated pod " + serial;
+                return false;
+            }
+            pod->ArmFault(request.fault);
+        }
+    }
+    return true;
+}
+
 }  // namespace nembra::cli

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
+#include <vector>
 
+#include "cli/PodStation.h"
 #include "sim/SimPod.h"
 
 namespace nembra::cli {
@@ -15,5 +17,11 @@ struct SimFaultRequest {
 };
 
 bool ParseSimFault(const std::string& text, SimFaultRequest& request, std::string& error);
+
+// Arms every --sim-fault on the simulated pods it names: one pod, or each of
+// `serials` when it names none (an empty serial stands for `defaultSerial`).
+// False with the reason when a fault names a pod that is not simulated.
+bool ArmSimFaults(const std::vector<std::string>& faults, PodStation& station, const std::vector<std::string>& serials,
+                  const std::string& defaultSerial, std::string& error);
 
 }  // namespace nembra::cli

@@ -45,25 +45,6 @@ bool Select(const CliOptions& options, PodStation& station, Selection& selection
     return SelectPods(options.podSelector, entries, selection.serials, error);
 }
 
-bool ArmFaults(const CliOptions& options, PodStation& station, const Selection& selection, std::string& error) {
-    for (const std::string& text : options.simFaults) {
-        SimFaultRequest request;
-        ParseSimFault(text, request, error);
-        std::vector<std::string> targets{request.serial};
-        if (request.serial.empty()) targets = selection.serials;
-        for (std::string serial : targets) {
-            if (serial.empty()) serial = selection.defaultSerial;
-            SimPod* pod = station.SimPodOf(serial);
-            if (pod == nullptr) {
-                error = "--sim-fault \"" + text + "\": there is no simulated pod " + serial;
-                return false;
-            }
-            pod->ArmFault(request.fault);
-        }
-    }
-    return true;
-}
-
 std::string RecordSerial(const Selection& selection, const std::string& serial) {
     return serial.empty() ? selection.defaultSerial : serial;
 }
@@ -176,7 +157,7 @@ ExitStatus RunStationCommand(const CliOptions& options, PodStation& station, std
         PrintUsageError(error, options.json, out, err);
         return ExitStatus::Usage;
     }
-    if (!ArmFaults(options, station, selection, error)) {
+    if (!ArmSimFaults(options.simFaults, station, selection.serials, selection.defaultSerial, error)) {
         PrintUsageError(error, options.json, out, err);
         return ExitStatus::Usage;
     }

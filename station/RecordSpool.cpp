@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "files/PrivateFile.h"
+#include "files/WriteAll.h"
 
 namespace nembra::station {
 namespace {
@@ -42,17 +43,6 @@ public:
 private:
     int fd_ = -1;
 };
-
-bool WriteAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 std::vector<std::string> ReadLines(int fd) {
     std::string text;
