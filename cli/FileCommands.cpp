@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "cli/BoardRecord.h"
 #include "cli/ConsoleStatus.h"
 #include "cli/HexExport.h"
 #include "cli/ImageReport.h"
@@ -10,6 +11,15 @@
 namespace nembra::cli {
 namespace {
 
+// The digests a board record of either write command would carry.
+ImageDigests DigestsOf(const CliOptions& options, const ProgramImage& image) {
+    CliOptions write = options;
+    write.command = Command::Write;
+    const RunFacts targetWrite = CommandFacts(write, &image);
+    write.command = Command::PodWrite;
+    return {targetWrite.fileSha256, targetWrite.wordsCrc32, CommandFacts(write, &image).wordsCrc32};
+}
+
 CommandOutcome Inspect(const CliOptions& options, const ProgramImage& image, DeviceType deviceType,
                        const std::string& loadLine) {
     CommandOutcome outcome;
@@ -17,9 +27,10 @@ CommandOutcome Inspect(const CliOptions& options, const ProgramImage& image, Dev
     outcome.messageIsError = false;
     outcome.message = loadLine;
     std::ostringstream report;
-    WriteImageReport(report, options.file, image, deviceType);
+    const ImageDigests digests = DigestsOf(options, image);
+    WriteImageReport(report, options.file, image, deviceType, digests);
     outcome.report = report.str();
-    outcome.data = ImageJson(options.file, image, deviceType);
+    outcome.data = ImageJson(options.file, image, deviceType, digests);
     return outcome;
 }
 

@@ -28,6 +28,18 @@ std::string Row(const char* format, ...) {
     return text;
 }
 
+std::string CrcText(std::optional<uint32_t> crc) {
+    if (!crc) return "-";
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(*crc));
+    return text;
+}
+
+nlohmann::ordered_json CrcJson(std::optional<uint32_t> crc) {
+    if (!crc) return nullptr;
+    return CrcText(crc);
+}
+
 std::string MaskText(uint16_t mask) { return Hex(mask, 4) + " (" + SectorLetters(mask) + ")"; }
 
 void WriteSections(std::ostream& out, const ProgramImage& image) {
@@ -74,9 +86,13 @@ void WritePlanText(std::ostream& out, const WritePlan& plan) {
 
 }  // namespace
 
-void WriteImageReport(std::ostream& out, const std::string& file, const ProgramImage& image, DeviceType deviceType) {
+void WriteImageReport(std::ostream& out, const std::string& file, const ProgramImage& image, DeviceType deviceType,
+                      const ImageDigests& digests) {
     const DeviceEntry& device = DeviceInfo(deviceType);
     out << "File:                 " << file << "\n";
+    out << "SHA-256:              " << (digests.fileSha256.empty() ? "-" : digests.fileSha256) << "\n";
+    out << "Words CRC-32:         Target Write " << CrcText(digests.targetWriteCrc32) << ", POD Write "
+        << CrcText(digests.podWriteCrc32) << "\n";
     out << "Device:               " << device.listText << " (" << device.cliName << ", " << static_cast<int>(deviceType)
         << ")\n";
     out << "POD file name:        " << image.podFileName << "\n";
@@ -85,7 +101,8 @@ void WriteImageReport(std::ostream& out, const std::string& file, const ProgramI
     WritePlanText(out, MakeWritePlan(image, deviceType));
 }
 
-nlohmann::ordered_json ImageJson(const std::string& file, const ProgramImage& image, DeviceType deviceType) {
+nlohmann::ordered_json ImageJson(const std::string& file, const ProgramImage& image, DeviceType deviceType,
+                                 const ImageDigests& digests) {
     nlohmann::ordered_json sections = nlohmann::ordered_json::array();
     for (const ImageSection& s : image.sections) {
         sections.push_back({{"name", s.name},
@@ -116,6 +133,10 @@ nlohmann::ordered_json ImageJson(const std::string& file, const ProgramImage& im
                                        {"podWriteAccepted", plan.podWriteRefusal.empty()},
                                        {"podWriteRefusal", plan.podWriteRefusal}};
     return {{"file", file},
+            {"fileSha256",
+             digests.fileSha256.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(digests.fileSha256)},
+            {"wordsCrc32",
+             {{"targetWrite", CrcJson(digests.targetWriteCrc32)}, {"podWrite", CrcJson(digests.podWriteCrc32)}}},
             {"deviceType", deviceType},
             {"podFileName", image.podFileName},
             {"totalBytes", image.totalBytes},

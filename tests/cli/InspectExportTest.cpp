@@ -61,6 +61,30 @@ TEST_F(FileCommands, InspectJsonHasTheImageShape) {
     EXPECT_EQ(json["plan"]["podWriteAccepted"], true);
 }
 
+// A line checks a program by the digests its board records carry, so
+// inspect gives the very same ones for both write commands.
+TEST_F(FileCommands, InspectGivesTheDigestsTheBoardRecordsCarry) {
+    const std::string log = files.Path("boards.jsonl");
+    ASSERT_EQ(Run({"--sim=" + files.state, "--log", log, "write", files.f2812}).exitCode, 0);
+    ASSERT_EQ(Run({"--sim=" + files.state, "--log", log, "pod-write", files.f2812}).exitCode, 0);
+    const std::vector<nlohmann::json> records = ReadJsonLines(log);
+    ASSERT_EQ(records.size(), 2u);
+
+    const CliRun json = Run({"--json", "inspect", files.f2812});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    const auto image = nlohmann::json::parse(json.out);
+    EXPECT_EQ(image["fileSha256"], records[0]["fileSha256"]);
+    EXPECT_EQ(image["wordsCrc32"]["targetWrite"], records[0]["wordsCrc32"]);
+    EXPECT_EQ(image["wordsCrc32"]["podWrite"], records[1]["wordsCrc32"]);
+
+    const CliRun text = Run({"inspect", files.f2812});
+    const std::string sha = records[0]["fileSha256"];
+    EXPECT_NE(text.out.find("SHA-256:              " + sha + "\n"), std::string::npos) << text.out;
+    const std::string crcs = "Words CRC-32:         Target Write " + records[0]["wordsCrc32"].get<std::string>() +
+                             ", POD Write " + records[1]["wordsCrc32"].get<std::string>() + "\n";
+    EXPECT_NE(text.out.find(crcs), std::string::npos) << text.out;
+}
+
 TEST_F(FileCommands, InspectLf240xHasNoFlashSummary) {
     const CliRun run = Run({"--json", "--device", "lf240xa-40", "inspect", files.lf240x});
     ASSERT_EQ(run.exitCode, 0) << run.err;
