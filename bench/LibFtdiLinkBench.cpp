@@ -14,6 +14,7 @@
 #include "bench/BenchImage.h"
 #include "ops/Operations.h"
 #include "pod/PodLink.h"
+#include "status/QuietStatus.h"
 #include "tests/support/LinkTally.h"
 #include "tests/support/RecordingEvents.h"
 #include "tests/usbmodel/ModelDriverLoader.h"
@@ -33,15 +34,6 @@ usbmodel::UsbModelControl* LoadModel() {
     auto* find = reinterpret_cast<decltype(&nembra_usb_model)>(dlsym(library, "nembra_usb_model"));
     return find == nullptr ? nullptr : find();
 }
-
-class QuietStatus : public StatusSink {
-public:
-    void ShowMessage(const std::string&, bool) override {}
-    void SetRange(int32_t, int32_t) override {}
-    void SetStep(int32_t) override {}
-    int32_t SetPos(int32_t) override { return 0; }
-    int32_t StepIt() override { return 0; }
-};
 
 struct ModelLink {
     explicit ModelLink(usbmodel::UsbModelControl& bus) : model(bus), loader(bus.Clock()), opsClock(bus.Clock()) {
