@@ -39,6 +39,7 @@ struct CliOptions {
     Command command = Command::Info;
     DeviceType device = kDefaultDeviceType;
     bool json = false;
+    bool jsonProgress = false;  // --json-progress: progress records on standard error
     bool sim = false;
     DriverChoice driver = DriverChoice::Auto;  // --driver: the USB backend library
     std::string simStatePath;                  // where the simulated pod keeps its serial flash

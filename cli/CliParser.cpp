@@ -25,6 +25,7 @@ struct RawArguments {
     std::string trace;
     std::string simTargetHex;
     bool json = false;
+    bool jsonProgress = false;
     std::string file;
     std::string output;
     bool eraseAll = false;
@@ -107,6 +108,8 @@ void DefineGlobalOptions(Parser& p) {
             "write the protocol trace to FILE; with several pods one file each, the serial number before the extension")
         ->type_name("FILE");
     p.app.add_flag("--json", p.raw.json, "print one JSON object instead of the final line");
+    p.app.add_flag("--json-progress", p.raw.jsonProgress,
+                   "write the operation's progress to standard error as JSON Lines records, without the bar");
     p.app
         .add_option("--sim-target-hex", p.raw.simTargetHex,
                     "with --sim: write the simulated target's memory to OUT as Intel HEX afterwards; with several pods "
@@ -274,6 +277,7 @@ bool ReadGlobals(const Parser& p, const std::string& defaultSimState, CliOptions
         return false;
     }
     o.json = p.raw.json;
+    o.jsonProgress = p.raw.jsonProgress;
     o.sim = p.simOption->count() > 0;
     o.simStatePath = p.raw.sim.empty() ? defaultSimState : p.raw.sim;
     o.tracePath = p.raw.trace;
@@ -285,6 +289,8 @@ bool ReadGlobals(const Parser& p, const std::string& defaultSimState, CliOptions
         error = "--driver chooses the USB driver library; it does not apply to --sim";
     if (p.driverOption->count() > 0 && !UsesPod(o.command) && o.command != Command::List)
         error = std::string("--driver applies to the commands that use the pod, not ") + CommandName(o.command);
+    if (o.jsonProgress && (!UsesPod(o.command) || o.command == Command::Run))
+        error = std::string("--json-progress applies to the commands that use one pod, not ") + CommandName(o.command);
     if (!UsesPod(o.command) && (!o.tracePath.empty() || !o.simTargetHexPath.empty()))
         error = std::string("--trace and --sim-target-hex apply to the commands that use the pod, not ") +
                 CommandName(o.command);

@@ -9,7 +9,8 @@ namespace {
 // of shaping it.
 const char* kGlobalSynopsis =
     "nembra-cli [--device DEV] [--driver NAME] [--sim[=STATE]] [--sim-pods N] [--sim-fault FAULT]... "
-    "[--sim-paced] [--sim-chip CHIP] [--sim-target-hex OUT] [--pod SEL] [--log FILE] [--trace FILE] [--json] ";
+    "[--sim-paced] [--sim-chip CHIP] [--sim-target-hex OUT] [--pod SEL] [--log FILE] [--trace FILE] [--json] "
+    "[--json-progress] ";
 
 std::map<std::string, HelpPage> MakePages() {
     std::map<std::string, HelpPage> pages;

@@ -23,6 +23,9 @@ public:
     virtual SimPod* simPod() { return nullptr; }
     // The request that stops this pod's run; null: never stopped.
     virtual const StopRequest* stopRequest() const { return nullptr; }
+    // The serial number of the one pod the link may open; empty: the first
+    // pod found by its description.
+    virtual std::string podSerial() const { return {}; }
 };
 
 std::unique_ptr<PodBackend> MakeUsbBackend(DriverChoice driver = DriverChoice::Auto);

@@ -131,6 +131,7 @@ CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, Con
     if (sharedImage != nullptr) session.deviceType = options.device;
     if (!options.tracePath.empty()) session.link.SetObserver(&trace);
     session.link.SetStopRequest(backend.stopRequest());
+    session.link.SetPinnedSerial(backend.podSerial());
     const Job job = JobFromOptions(options);
     OperationContext ctx{session, job, status, backend.opsClock(), sharedImage};
 

@@ -3,28 +3,28 @@
 #include <cstdio>
 
 #include "cli/OutputPaths.h"
-#include "pod/PinnedPodLoader.h"
 #include "pod/PodListing.h"
 
 namespace nembra::cli {
 namespace {
 
-// A backend whose link sees one pod only and can be stopped.
+// A backend whose link opens one pod only and can be stopped.
 class PinnedBackend : public PodBackend {
 public:
     PinnedBackend(PodBackend& inner, std::unique_ptr<PodBackend> owned, const std::string& serial,
                   const StopRequest* stop)
-        : inner_(inner), owned_(std::move(owned)), loader_(inner.loader(), serial, stop), stop_(stop) {}
-    DriverLoader& loader() override { return loader_; }
+        : inner_(inner), owned_(std::move(owned)), serial_(serial), stop_(stop) {}
+    DriverLoader& loader() override { return inner_.loader(); }
     LinkClock& linkClock() override { return inner_.linkClock(); }
     OpsClock& opsClock() override { return inner_.opsClock(); }
     SimPod* simPod() override { return inner_.simPod(); }
     const StopRequest* stopRequest() const override { return stop_; }
+    std::string podSerial() const override { return serial_; }
 
 private:
     PodBackend& inner_;
     std::unique_ptr<PodBackend> owned_;
-    PinnedPodLoader loader_;
+    std::string serial_;
     const StopRequest* stop_;
 };
 

@@ -89,6 +89,7 @@ ExitStatus RunOne(Shared& shared, std::ostream& out, std::ostream& err, const Co
     auto backend = shared.station.Backend(serial, &shared.stop);
     if (backend == nullptr) return Finish(options, NoPodOutcome(serial), out, err);
     ConsoleStatus status(console.progressOut, console.interactive, backend->opsClock(), console.columns);
+    if (options.jsonProgress) status.StreamProgress(&err);
     if (Preloads(options)) {
         if (const auto failed = LoadSharedImage(options, shared.image, status)) {
             status.Finish();
@@ -153,6 +154,11 @@ ExitStatus RunStationCommand(const CliOptions& options, PodStation& station, std
     std::string error;
     if (!Select(options, station, selection, error)) return Finish(options, Failure(error), out, err);
     // With several pods each writes its own trace and target memory file.
+    if (selection.serials.size() > 1 && options.jsonProgress) {
+        PrintUsageError("--json-progress streams the progress of one pod; choose one with --pod", options.json, out,
+                        err);
+        return ExitStatus::Usage;
+    }
     if (selection.serials.size() > 1 && OutputsCollide(options, selection.serials, error)) {
         PrintUsageError(error, options.json, out, err);
         return ExitStatus::Usage;
@@ -164,7 +170,9 @@ ExitStatus RunStationCommand(const CliOptions& options, PodStation& station, std
     Shared shared{options, station, selection, {}, {}, {}, {}, nullptr};
     if (!options.logPath.empty() && !shared.log.Open(options.logPath, environment.lockPatience, error))
         return Finish(options, Failure(error), out, err);
-    const ConsoleEnvironment console{err, environment.stderrIsTerminal && !options.json, environment.columns};
+    // The records take the bar's place on standard error.
+    const ConsoleEnvironment console{err, environment.stderrIsTerminal && !options.json && !options.jsonProgress,
+                                     environment.columns};
     if (selection.serials.size() == 1) return RunOne(shared, out, err, console);
     return RunGang(shared, out, err, console);
 }

@@ -43,8 +43,8 @@ Refusal CheckImage(OperationContext& ctx, const std::optional<ImageRefusal>& ref
 
 OperationOutcome ConnectFailed(OperationContext& ctx, const StepOutcome& connected) {
     OperationOutcome outcome = OperationOutcome::Failed(ConnectFailureLine(connected), connected);
-    // A stop during the connect fails the open or the search as the driver
-    // sees it; the line stays that of the failure, the cause is the stop.
+    // A stopped link finds no pod or fails the open; the line stays that of
+    // the failure, the cause is the stop.
     if (ctx.session.link.StopRequested()) outcome.failure.link = LinkOutcome::Of(Cause::Stopped);
     return outcome;
 }

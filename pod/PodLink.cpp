@@ -1,7 +1,10 @@
 #include "pod/PodLink.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
+
+#include "pod/PodListing.h"
 
 namespace nembra {
 
@@ -54,6 +57,12 @@ bool PodLink::DescriptionIsPod() const {
     return found == kPodDescription;
 }
 
+void PodLink::SetPinnedSerial(const std::string& serial) {
+    pinnedSerial_.fill('\0');
+    std::memcpy(pinnedSerial_.data(), serial.data(), std::min(serial.size(), pinnedSerial_.size() - 1));
+    podFound_ = false;
+}
+
 bool PodLink::FindPod() {
     if (driverLibrary_ == nullptr) {
         podFound_ = false;
@@ -62,11 +71,18 @@ bool PodLink::FindPod() {
     if (podFound_) {
         return true;
     }
+    // A stopped link looks for no pod: the run ends as one that found none.
+    podFound_ = !StopRequested() && (Pinned() ? FindPinnedPod() : FindFirstPod());
+    if (!podFound_) {
+        ClearDescription();
+    }
+    return podFound_;
+}
+
+bool PodLink::FindFirstPod() {
     ClearDescription();
     DWORD count = 0;
     if (driverLibrary_->FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY) != FT_OK || count == 0) {
-        ClearDescription();
-        podFound_ = false;
         return false;
     }
     for (DWORD i = 0; i < count; ++i) {
@@ -75,12 +91,23 @@ bool PodLink::FindPod() {
         // A driver that fills all 64 bytes must not leave the string unterminated.
         description_.back() = '\0';
         if (status == FT_OK && DescriptionIsPod()) {
-            podFound_ = true;
             return true;
         }
         ClearDescription();
     }
-    podFound_ = false;
+    return false;
+}
+
+// The pinned device must be listed and be a pod; a device still listed after
+// it was pulled out is found, and its open fails as the driver sees it.
+bool PodLink::FindPinnedPod() {
+    ClearDescription();
+    for (const AttachedDevice& device : ListAttachedDevices(*driverLibrary_)) {
+        if (device.serial != pinnedSerial_.data()) continue;
+        std::memcpy(description_.data(), device.description.data(),
+                    std::min(device.description.size(), description_.size() - 1));
+        return DescriptionIsPod();
+    }
     return false;
 }
 
@@ -94,6 +121,9 @@ OpenResult PodLink::FailOpen(OpenResult code) {
 }
 
 bool PodLink::ConfigurePort() {
+    if (StopRequested()) {
+        return false;
+    }
     FtdiDriver& d = *driverLibrary_;
     UCHAR latency = 0;
     if (d.FT_ResetDevice(deviceHandle_) != FT_OK || d.FT_GetLatencyTimer(deviceHandle_, &latency) != FT_OK) {
@@ -126,8 +156,13 @@ OpenResult PodLink::OpenPod() {
     if (driverLibrary_ == nullptr || !podFound_) {
         return OpenResult::PortFailed;
     }
+    if (StopRequested()) {
+        return FailOpen(OpenResult::PortFailed);
+    }
     deviceHandle_ = nullptr;
-    if (driverLibrary_->FT_OpenEx(description_.data(), FT_OPEN_BY_DESCRIPTION, &deviceHandle_) != FT_OK) {
+    void* const which = Pinned() ? pinnedSerial_.data() : description_.data();
+    if (driverLibrary_->FT_OpenEx(which, Pinned() ? FT_OPEN_BY_SERIAL_NUMBER : FT_OPEN_BY_DESCRIPTION,
+                                  &deviceHandle_) != FT_OK) {
         lastOpenFailure_ = driverLibrary_->LastOpenFailureCause();
         deviceHandle_ = nullptr;  // a failed open hands back no handle to close
         return FailOpen(OpenResult::PortFailed);

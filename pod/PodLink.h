@@ -69,6 +69,10 @@ public:
     // its next pause and says Stopped. Null: never stopped.
     void SetStopRequest(const StopRequest* stop) { stop_ = stop; }
     bool StopRequested() const { return stop_ != nullptr && stop_->requested(); }
+    // The link finds and opens only the pod with this serial number, so that
+    // each of several pods on one bus has a link of its own. Empty: the first
+    // pod found by its description.
+    void SetPinnedSerial(const std::string& serial);
 
     FtdiDriver* driverLibrary() const { return driverLibrary_.get(); }
     bool podFound() const { return podFound_; }
@@ -91,6 +95,9 @@ private:
     LinkOutcome IdentifyAnswered();
     void ClearDescription();
     bool DescriptionIsPod() const;
+    bool FindFirstPod();
+    bool FindPinnedPod();
+    bool Pinned() const { return pinnedSerial_[0] != '\0'; }
     LinkOutcome TransmitQueueDrained(uint32_t timeoutMs);
     LinkOutcome ReadReplyBytes(uint8_t* buffer, size_t expected, size_t& received, uint32_t firstByteTimeoutMs);
     // A failed driver call, told apart from a stop and from a pod pulled out.
@@ -100,6 +107,7 @@ private:
     std::unique_ptr<FtdiDriver> driverLibrary_;
     bool podFound_ = false;
     std::array<char, 64> description_{};
+    std::array<char, 64> pinnedSerial_{};
     FT_HANDLE deviceHandle_ = nullptr;
     bool connected_ = false;
     std::array<uint8_t, kLinkBufferBytes> txBuffer_{};
