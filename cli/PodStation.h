@@ -30,7 +30,8 @@ public:
     virtual bool List(std::vector<PodEntry>& entries, bool probe) = 0;
     // The backend of one pod: the one with this serial number (empty: the
     // first pod found by its description), whose link opens that pod only
-    // and stops at its next step once `stop` is requested. Null when no such simulated pod exists.
+    // and stops at its next step once `stop` is requested. Null when no
+    // such simulated pod exists.
     virtual std::unique_ptr<PodBackend> Backend(const std::string& serial, const StopRequest* stop) = 0;
     // The simulated pod with this serial number; null on USB or when none has it.
     virtual SimPod* SimPodOf(const std::string& serial) = 0;
