@@ -9,6 +9,9 @@ root="${1:?usage: check-layers.sh SOURCE_DIR}"
 # pod's store, the tool's log and trace and the window's guard all use it.
 # station/ (jobs, serial numbers, the record store) sits above the image and
 # below the front-ends: it plans and records, and never drives a pod itself.
+# The operator's window (ui/station, app/) shows and runs a station's jobs,
+# and the engineer's window asks the station's pod claims before it opens a
+# pod, so ui/ and app/ may include station/.
 declare -A allowed=(
     [files]="files"
     [status]="status"
@@ -17,8 +20,8 @@ declare -A allowed=(
     [sim]="sim pod image status files"
     [ops]="ops pod image status"
     [settings]="settings ops pod image status"
-    [ui]="ui settings ops pod image status"
-    [app]="app ui settings sim ops pod image status files"
+    [ui]="ui settings station ops pod image status"
+    [app]="app ui settings sim station ops pod image status files"
     [station]="station image status files"
     [cli]="cli station sim ops pod image status files"
 )
