@@ -7,8 +7,9 @@ root="${1:?usage: check-layers.sh SOURCE_DIR}"
 
 # files/ (private files and bounded locks) sits at the bottom: the simulated
 # pod's store, the tool's log and trace and the window's guard all use it.
-# station/ (jobs, serial numbers, the record store) sits above the image and
-# below the front-ends: it plans and records, and never drives a pod itself.
+# station/ (pods and their backends, gangs, jobs, serial numbers, the record
+# store) sits above the operations and below the front-ends: the window, the
+# operator's window and the command line all reach their pods through it.
 declare -A allowed=(
     [files]="files"
     [status]="status"
@@ -17,9 +18,9 @@ declare -A allowed=(
     [sim]="sim pod image status files"
     [ops]="ops pod image status"
     [settings]="settings ops pod image status"
-    [ui]="ui settings ops pod image status"
-    [app]="app ui settings sim ops pod image status files"
-    [station]="station image status files"
+    [ui]="ui station settings ops pod image status files"
+    [app]="app ui station settings sim ops pod image status files"
+    [station]="station sim ops pod image status files"
     [cli]="cli station sim ops pod image status files"
 )
 qt_folders=" settings ui app "
