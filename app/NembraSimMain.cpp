@@ -1,8 +1,6 @@
-#include <memory>
-
 #include "app/ProgrammerApp.h"
-#include "app/SimBackend.h"
+#include "app/StationBackend.h"
 
 int main(int argc, char** argv) {
-    return nembra::CProgrammerApp::Run(argc, argv, [] { return std::make_unique<nembra::SimBackend>(); });
+    return nembra::CProgrammerApp::Run(argc, argv, [] { return nembra::MakeSimWindowBackend(); });
 }

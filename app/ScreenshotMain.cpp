@@ -10,7 +10,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-#include "app/SimBackend.h"
+#include "app/StationBackend.h"
 #include "image/DeviceTypes.h"
 
 int main(int argc, char** argv) {
@@ -24,8 +24,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "nembra-screenshot: cannot make a temporary folder\n");
         return 1;
     }
-    nembra::SimBackend backend(false, scratch.filePath("sim-pod.store").toStdString());
-    nembra::CProgrammerDlg window(backend.backend(), nembra::SettingsStore(scratch.filePath("settings.ini")));
+    const auto backend = nembra::MakeSimWindowBackend(false, scratch.filePath("sim-pod.store").toStdString());
+    nembra::CProgrammerDlg window(backend->backend(), nembra::SettingsStore(scratch.filePath("settings.ini")));
     window.show();
     QApplication::processEvents();
     window.controls().filePath->setEditText(QString::fromLocal8Bit(argv[2]));

@@ -15,7 +15,7 @@
 #include <filesystem>
 
 #include "bench/BenchImage.h"
-#include "cli/GangRun.h"
+#include "station/GangRun.h"
 
 namespace nembra {
 namespace {
@@ -65,15 +65,14 @@ struct GangTimes {
     bool ok = true;
 };
 
-GangTimes TimeGang(cli::PodStation& station, const std::vector<std::string>& serials, const ProgramImage& image) {
-    cli::CliOptions options;
-    options.command = cli::Command::PodWrite;
-    options.sim = true;
+GangTimes TimeGang(station::PodStation& station, const std::vector<std::string>& serials, const ProgramImage& image) {
+    station::PodRequest request;
+    request.job.command = JobCommand::PodWrite;
     const StopRequest stop;
     GangTimes times;
     const HostUse used = UseSoFar();
     const auto start = std::chrono::steady_clock::now();
-    const auto results = cli::RunPodsAtOnce(options, station, serials, &image, stop, nullptr);
+    const auto results = station::RunPodsAtOnce(request, station, serials, {serials.size(), &image}, stop, nullptr);
     times.wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     times.use = UseSoFar() - used;
     for (const auto& pod : results) {
@@ -88,9 +87,9 @@ GangTimes TimeGang(cli::PodStation& station, const std::vector<std::string>& ser
 void BM_GangPodWrite(benchmark::State& state) {
     const int pods = static_cast<int>(state.range(0));
     const std::string folder = MakeStateFolder();
-    auto station = cli::MakeSimStation(folder + "/pod.store", pods, true);
+    auto station = station::MakeSimStation(folder + "/pod.store", pods, true);
     std::vector<std::string> serials;
-    for (int n = 1; n <= pods; ++n) serials.push_back(cli::SimPodSerial(n));
+    for (int n = 1; n <= pods; ++n) serials.push_back(station::SimPodSerial(n));
     ProgramImage image;
     FillImage(image, 2048);
     GangTimes single;

@@ -11,10 +11,10 @@
 #include "cli/ListCommand.h"
 #include "cli/OutcomeOutput.h"
 #include "cli/OutputPaths.h"
-#include "cli/PodStation.h"
 #include "cli/StationRun.h"
 #include "files/PrivateFile.h"
 #include "sim/SimStoreFile.h"
+#include "station/PodStation.h"
 
 namespace nembra::cli {
 namespace {
@@ -64,7 +64,8 @@ bool StoreLockFree(const std::string& path, const LockPatience& patience, std::s
 bool PrepareSimStates(const CliOptions& options, const LockPatience& patience, std::string& error) {
     std::vector<std::string> paths{options.simStatePath};
     if (options.simPods > 0) paths.clear();
-    for (int n = 1; n <= options.simPods; ++n) paths.push_back(SimPodStorePath(options.simStatePath, SimPodSerial(n)));
+    for (int n = 1; n <= options.simPods; ++n)
+        paths.push_back(station::SimPodStorePath(options.simStatePath, station::SimPodSerial(n)));
     for (const std::string& path : paths) {
         if (!PrepareSimState(path, error)) return false;
         if (!path.empty() && options.command == Command::PodWrite && !StoreLockFree(path, patience, error))
@@ -75,16 +76,16 @@ bool PrepareSimStates(const CliOptions& options, const LockPatience& patience, s
 
 ExitStatus RunOnStation(const CliOptions& options, std::ostream& out, std::ostream& err,
                         const CliEnvironment& environment) {
-    std::unique_ptr<PodStation> station;
+    std::unique_ptr<station::PodStation> station;
     if (options.sim) {
         CommandOutcome failed;
         if (!PrepareSimStates(options, environment.lockPatience, failed.message)) {
             PrintOutcome(options, failed, out, err);
             return ExitStatus::Failed;
         }
-        station = MakeSimStation(options.simStatePath, options.simPods, options.simPaced, options.simChip);
+        station = station::MakeSimStation(options.simStatePath, options.simPods, options.simPaced, options.simChip);
     } else {
-        station = MakeUsbStation(options.driver);
+        station = station::MakeUsbStation(options.driver);
     }
     if (options.command == Command::List) return RunListCommand(options, *station, out, err);
     if (options.command == Command::Run) return RunJobCommand(options, *station, out, err, environment);

@@ -9,8 +9,8 @@
 #include "cli/ArgumentChecks.h"
 #include "cli/HelpText.h"
 #include "cli/ManFormatter.h"
-#include "cli/SimFaultRequest.h"
 #include "image/LoadCoffFile.h"
+#include "station/SimFaultRequest.h"
 
 namespace nembra::cli {
 namespace {
@@ -262,8 +262,8 @@ bool ReadStationOptions(const Parser& p, CliOptions& o, std::string& error) {
         error = "--pod needs a serial number, an index, a list of them or all";
     for (const std::string& fault : o.simFaults) {
         if (!error.empty()) break;
-        SimFaultRequest parsed;
-        ParseSimFault(fault, parsed, error);
+        station::SimFaultRequest parsed;
+        station::ParseSimFault(fault, parsed, error);
     }
     return error.empty();
 }

@@ -1,25 +1,11 @@
 #pragma once
 #include <ostream>
-#include <string>
 
-#include <nlohmann/json.hpp>
-
-#include "status/Outcome.h"
+#include "station/RunOutcome.h"
 
 namespace nembra::cli {
 
-// How a command ended: its final line, whether it is information, and what
-// else the command has to say.
-struct CommandOutcome {
-    bool ok = false;
-    std::string message;
-    bool messageIsError = true;  // the final line's severity
-    std::string report;          // inspect: the human-readable image report
-    std::string hint;            // a line of advice after a failure, for stderr
-    std::string followUp;        // an error after the operation's own final line
-    StepOutcome failure;         // the failing step, its cause and where
-    nlohmann::ordered_json data = nlohmann::ordered_json::object();
-};
+using CommandOutcome = station::RunOutcome;
 
 // Where a command draws its progress.
 struct ConsoleEnvironment {

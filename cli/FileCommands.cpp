@@ -2,11 +2,12 @@
 
 #include <sstream>
 
-#include "cli/BoardRecord.h"
 #include "cli/ConsoleStatus.h"
 #include "cli/HexExport.h"
 #include "cli/ImageReport.h"
+#include "cli/JobFromOptions.h"
 #include "image/LoadCoffFile.h"
+#include "station/BoardRecord.h"
 
 namespace nembra::cli {
 namespace {
@@ -15,9 +16,10 @@ namespace {
 ImageDigests DigestsOf(const CliOptions& options, const ProgramImage& image) {
     CliOptions write = options;
     write.command = Command::Write;
-    const RunFacts targetWrite = CommandFacts(write, &image);
+    const station::RunFacts targetWrite = station::CommandFacts(JobFromOptions(write), &image);
     write.command = Command::PodWrite;
-    return {targetWrite.fileSha256, targetWrite.wordsCrc32, CommandFacts(write, &image).wordsCrc32};
+    return {targetWrite.fileSha256, targetWrite.wordsCrc32,
+            station::CommandFacts(JobFromOptions(write), &image).wordsCrc32};
 }
 
 CommandOutcome Inspect(const CliOptions& options, const ProgramImage& image, DeviceType deviceType,

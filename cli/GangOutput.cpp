@@ -4,11 +4,14 @@
 #include <cstdio>
 
 #include "cli/HelpText.h"
-#include "cli/JsonText.h"
 #include "cli/OutcomeOutput.h"
+#include "station/JsonText.h"
 
 namespace nembra::cli {
 namespace {
+
+using station::PodResult;
+using station::UnfinishedLine;
 
 std::string Seconds(uint32_t ms) {
     char text[32];
@@ -55,22 +58,10 @@ void PrintJson(const CliOptions& options, const std::vector<PodResult>& pods, st
                        {"slowestMs", summary.slowestMs}};
     const std::vector<std::string> unfinished = Unfinished(pods);
     if (!unfinished.empty()) json["unfinished"] = unfinished;
-    out << JsonText(json, 2) << "\n";
+    out << station::JsonText(json, 2) << "\n";
 }
 
 }  // namespace
-
-std::string UnfinishedLine(const std::vector<PodResult>& pods) {
-    const std::vector<std::string> serials = Unfinished(pods);
-    if (serials.empty()) return {};
-    // One pod found by its description, whose serial number the driver did not tell.
-    if (serials.size() == 1 && serials.front().empty()) return "Stopped: the board was left unfinished";
-    std::string line = "Stopped: the board";
-    line += serials.size() == 1 ? " on " : "s on ";
-    for (size_t i = 0; i < serials.size(); ++i) line += (i == 0 ? "" : ", ") + serials[i];
-    line += serials.size() == 1 ? " was left unfinished" : " were left unfinished";
-    return line;
-}
 
 void PrintGangOutcome(const CliOptions& options, const std::vector<PodResult>& pods, std::ostream& out,
                       std::ostream& err) {

@@ -4,10 +4,11 @@
 #include <filesystem>
 #include <sstream>
 
-#include "cli/BoardRecord.h"
 #include "cli/OutcomeOutput.h"
 #include "image/FlashSectors.h"
+#include "station/BoardRecord.h"
 #include "station/JobPlan.h"
+#include "station/JobRun.h"
 #include "station/PostgresConnection.h"
 #include "station/RecordStore.h"
 
@@ -41,12 +42,7 @@ std::string SerialText(const JobPlan& plan) {
 // gives it; none when the program did not load.
 std::optional<uint32_t> WordsCrc(const JobPlan& plan) {
     if (!plan.image) return std::nullopt;
-    CliOptions options;
-    options.command = plan.job.command == station::JobCommand::PodWrite ? Command::PodWrite : Command::Write;
-    options.device = plan.job.device;
-    options.file = plan.programPath;
-    options.eraseAll = plan.job.erase == station::JobErase::All;
-    return CommandFacts(options, plan.image.get()).wordsCrc32;
+    return station::CommandFacts(station::JobOperation(plan), plan.image.get()).wordsCrc32;
 }
 
 std::string CrcText(std::optional<uint32_t> crc) {
@@ -183,31 +179,12 @@ bool ResolveStore(const CliOptions& options, std::string& location, station::Rec
 bool ReplayJobSpool(const CliOptions& options, station::RecordStore& store, std::ostream& err) {
     if (std::filesystem::path(options.file).extension() != ".toml") return true;
     station::RecordSpool spool(station::RecordSpool::PathFor(options.file));
-    const std::string note = ReplaySpool(spool, store);
+    const std::string note = station::ReplaySpool(spool, store);
     if (!note.empty()) err << note << "\n";
     return true;
 }
 
 }  // namespace
-
-std::string JobProblemsText(const std::vector<std::string>& problems) {
-    std::string text = "The job has " + std::to_string(problems.size()) + " problem(s):";
-    for (const std::string& problem : problems) text += "\n  - " + problem;
-    return text;
-}
-
-std::string ReplaySpool(station::RecordSpool& spool, station::RecordStore& store) {
-    if (spool.Pending() == 0) return {};
-    std::string error;
-    const station::RecordSpool::Replay replay = spool.ReplayInto(store, error);
-    std::string note;
-    if (replay.written > 0)
-        note = std::to_string(replay.written) + " record(s) from the spool " + spool.path() + " written to the store";
-    if (replay.kept > 0)
-        note += (note.empty() ? "" : "; ") + std::to_string(replay.kept) + " record(s) still wait in the spool " +
-                spool.path() + ": " + (replay.status.message.empty() ? error : replay.status.message);
-    return note;
-}
 
 ExitStatus RunJobCheckCommand(const CliOptions& options, std::ostream& out, std::ostream& err) {
     const JobPlan plan = station::PlanJob(options.file);
@@ -218,7 +195,7 @@ ExitStatus RunJobCheckCommand(const CliOptions& options, std::ostream& out, std:
     if (plan.ok()) {
         outcome.message = "The job is ready";
     } else {
-        outcome.message = JobProblemsText(plan.problems);
+        outcome.message = station::ProblemsText(plan.problems);
     }
     outcome.data = PlanJson(plan);
     CliOptions shown = options;

@@ -17,13 +17,6 @@ ExitStatus RunJobCheckCommand(const CliOptions& options, std::ostream& out, std:
 // replaced only with --force; a link at JOB is never followed.
 ExitStatus RunJobNewCommand(const CliOptions& options, std::ostream& out, std::ostream& err);
 
-// "The job has N problem(s):" and each problem on a line of its own.
-std::string JobProblemsText(const std::vector<std::string>& problems);
-
-// Writes the rows a former run left in the spool to the store, oldest
-// first; says what it wrote and what still waits, empty when the spool is.
-std::string ReplaySpool(station::RecordSpool& spool, station::RecordStore& store);
-
 // records JOB_OR_STORE: the store's rows (text, --json or --csv) and counts.
 ExitStatus RunRecordsCommand(const CliOptions& options, std::ostream& out, std::ostream& err);
 

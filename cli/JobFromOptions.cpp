@@ -40,4 +40,14 @@ Job JobFromOptions(const CliOptions& options) {
     return job;
 }
 
+station::PodRequest RequestFromOptions(const CliOptions& options) {
+    station::PodRequest request;
+    request.job = JobFromOptions(options);
+    request.tracePath = options.tracePath;
+    request.targetHexPath = options.simTargetHexPath;
+    request.readFirmwareVersion = !options.logPath.empty();
+    request.driver = options.driver;
+    return request;
+}
+
 }  // namespace nembra::cli

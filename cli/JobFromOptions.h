@@ -1,6 +1,7 @@
 #pragma once
 #include "cli/CliOptions.h"
 #include "ops/Job.h"
+#include "station/PodRun.h"
 
 namespace nembra::cli {
 
@@ -8,5 +9,9 @@ namespace nembra::cli {
 // the keys as typed, --name and --verify. Inspect, export and list run no
 // operation; they map to the Load that reads their file.
 Job JobFromOptions(const CliOptions& options);
+
+// The job with what the command line adds around it: --trace,
+// --sim-target-hex, --driver, and the pod's version read for --log.
+station::PodRequest RequestFromOptions(const CliOptions& options);
 
 }  // namespace nembra::cli

@@ -3,7 +3,7 @@
 
 #include "cli/CliMain.h"
 #include "cli/CliOptions.h"
-#include "cli/PodStation.h"
+#include "station/PodStation.h"
 
 namespace nembra::cli {
 
@@ -12,7 +12,7 @@ namespace nembra::cli {
 // every pod has its serial number; each pod's image then carries its own
 // number, and each board's row goes to the store (or, when the store does
 // not take it, to the spool beside the job, which the next run writes).
-ExitStatus RunJobCommand(const CliOptions& options, PodStation& station, std::ostream& out, std::ostream& err,
+ExitStatus RunJobCommand(const CliOptions& options, station::PodStation& station, std::ostream& out, std::ostream& err,
                          const CliEnvironment& environment);
 
 }  // namespace nembra::cli

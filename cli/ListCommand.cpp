@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "cli/AccessHint.h"
-#include "cli/JsonText.h"
+#include "station/AccessHint.h"
+#include "station/JsonText.h"
 #include "status/Messages.h"
 
 namespace nembra::cli {
 namespace {
 
-std::string LocationText(const PodEntry& entry) {
+std::string LocationText(const station::PodEntry& entry) {
     if (!entry.location) return "-";
     char text[16];
     std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(*entry.location));
@@ -29,7 +29,7 @@ std::string AccessText(OpenFailureCause cause) {
     return "no: in use or failed to open";
 }
 
-nlohmann::ordered_json EntryJson(const PodEntry& entry) {
+nlohmann::ordered_json EntryJson(const station::PodEntry& entry) {
     nlohmann::ordered_json json = {{"index", entry.index},
                                    {"serial", entry.serial},
                                    {"description", entry.description},
@@ -37,23 +37,23 @@ nlohmann::ordered_json EntryJson(const PodEntry& entry) {
                                    {"location", entry.location ? nlohmann::ordered_json(*entry.location) : nullptr},
                                    {"openable", entry.access == OpenFailureCause::None}};
     if (entry.access != OpenFailureCause::None) json["reason"] = AccessText(entry.access).substr(4);
-    const std::string hint = AccessHint(entry.access);
+    const std::string hint = station::AccessHint(entry.access);
     if (!hint.empty()) json["hint"] = hint;
     return json;
 }
 
-void PrintTable(const std::vector<PodEntry>& entries, std::ostream& out, std::ostream& err) {
+void PrintTable(const std::vector<station::PodEntry>& entries, std::ostream& out, std::ostream& err) {
     char line[256];
     std::snprintf(line, sizeof line, "%-5s  %-16s  %-20s  %-9s  %-8s  %s\n", "INDEX", "SERIAL", "DESCRIPTION",
                   "BACKEND", "LOCATION", "OPENABLE");
     out << line;
     std::string hints;
-    for (const PodEntry& entry : entries) {
+    for (const station::PodEntry& entry : entries) {
         std::snprintf(line, sizeof line, "%-5d  %-16s  %-20s  %-9s  %-8s  %s\n", entry.index,
                       entry.serial.empty() ? "-" : entry.serial.c_str(), entry.description.c_str(),
                       entry.backend.c_str(), LocationText(entry).c_str(), AccessText(entry.access).c_str());
         out << line;
-        const std::string hint = AccessHint(entry.access);
+        const std::string hint = station::AccessHint(entry.access);
         if (!hint.empty() && hints.find(hint) == std::string::npos) hints += hint + "\n";
     }
     if (entries.empty()) err << "No pod is attached\n";
@@ -62,17 +62,19 @@ void PrintTable(const std::vector<PodEntry>& entries, std::ostream& out, std::os
 
 }  // namespace
 
-ExitStatus RunListCommand(const CliOptions& options, PodStation& station, std::ostream& out, std::ostream& err) {
-    std::vector<PodEntry> entries;
+ExitStatus RunListCommand(const CliOptions& options, station::PodStation& station, std::ostream& out,
+                          std::ostream& err) {
+    std::vector<station::PodEntry> entries;
     const bool loaded = station.List(entries, true);
-    const std::string loadHint = loaded ? std::string() : DriverLoadHint(station.LoadFailure(), options.driver);
+    const std::string loadHint =
+        loaded ? std::string() : station::DriverLoadHint(station.LoadFailure(), options.driver);
     if (options.json) {
         nlohmann::ordered_json json = {{"ok", loaded}, {"command", "list"}};
         if (!loaded) json["message"] = messages::kNoDriver;
         if (!loadHint.empty()) json["hint"] = loadHint;
         json["pods"] = nlohmann::ordered_json::array();
-        for (const PodEntry& entry : entries) json["pods"].push_back(EntryJson(entry));
-        out << JsonText(json, 2) << "\n";
+        for (const station::PodEntry& entry : entries) json["pods"].push_back(EntryJson(entry));
+        out << station::JsonText(json, 2) << "\n";
     } else if (!loaded) {
         err << messages::kNoDriver << "\n";
         if (!loadHint.empty()) err << loadHint << "\n";

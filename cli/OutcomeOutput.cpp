@@ -2,9 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/FailureFields.h"
 #include "cli/HelpText.h"
-#include "cli/JsonText.h"
+#include "station/FailureFields.h"
+#include "station/JsonText.h"
 
 namespace nembra::cli {
 
@@ -13,7 +13,7 @@ nlohmann::ordered_json OutcomeJson(const CliOptions& options, const CommandOutco
                                    {"message", outcome.message},
                                    {"command", CommandName(options.command)},
                                    {"device", DeviceInfo(options.device).cliName}};
-    json.update(FailureFields(outcome.failure));
+    json.update(station::FailureFields(outcome.failure));
     if (!outcome.followUp.empty()) json["error"] = outcome.followUp;
     if (!outcome.hint.empty()) json["hint"] = outcome.hint;
     json.update(outcome.data);
@@ -22,7 +22,7 @@ nlohmann::ordered_json OutcomeJson(const CliOptions& options, const CommandOutco
 
 void PrintOutcome(const CliOptions& options, const CommandOutcome& outcome, std::ostream& out, std::ostream& err) {
     if (options.json) {
-        out << JsonText(OutcomeJson(options, outcome), 2) << "\n";
+        out << station::JsonText(OutcomeJson(options, outcome), 2) << "\n";
     } else {
         out << outcome.report;
         (outcome.messageIsError ? err : out) << outcome.message << "\n";
@@ -35,7 +35,7 @@ void PrintOutcome(const CliOptions& options, const CommandOutcome& outcome, std:
 
 void PrintUsageError(const std::string& reason, bool json, std::ostream& out, std::ostream& err) {
     if (json) {
-        out << JsonText({{"ok", false}, {"message", reason}, {"usageError", true}}, 2) << "\n";
+        out << station::JsonText({{"ok", false}, {"message", reason}, {"usageError", true}}, 2) << "\n";
         return;
     }
     err << kToolName << ": " << reason << "\n"

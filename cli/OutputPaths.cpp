@@ -5,7 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "cli/PodStation.h"
+#include "station/PodFilePath.h"
+#include "station/PodStation.h"
 
 namespace nembra::cli {
 namespace {
@@ -28,8 +29,8 @@ NamedPaths KeptFiles(const CliOptions& options) {
     if (!options.sim || options.simStatePath.empty()) return kept;
     kept.emplace_back("--sim", options.simStatePath);
     for (int n = 1; n <= options.simPods; ++n) {
-        const std::string serial = SimPodSerial(n);
-        kept.emplace_back("the store of " + serial, SimPodStorePath(options.simStatePath, serial));
+        const std::string serial = station::SimPodSerial(n);
+        kept.emplace_back("the store of " + serial, station::SimPodStorePath(options.simStatePath, serial));
     }
     return kept;
 }
@@ -41,18 +42,10 @@ void AddPerPod(NamedPaths& outputs, const char* option, const std::string& path,
         outputs.emplace_back(option, path);
         return;
     }
-    for (const std::string& serial : podSerials) outputs.emplace_back(option, PodFilePath(path, serial));
+    for (const std::string& serial : podSerials) outputs.emplace_back(option, station::PodFilePath(path, serial));
 }
 
 }  // namespace
-
-std::string PodFilePath(const std::string& path, const std::string& serial) {
-    const std::filesystem::path whole(path);
-    std::filesystem::path name = whole.stem();
-    name += "." + serial;
-    name += whole.extension();
-    return (whole.parent_path() / name).string();
-}
 
 bool OutputsCollide(const CliOptions& options, std::string& error) { return OutputsCollide(options, {}, error); }
 

@@ -6,10 +6,6 @@
 
 namespace nembra::cli {
 
-// A file of one pod among several: the pod's serial number before the
-// extension, "run/t.trace" for SIM00002 giving "run/t.SIM00002.trace".
-std::string PodFilePath(const std::string& path, const std::string& serial);
-
 // True (with the reason) when an output file of the command (-o, --trace,
 // --sim-target-hex, --log) names the program file, a simulated pod's store or
 // another output: writing it would destroy what the command reads or writes.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "cli/JsonText.h"
+#include "station/JsonText.h"
 
 namespace nembra::cli {
 
@@ -46,7 +46,7 @@ std::string ProgressEventJson(const ProgressEvent& event) {
     record["progress"] = StepName(event.phase);
     record["done"] = event.done;
     record["total"] = event.total;
-    return JsonText(record);
+    return station::JsonText(record);
 }
 
 bool ProgressEventStreamed(const ProgressEvent& event) {

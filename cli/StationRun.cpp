@@ -2,22 +2,27 @@
 
 #include <memory>
 
-#include "cli/BoardRecord.h"
+#include "cli/ConsoleStatus.h"
 #include "cli/GangBoard.h"
 #include "cli/GangOutput.h"
-#include "cli/GangRun.h"
+#include "cli/HelpText.h"
 #include "cli/InterruptWatch.h"
-#include "cli/JsonText.h"
+#include "cli/JobFromOptions.h"
 #include "cli/OutcomeOutput.h"
 #include "cli/OutputPaths.h"
-#include "cli/PodSelection.h"
-#include "cli/RecordLog.h"
-#include "cli/SimFaultRequest.h"
 #include "image/LoadCoffFile.h"
 #include "pod/PodLink.h"
+#include "station/BoardRecord.h"
+#include "station/GangRun.h"
+#include "station/JsonText.h"
+#include "station/PodSelection.h"
+#include "station/RecordLog.h"
+#include "station/SimFaultRequest.h"
 
 namespace nembra::cli {
 namespace {
+
+using station::PodResult;
 
 // The pods to run on; {""} for the first pod found by its description.
 // `defaultSerial` names that pod in the record where the list can tell.
@@ -28,13 +33,13 @@ struct Selection {
 
 // Without --pod nothing is listed unless the record or a fault needs the
 // first pod's serial number: the window's behaviour, and no device opened.
-bool Select(const CliOptions& options, PodStation& station, Selection& selection, std::string& error) {
-    std::vector<PodEntry> entries;
+bool Select(const CliOptions& options, station::PodStation& station, Selection& selection, std::string& error) {
+    std::vector<station::PodEntry> entries;
     if (options.podSelector.empty()) {
         selection.serials = {""};
         if (options.logPath.empty() && options.simFaults.empty()) return true;
         station.List(entries, false);
-        for (const PodEntry& entry : entries) {
+        for (const station::PodEntry& entry : entries) {
             if (entry.description != kPodDescription) continue;
             selection.defaultSerial = entry.serial;
             break;
@@ -42,21 +47,11 @@ bool Select(const CliOptions& options, PodStation& station, Selection& selection
         return true;
     }
     station.List(entries, false);
-    return SelectPods(options.podSelector, entries, selection.serials, error);
+    return station::SelectPods(options.podSelector, entries, selection.serials, error);
 }
 
 std::string RecordSerial(const Selection& selection, const std::string& serial) {
     return serial.empty() ? selection.defaultSerial : serial;
-}
-
-void Record(const CliOptions& options, RecordLog& log, const RunFacts& run, const Selection& selection,
-            PodResult& pod) {
-    if (!log.isOpen()) return;
-    std::string error;
-    const auto record = BoardRecord(options, run, RecordSerial(selection, pod.serial), pod.facts, pod.outcome);
-    if (log.Append(JsonText(record), error)) return;
-    pod.outcome.followUp = error;
-    pod.outcome.ok = false;
 }
 
 CommandOutcome Failure(const std::string& message) {
@@ -70,76 +65,95 @@ ExitStatus Finish(const CliOptions& options, const CommandOutcome& outcome, std:
     return outcome.ok ? ExitStatus::Success : ExitStatus::Failed;
 }
 
-bool Preloads(const CliOptions& options) { return TakesFile(options.command) && !Trim(options.file).empty(); }
-
+// What every pod of the run shares.
 struct Shared {
     const CliOptions& options;
-    PodStation& station;
+    station::PodRequest request;
+    station::PodStation& station;
     const Selection& selection;
     StopRequest stop;
-    RecordLog log;
-    RunFacts facts;
+    station::RecordLog log;
+    station::RunFacts facts;
     ProgramImage image;
     const ProgramImage* sharedImage = nullptr;
+
+    // Loads FILE once for every pod; the failed outcome when it does not load.
+    std::optional<CommandOutcome> Preload(StatusSink& status) {
+        if (station::TakesFile(request.job.command) && !Trim(options.file).empty()) {
+            if (auto failed = station::LoadSharedImage(request.job, image, status)) return failed;
+            sharedImage = &image;
+        }
+        facts = station::CommandFacts(request.job, sharedImage);
+        return std::nullopt;
+    }
+
+    void Record(PodResult& pod) {
+        if (!log.isOpen()) return;
+        std::string error;
+        const auto record = station::BoardRecord(request.job, kVersionText, facts, RecordSerial(selection, pod.serial),
+                                                 pod.facts, pod.outcome);
+        if (log.Append(station::JsonText(record), error)) return;
+        pod.outcome.followUp = error;
+        pod.outcome.ok = false;
+    }
 };
 
 ExitStatus RunOne(Shared& shared, std::ostream& out, std::ostream& err, const ConsoleEnvironment& console) {
     const CliOptions& options = shared.options;
     const std::string& serial = shared.selection.serials.front();
     auto backend = shared.station.Backend(serial, &shared.stop);
-    if (backend == nullptr) return Finish(options, NoPodOutcome(serial), out, err);
+    if (backend == nullptr) return Finish(options, station::NoPodOutcome(serial), out, err);
     ConsoleStatus status(console.progressOut, console.interactive, backend->opsClock(), console.columns);
     if (options.jsonProgress) status.StreamProgress(&err);
-    if (Preloads(options)) {
-        if (const auto failed = LoadSharedImage(options, shared.image, status)) {
-            status.Finish();
-            return Finish(options, *failed, out, err);
-        }
-        shared.sharedImage = &shared.image;
-        shared.facts = CommandFacts(options, shared.sharedImage);
-    } else {
-        shared.facts = CommandFacts(options, nullptr);
+    if (const auto failed = shared.Preload(status)) {
+        status.Finish();
+        return Finish(options, *failed, out, err);
     }
     PodResult pod;
     pod.serial = RecordSerial(shared.selection, serial);
     {
         InterruptWatch watch(shared.stop);
-        pod.outcome = RunPodCommand(options, *backend, status, shared.sharedImage, pod.facts);
+        pod.outcome = station::RunPod(shared.request, *backend, status, shared.sharedImage, pod.facts);
     }
+    status.Finish();
     pod.unfinished = shared.stop.requested() && !pod.outcome.ok;
-    Record(options, shared.log, shared.facts, shared.selection, pod);
+    shared.Record(pod);
     PrintOutcome(options, pod.outcome, out, err);
-    const std::string stopped = UnfinishedLine({pod});
+    const std::string stopped = station::UnfinishedLine({pod});
     if (!stopped.empty()) err << stopped << std::endl;
     return pod.outcome.ok ? ExitStatus::Success : ExitStatus::Failed;
+}
+
+std::vector<PodResult> RunAll(Shared& shared, const ConsoleEnvironment& console) {
+    const std::vector<std::string>& serials = shared.selection.serials;
+    std::unique_ptr<GangBoard> board;
+    if (console.interactive) board = std::make_unique<GangBoard>(console.progressOut, serials, console.columns);
+    station::StatusFactory status = [&board](size_t pod, OpsClock& clock) -> std::unique_ptr<StatusSink> {
+        if (board == nullptr) return nullptr;
+        GangBoard* drawn = board.get();
+        return std::make_unique<ConsoleStatus>([drawn, pod](const std::string& line) { drawn->Draw(pod, line); }, clock,
+                                               drawn->lineColumns());
+    };
+    InterruptWatch watch(shared.stop);
+    const std::vector<const ProgramImage*> images(serials.size(), shared.sharedImage);
+    std::vector<PodResult> pods =
+        station::RunPodsAtOnce(shared.request, shared.station, serials, images, shared.stop, status);
+    if (board) board->Finish();
+    return pods;
 }
 
 ExitStatus RunGang(Shared& shared, std::ostream& out, std::ostream& err, const ConsoleEnvironment& console) {
     const CliOptions& options = shared.options;
     for (const std::string& serial : shared.selection.serials)
-        if (shared.station.Backend(serial, nullptr) == nullptr) return Finish(options, NoPodOutcome(serial), out, err);
+        if (shared.station.Backend(serial, nullptr) == nullptr)
+            return Finish(options, station::NoPodOutcome(serial), out, err);
     SystemOpsClock clock;
     ConsoleStatus loadStatus(ConsoleStatus::LineDrawer(nullptr), clock, console.columns);
-    if (Preloads(options)) {
-        if (const auto failed = LoadSharedImage(options, shared.image, loadStatus))
-            return Finish(options, *failed, out, err);
-        shared.sharedImage = &shared.image;
-    }
-    shared.facts = CommandFacts(options, shared.sharedImage);
-    std::vector<PodResult> pods;
-    {
-        std::unique_ptr<GangBoard> board;
-        if (console.interactive)
-            board = std::make_unique<GangBoard>(console.progressOut, shared.selection.serials, console.columns);
-        InterruptWatch watch(shared.stop);
-        pods = RunPodsAtOnce(options, shared.station, shared.selection.serials, shared.sharedImage, shared.stop,
-                             board.get());
-        if (board) board->Finish();
-    }
+    if (const auto failed = shared.Preload(loadStatus)) return Finish(options, *failed, out, err);
+    std::vector<PodResult> pods = RunAll(shared, console);
     bool allOk = true;
     for (PodResult& pod : pods) {
-        pod.unfinished = shared.stop.requested() && !pod.outcome.ok;
-        Record(options, shared.log, shared.facts, shared.selection, pod);
+        shared.Record(pod);
         allOk = allOk && pod.outcome.ok;
     }
     PrintGangOutcome(options, pods, out, err);
@@ -148,8 +162,8 @@ ExitStatus RunGang(Shared& shared, std::ostream& out, std::ostream& err, const C
 
 }  // namespace
 
-ExitStatus RunStationCommand(const CliOptions& options, PodStation& station, std::ostream& out, std::ostream& err,
-                             const CliEnvironment& environment) {
+ExitStatus RunStationCommand(const CliOptions& options, station::PodStation& station, std::ostream& out,
+                             std::ostream& err, const CliEnvironment& environment) {
     Selection selection;
     std::string error;
     if (!Select(options, station, selection, error)) return Finish(options, Failure(error), out, err);
@@ -163,11 +177,11 @@ ExitStatus RunStationCommand(const CliOptions& options, PodStation& station, std
         PrintUsageError(error, options.json, out, err);
         return ExitStatus::Usage;
     }
-    if (!ArmSimFaults(options.simFaults, station, selection.serials, selection.defaultSerial, error)) {
+    if (!station::ArmSimFaults(options.simFaults, station, selection.serials, selection.defaultSerial, error)) {
         PrintUsageError(error, options.json, out, err);
         return ExitStatus::Usage;
     }
-    Shared shared{options, station, selection, {}, {}, {}, {}, nullptr};
+    Shared shared{options, RequestFromOptions(options), station, selection, {}, {}, {}, {}, nullptr};
     if (!options.logPath.empty() && !shared.log.Open(options.logPath, environment.lockPatience, error))
         return Finish(options, Failure(error), out, err);
     // The records take the bar's place on standard error.

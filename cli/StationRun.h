@@ -3,7 +3,7 @@
 
 #include "cli/CliMain.h"
 #include "cli/CliOptions.h"
-#include "cli/PodStation.h"
+#include "station/PodStation.h"
 
 namespace nembra::cli {
 
@@ -12,7 +12,7 @@ namespace nembra::cli {
 // loaded once, one progress line each on a terminal, then one final line
 // per pod and a summary. Ctrl-C stops every run at its next step. With
 // --log one record per pod is appended.
-ExitStatus RunStationCommand(const CliOptions& options, PodStation& station, std::ostream& out, std::ostream& err,
-                             const CliEnvironment& environment);
+ExitStatus RunStationCommand(const CliOptions& options, station::PodStation& station, std::ostream& out,
+                             std::ostream& err, const CliEnvironment& environment);
 
 }  // namespace nembra::cli

@@ -75,4 +75,10 @@ JobPlan PlanJob(const std::string& jobFile) {
     return plan;
 }
 
+std::string ProblemsText(const std::vector<std::string>& problems) {
+    std::string text = "The job has " + std::to_string(problems.size()) + " problem(s):";
+    for (const std::string& problem : problems) text += "\n  - " + problem;
+    return text;
+}
+
 }  // namespace nembra::station

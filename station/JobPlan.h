@@ -34,4 +34,7 @@ struct JobPlan {
 // the job's device and places the serial number in it.
 JobPlan PlanJob(const std::string& jobFile);
 
+// "The job has N problem(s):" and each problem on a line of its own.
+std::string ProblemsText(const std::vector<std::string>& problems);
+
 }  // namespace nembra::station

@@ -113,4 +113,17 @@ size_t RecordSpool::Pending() const {
     return count;
 }
 
+std::string ReplaySpool(RecordSpool& spool, RecordStore& store) {
+    if (spool.Pending() == 0) return {};
+    std::string error;
+    const RecordSpool::Replay replay = spool.ReplayInto(store, error);
+    std::string note;
+    if (replay.written > 0)
+        note = std::to_string(replay.written) + " record(s) from the spool " + spool.path() + " written to the store";
+    if (replay.kept > 0)
+        note += (note.empty() ? "" : "; ") + std::to_string(replay.kept) + " record(s) still wait in the spool " +
+                spool.path() + ": " + (replay.status.message.empty() ? error : replay.status.message);
+    return note;
+}
+
 }  // namespace nembra::station

@@ -45,4 +45,8 @@ private:
     LockPatience patience_;
 };
 
+// Writes the rows a former run left in the spool to the store, oldest
+// first; says what it wrote and what still waits, empty when the spool is.
+std::string ReplaySpool(RecordSpool& spool, RecordStore& store);
+
 }  // namespace nembra::station

@@ -6,15 +6,16 @@
 #include "CliFiles.h"
 #include "CliProcess.h"
 #include "cli/OutcomeOutput.h"
-#include "cli/PodCommandRunner.h"
 #include "pod/LibFtdiDriver.h"
 #include "sim/SimRig.h"
+#include "station/PodRun.h"
+#include "status/QuietStatus.h"
 
 namespace nembra::cli {
 namespace {
 
 // The simulated pod, with its USB device refusing to open as a real one can.
-class RefusingBackend : public PodBackend {
+class RefusingBackend : public station::PodBackend {
 public:
     explicit RefusingBackend(OpenFailureCause cause) : opsClock_(rig_.clock) { rig_.device.SetOpenRefused(0, cause); }
     DriverLoader& loader() override { return rig_.loader; }
@@ -27,12 +28,17 @@ private:
     LinkOpsClock opsClock_;
 };
 
+CommandOutcome Run(const station::PodRequest& request, station::PodBackend& backend) {
+    QuietStatus status;
+    station::PodRunFacts facts;
+    return station::RunPod(request, backend, status, nullptr, facts);
+}
+
 CommandOutcome ResetWith(OpenFailureCause cause) {
-    CliOptions options;
-    options.command = Command::Reset;
+    station::PodRequest request;
+    request.job.command = JobCommand::TargetReset;
     RefusingBackend backend(cause);
-    std::ostringstream progress;
-    return RunPodCommand(options, backend, {progress, false, 80});
+    return Run(request, backend);
 }
 
 TEST(AccessHint, NamesTheUdevRuleWhenPermissionIsLacking) {
@@ -79,7 +85,7 @@ TEST(AccessHint, FollowsTheFailureLineOnStderr) {
 }
 
 // USB with stand-ins for both driver libraries, neither of which loads.
-class NoLibraryBackend : public PodBackend {
+class NoLibraryBackend : public station::PodBackend {
 public:
     NoLibraryBackend(DriverChoice choice, const std::string& libftdiRefusal)
         : loader_(MakeDriverLoader(choice, Loads(libftdiRefusal))), opsClock_(clock_) {}
@@ -106,12 +112,11 @@ private:
 };
 
 CommandOutcome InfoWithout(DriverChoice choice, const std::string& libftdiRefusal) {
-    CliOptions options;
-    options.command = Command::Info;
-    options.driver = choice;
+    station::PodRequest request;
+    request.job.command = JobCommand::PodInfo;
+    request.driver = choice;
     NoLibraryBackend backend(choice, libftdiRefusal);
-    std::ostringstream progress;
-    return RunPodCommand(options, backend, {progress, false, 80});
+    return Run(request, backend);
 }
 
 TEST(DriverLoadHint, ALibraryAskedForByHandThatIsMissingIsNamed) {

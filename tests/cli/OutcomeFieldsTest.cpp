@@ -6,46 +6,47 @@
 
 #include "CliFiles.h"
 #include "CliProcess.h"
-#include "cli/FailureFields.h"
 #include "cli/GangOutput.h"
+#include "station/FailureFields.h"
 
 namespace nembra::testing {
 namespace {
 
-using cli::FailureFields;
+using station::FailureFields;
 
 TEST(FailureFields, SuccessHasNullStepAndCause) {
-    const auto fields = FailureFields(StepOutcome::Success());
+    const auto fields = station::FailureFields(StepOutcome::Success());
     EXPECT_EQ(fields.dump(), R"({"step":null,"cause":null})");
 }
 
 TEST(FailureFields, EachWhereHasItsOwnKeyAndForm) {
     const LinkOutcome refused{Cause::Refused, 0x15, 0};
-    EXPECT_EQ(FailureFields(StepOutcome::Failed(Step::Erase, refused, Where{Where::Kind::Sector, 2})).dump(),
+    EXPECT_EQ(station::FailureFields(StepOutcome::Failed(Step::Erase, refused, Where{Where::Kind::Sector, 2})).dump(),
               R"({"step":"erase","cause":"refused","where":{"sector":"C"},"byte":"15"})");
     const LinkOutcome unplugged = LinkOutcome::Of(Cause::Unplugged);
     EXPECT_EQ(
-        FailureFields(StepOutcome::Failed(Step::FlashWrite, unplugged, Where{Where::Kind::Address, 0x3F6028})).dump(),
+        station::FailureFields(StepOutcome::Failed(Step::FlashWrite, unplugged, Where{Where::Kind::Address, 0x3F6028}))
+            .dump(),
         R"({"step":"flash-write","cause":"unplugged","where":{"address":"3F6028"}})");
     const LinkOutcome lost = LinkOutcome::Of(Cause::NoReply);
-    EXPECT_EQ(FailureFields(StepOutcome::Failed(Step::CompareData, lost, Where{Where::Kind::Page, 12})).dump(),
+    EXPECT_EQ(station::FailureFields(StepOutcome::Failed(Step::CompareData, lost, Where{Where::Kind::Page, 12})).dump(),
               R"({"step":"compare-data","cause":"no-reply","where":{"page":12}})");
-    EXPECT_EQ(FailureFields(StepOutcome::Failed(Step::CompareSections, LinkOutcome::Of(Cause::Differs),
-                                                Where{Where::Kind::Section, 3}))
+    EXPECT_EQ(station::FailureFields(StepOutcome::Failed(Step::CompareSections, LinkOutcome::Of(Cause::Differs),
+                                                         Where{Where::Kind::Section, 3}))
                   .dump(),
               R"({"step":"compare-sections","cause":"differs","where":{"section":3}})");
     const LinkOutcome readError{Cause::ReadError, 0, 4};
-    EXPECT_EQ(FailureFields(StepOutcome::Failed(Step::Boot, readError)).dump(),
+    EXPECT_EQ(station::FailureFields(StepOutcome::Failed(Step::Boot, readError)).dump(),
               R"({"step":"boot","cause":"read-error","driverStatus":4})");
 }
 
 // A single pod found by its description may have no serial number to name.
 TEST(UnfinishedLine, NamesNoEmptySerialNumber) {
-    cli::PodResult pod;
+    station::PodResult pod;
     pod.unfinished = true;
-    EXPECT_EQ(cli::UnfinishedLine({pod}), "Stopped: the board was left unfinished");
+    EXPECT_EQ(station::UnfinishedLine({pod}), "Stopped: the board was left unfinished");
     pod.serial = "SIM00001";
-    EXPECT_EQ(cli::UnfinishedLine({pod}), "Stopped: the board on SIM00001 was left unfinished");
+    EXPECT_EQ(station::UnfinishedLine({pod}), "Stopped: the board on SIM00001 was left unfinished");
 }
 
 struct FaultCase {

@@ -7,11 +7,10 @@ root="${1:?usage: check-layers.sh SOURCE_DIR}"
 
 # files/ (private files and bounded locks) sits at the bottom: the simulated
 # pod's store, the tool's log and trace and the window's guard all use it.
-# station/ (jobs, serial numbers, the record store) sits above the image and
-# below the front-ends: it plans and records, and never drives a pod itself.
-# The operator's window (ui/station, app/) shows and runs a station's jobs,
-# and the engineer's window asks the station's pod claims before it opens a
-# pod, so ui/ and app/ may include station/.
+# station/ (pods and their backends, gangs, jobs, serial numbers, the record
+# store) sits above the operations and below the front-ends: the window, the
+# operator's window and the command line all reach their pods through it,
+# and the engineer's window asks its pod claims before it opens a pod.
 declare -A allowed=(
     [files]="files"
     [status]="status"
@@ -20,9 +19,9 @@ declare -A allowed=(
     [sim]="sim pod image status files"
     [ops]="ops pod image status"
     [settings]="settings ops pod image status"
-    [ui]="ui settings station ops pod image status"
-    [app]="app ui settings sim station ops pod image status files"
-    [station]="station image status files"
+    [ui]="ui station settings ops pod image status files"
+    [app]="app ui station settings sim ops pod image status files"
+    [station]="station sim ops pod image status files"
     [cli]="cli station sim ops pod image status files"
 )
 qt_folders=" settings ui app "

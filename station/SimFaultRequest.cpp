@@ -1,11 +1,11 @@
-#include "cli/SimFaultRequest.h"
+#include "station/SimFaultRequest.h"
 
 #include <charconv>
 #include <map>
 #include <sstream>
 #include <vector>
 
-namespace nembra::cli {
+namespace nembra::station {
 namespace {
 
 const std::map<std::string, SimFault::Kind>& Kinds() {
@@ -80,4 +80,4 @@ bool ArmSimFaults(const std::vector<std::string>& faults, PodStation& station, c
     return true;
 }
 
-}  // namespace nembra::cli
+}  // namespace nembra::station

@@ -3,7 +3,7 @@
 
 #include "status/Outcome.h"
 
-namespace nembra::cli {
+namespace nembra::station {
 
 // The fields --json and --log give an outcome: "step" and "cause" (null on
 // success), "where" as {"sector": "C"}, {"address": "3F6000"}, {"page": 12}
@@ -11,4 +11,4 @@ namespace nembra::cli {
 // and "driverStatus" for a driver's error.
 nlohmann::ordered_json FailureFields(const StepOutcome& failure);
 
-}  // namespace nembra::cli
+}  // namespace nembra::station

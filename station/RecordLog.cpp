@@ -1,4 +1,4 @@
-#include "cli/RecordLog.h"
+#include "station/RecordLog.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -9,7 +9,7 @@
 
 #include "files/PrivateFile.h"
 
-namespace nembra::cli {
+namespace nembra::station {
 
 RecordLog::~RecordLog() {
     if (fd_ >= 0) ::close(fd_);
@@ -57,4 +57,4 @@ bool RecordLog::Append(const std::string& line, std::string& error) {
     return ok;
 }
 
-}  // namespace nembra::cli
+}  // namespace nembra::station

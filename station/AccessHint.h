@@ -4,7 +4,7 @@
 #include "pod/DriverLoader.h"
 #include "pod/FtdiDriver.h"
 
-namespace nembra::cli {
+namespace nembra::station {
 
 // Advice for a pod that is present but cannot be opened for lack of
 // permission or because a kernel driver holds it; empty for any other cause.
@@ -14,4 +14,4 @@ std::string AccessHint(OpenFailureCause cause);
 // the library was chosen by hand; empty when the loader cannot tell.
 std::string DriverLoadHint(const std::string& loadFailure, DriverChoice choice);
 
-}  // namespace nembra::cli
+}  // namespace nembra::station

@@ -1,6 +1,6 @@
-#include "cli/PodBackend.h"
+#include "station/PodBackend.h"
 
-namespace nembra::cli {
+namespace nembra::station {
 namespace {
 
 class UsbBackend : public PodBackend {
@@ -46,4 +46,4 @@ std::unique_ptr<PodBackend> MakeSimBackend(const std::string& statePath, const s
     return std::make_unique<SimBackend>(statePath, serial, paced, chip);
 }
 
-}  // namespace nembra::cli
+}  // namespace nembra::station

@@ -1,4 +1,4 @@
-#include "cli/PodSelection.h"
+#include "station/PodSelection.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,7 @@
 
 #include "pod/PodLink.h"
 
-namespace nembra::cli {
+namespace nembra::station {
 namespace {
 
 std::string Trimmed(const std::string& text) {
@@ -64,4 +64,4 @@ bool SelectPods(const std::string& selector, const std::vector<PodEntry>& entrie
     return true;
 }
 
-}  // namespace nembra::cli
+}  // namespace nembra::station

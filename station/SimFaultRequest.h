@@ -2,10 +2,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/PodStation.h"
 #include "sim/SimPod.h"
+#include "station/PodStation.h"
 
-namespace nembra::cli {
+namespace nembra::station {
 
 // One --sim-fault: KIND:LETTER[:N[:MS]][@SERIAL]. KIND is lost, refused,
 // slow, stray or unplug; LETTER the command letter; N the occurrence
@@ -24,4 +24,4 @@ bool ParseSimFault(const std::string& text, SimFaultRequest& request, std::strin
 bool ArmSimFaults(const std::vector<std::string>& faults, PodStation& station, const std::vector<std::string>& serials,
                   const std::string& defaultSerial, std::string& error);
 
-}  // namespace nembra::cli
+}  // namespace nembra::station

@@ -1,4 +1,4 @@
-#include "cli/PodCommandRunner.h"
+#include "station/PodRun.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,17 +7,16 @@
 #include <fstream>
 #include <memory>
 
-#include "cli/AccessHint.h"
-#include "cli/JobFromOptions.h"
-#include "cli/PodInfoJson.h"
 #include "files/PrivateFile.h"
 #include "image/LoadCoffFile.h"
 #include "ops/Operations.h"
 #include "pod/PodCommands.h"
 #include "pod/ProtocolTrace.h"
+#include "station/AccessHint.h"
+#include "station/PodInfoJson.h"
 #include "status/QuietStatus.h"
 
-namespace nembra::cli {
+namespace nembra::station {
 namespace {
 
 // Output files are opened before the pod is touched, so that a path that
@@ -51,32 +50,32 @@ bool OpenOutput(std::ofstream& stream, const std::string& path, const char* what
     return false;
 }
 
-nlohmann::ordered_json CommandData(const CliOptions& options, const Session& session, bool ok) {
+nlohmann::ordered_json CommandData(const nembra::Job& job, const Session& session, bool ok) {
     nlohmann::ordered_json data = nlohmann::ordered_json::object();
-    if (options.command != Command::Reset && options.command != Command::Info) data["file"] = options.file;
-    if (options.command == Command::PodWrite) data["podFileName"] = session.eepFileName;
-    if (options.command == Command::PodWrite && options.verify) data["verified"] = ok;
-    if (options.command == Command::Info && ok)
+    if (TakesFile(job.command)) data["file"] = job.filePath;
+    if (job.command == nembra::JobCommand::PodWrite) data["podFileName"] = session.eepFileName;
+    if (job.command == nembra::JobCommand::PodWrite && job.verify) data["verified"] = ok;
+    if (job.command == nembra::JobCommand::PodInfo && ok)
         data.update(PodInfoJson(session.firmwareVersion, session.podFileRecord));
     return data;
 }
 
-void WriteTargetHex(const CliOptions& options, PodBackend& backend, std::ofstream& out, CommandOutcome& outcome) {
-    if (options.simTargetHexPath.empty() || backend.simPod() == nullptr) return;
+void WriteTargetHex(const PodRequest& request, PodBackend& backend, std::ofstream& out, RunOutcome& outcome) {
+    if (request.targetHexPath.empty() || backend.simPod() == nullptr) return;
     backend.simPod()->WriteTargetHex(out);
     out.flush();
-    if (!out) outcome.followUp = "Cannot write the target memory file " + options.simTargetHexPath;
+    if (!out) outcome.followUp = "Cannot write the target memory file " + request.targetHexPath;
     if (!out) outcome.ok = false;
 }
 
 // The firmware version for the record: what POD Info read, else one "?" to
 // the pod after the operation; none when the pod does not answer.
-std::optional<uint16_t> FirmwareVersion(const CliOptions& options, OperationContext& ctx, StatusSink& quiet) {
-    if (options.command == Command::Info) {
+std::optional<uint16_t> FirmwareVersion(const PodRequest& request, OperationContext& ctx, StatusSink& quiet) {
+    if (request.job.command == nembra::JobCommand::PodInfo) {
         if (ctx.session.firmwareVersion == 0) return std::nullopt;
         return ctx.session.firmwareVersion;
     }
-    if (options.logPath.empty()) return std::nullopt;
+    if (!request.readFirmwareVersion) return std::nullopt;
     PodLink& link = ctx.session.link;
     OperationContext probe{ctx.session, ctx.job, quiet, ctx.clock};
     uint16_t version = 0;
@@ -94,33 +93,35 @@ uint32_t ReadMs(OpsClock& clock) {
 
 }  // namespace
 
-bool TakesFile(Command command) { return command != Command::Reset && command != Command::Info; }
+bool TakesFile(nembra::JobCommand command) {
+    return command != nembra::JobCommand::TargetReset && command != nembra::JobCommand::PodInfo;
+}
 
-std::optional<CommandOutcome> LoadSharedImage(const CliOptions& options, ProgramImage& image, StatusSink& status) {
-    DeviceType deviceType = options.device;
+std::optional<RunOutcome> LoadSharedImage(const nembra::Job& job, ProgramImage& image, StatusSink& status) {
+    DeviceType deviceType = static_cast<DeviceType>(job.device);
     RecentFiles recent;
-    LoadContext load{image, deviceType, static_cast<int>(options.device), recent, status, [] {}};
-    const LoadResult loaded = LoadCoffFile(load, Trim(options.file), false);
+    LoadContext load{image, deviceType, job.device, recent, status, [] {}};
+    const LoadResult loaded = LoadCoffFile(load, Trim(job.filePath), false);
     if (loaded && image.imageLoaded) return std::nullopt;
-    CommandOutcome failed;
+    RunOutcome failed;
     failed.message = loaded.line.empty() ? "The file could not be loaded" : loaded.line;
     failed.failure = StepOutcome::Failed(Step::Load, LinkOutcome::Of(Cause::LoadFailed));
     return failed;
 }
 
-CommandOutcome NoPodOutcome(const std::string& serial) {
-    CommandOutcome failed;
+RunOutcome NoPodOutcome(const std::string& serial) {
+    RunOutcome failed;
     failed.message = "No pod with the serial number " + serial + " is attached";
     failed.failure = StepOutcome::Failed(Step::Connect, LinkOutcome::Of(Cause::NoPod));
     return failed;
 }
 
-CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, ConsoleStatus& status,
-                             const ProgramImage* sharedImage, PodRunFacts& facts) {
-    CommandOutcome outcome;
+RunOutcome RunPod(const PodRequest& request, PodBackend& backend, StatusSink& status, const ProgramImage* sharedImage,
+                  PodRunFacts& facts) {
+    RunOutcome outcome;
     OutputFiles files;
-    if (!OpenOutput(files.trace, options.tracePath, "trace", files.error, true) ||
-        !OpenOutput(files.targetHex, options.simTargetHexPath, "target memory", files.error)) {
+    if (!OpenOutput(files.trace, request.tracePath, "trace", files.error, true) ||
+        !OpenOutput(files.targetHex, request.targetHexPath, "target memory", files.error)) {
         outcome.message = files.error;
         return outcome;
     }
@@ -128,20 +129,18 @@ CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, Con
     // The pod reads the shared image and never loads its own.
     Session session(backend.loader(), backend.linkClock(),
                     sharedImage != nullptr ? ImageStore::MadeOnFirstUse : ImageStore::MadeNow);
-    if (sharedImage != nullptr) session.deviceType = options.device;
-    if (!options.tracePath.empty()) session.link.SetObserver(&trace);
+    if (sharedImage != nullptr) session.deviceType = static_cast<DeviceType>(request.job.device);
+    if (!request.tracePath.empty()) session.link.SetObserver(&trace);
     session.link.SetStopRequest(backend.stopRequest());
     session.link.SetPinnedSerial(backend.podSerial());
-    const Job job = JobFromOptions(options);
-    OperationContext ctx{session, job, status, backend.opsClock(), sharedImage};
+    OperationContext ctx{session, request.job, status, backend.opsClock(), sharedImage};
 
     const uint32_t startMs = ReadMs(backend.opsClock());
     session.link.LoadDriverLibrary();
     const OperationOutcome result = RunJob(ctx);
     facts.elapsedMs = ReadMs(backend.opsClock()) - startMs;
     QuietStatus quiet;
-    facts.firmwareVersion = FirmwareVersion(options, ctx, quiet);
-    status.Finish();
+    facts.firmwareVersion = FirmwareVersion(request, ctx, quiet);
     session.link.ClosePod();
     session.link.UnloadDriverLibrary();
     session.link.SetObserver(nullptr);
@@ -153,22 +152,16 @@ CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, Con
     outcome.failure = result.failure;
     if (!outcome.ok) {
         outcome.hint = session.link.loadFailure().empty() ? AccessHint(session.link.lastOpenFailure())
-                                                          : DriverLoadHint(session.link.loadFailure(), options.driver);
+                                                          : DriverLoadHint(session.link.loadFailure(), request.driver);
     }
-    outcome.data = CommandData(options, session, outcome.ok);
+    outcome.data = CommandData(request.job, session, outcome.ok);
     files.trace.flush();
-    if (!options.tracePath.empty() && !files.trace) {
-        outcome.followUp = "Cannot write the trace file " + options.tracePath;
+    if (!request.tracePath.empty() && !files.trace) {
+        outcome.followUp = "Cannot write the trace file " + request.tracePath;
         outcome.ok = false;
     }
-    WriteTargetHex(options, backend, files.targetHex, outcome);
+    WriteTargetHex(request, backend, files.targetHex, outcome);
     return outcome;
 }
 
-CommandOutcome RunPodCommand(const CliOptions& options, PodBackend& backend, const ConsoleEnvironment& console) {
-    ConsoleStatus status(console.progressOut, console.interactive, backend.opsClock(), console.columns);
-    PodRunFacts facts;
-    return RunPodCommand(options, backend, status, nullptr, facts);
-}
-
-}  // namespace nembra::cli
+}  // namespace nembra::station

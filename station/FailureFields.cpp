@@ -1,8 +1,8 @@
-#include "cli/FailureFields.h"
+#include "station/FailureFields.h"
 
 #include <cstdio>
 
-namespace nembra::cli {
+namespace nembra::station {
 namespace {
 
 nlohmann::ordered_json WhereJson(const Where& where) {
@@ -39,4 +39,4 @@ nlohmann::ordered_json FailureFields(const StepOutcome& failure) {
     return fields;
 }
 
-}  // namespace nembra::cli
+}  // namespace nembra::station

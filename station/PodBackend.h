@@ -9,7 +9,7 @@
 #include "sim/SimChip.h"
 #include "sim/SimRig.h"
 
-namespace nembra::cli {
+namespace nembra::station {
 
 // Where the pod is reached: USB through the system's driver library with the
 // system clocks, or the simulated pod on its virtual clock.
@@ -36,4 +36,4 @@ std::unique_ptr<PodBackend> MakeUsbBackend(DriverChoice driver = DriverChoice::A
 std::unique_ptr<PodBackend> MakeSimBackend(const std::string& statePath, const std::string& serial = kSimPodSerial,
                                            bool paced = false, SimChip chip = SimChip::Typical);
 
-}  // namespace nembra::cli
+}  // namespace nembra::station

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/PodBackend.h"
 #include "pod/FtdiDriver.h"
 #include "pod/StopRequest.h"
+#include "station/PodBackend.h"
 
-namespace nembra::cli {
+namespace nembra::station {
 
 // One device on the station's bus, as `list` shows it.
 struct PodEntry {
@@ -39,6 +39,9 @@ public:
     virtual std::string LoadFailure() const { return {}; }
 };
 
+// Adds every device the driver lists to `entries`, numbered on from them.
+void AddListed(FtdiDriver& driver, bool probe, std::vector<PodEntry>& entries);
+
 std::unique_ptr<PodStation> MakeUsbStation(DriverChoice driver = DriverChoice::Auto);
 // `count` simulated pods SIM00001.. each with its store beside `statePath`;
 // 0: the one simulated pod SIM00001 with its store in `statePath` itself.
@@ -52,4 +55,4 @@ std::unique_ptr<PodStation> MakeSimStation(const std::string& statePath, int cou
 std::string SimPodStorePath(const std::string& statePath, const std::string& serial);
 std::string SimPodSerial(int number);
 
-}  // namespace nembra::cli
+}  // namespace nembra::station

@@ -3,7 +3,7 @@
 
 #include "files/BoundedLock.h"
 
-namespace nembra::cli {
+namespace nembra::station {
 
 // The --log file, opened for appending before any pod is touched. Several
 // processes may append at once: each record is one line written with one
@@ -32,4 +32,4 @@ private:
     LockPatience patience_;
 };
 
-}  // namespace nembra::cli
+}  // namespace nembra::station

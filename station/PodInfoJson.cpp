@@ -1,8 +1,8 @@
-#include "cli/PodInfoJson.h"
+#include "station/PodInfoJson.h"
 
 #include <string>
 
-namespace nembra::cli {
+namespace nembra::station {
 
 nlohmann::ordered_json PodInfoJson(uint16_t firmwareVersion, const PodFileRecord& record) {
     nlohmann::ordered_json podFile = nullptr;
@@ -12,4 +12,4 @@ nlohmann::ordered_json PodInfoJson(uint16_t firmwareVersion, const PodFileRecord
             {"podFile", podFile}};
 }
 
-}  // namespace nembra::cli
+}  // namespace nembra::station

@@ -1,6 +1,6 @@
-#include "cli/AccessHint.h"
+#include "station/AccessHint.h"
 
-namespace nembra::cli {
+namespace nembra::station {
 
 std::string AccessHint(OpenFailureCause cause) {
     const char* why = nullptr;
@@ -29,4 +29,4 @@ std::string DriverLoadHint(const std::string& loadFailure, DriverChoice choice) 
     return std::string("hint: ") + chosen + loadFailure + ".";
 }
 
-}  // namespace nembra::cli
+}  // namespace nembra::station

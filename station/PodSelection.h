@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/PodStation.h"
+#include "station/PodStation.h"
 
-namespace nembra::cli {
+namespace nembra::station {
 
 // Reads --pod against the listed devices: a serial number, an index from
 // `list`, a comma-separated list of them, or "all" (every device with the
@@ -13,4 +13,4 @@ namespace nembra::cli {
 bool SelectPods(const std::string& selector, const std::vector<PodEntry>& entries, std::vector<std::string>& serials,
                 std::string& error);
 
-}  // namespace nembra::cli
+}  // namespace nembra::station

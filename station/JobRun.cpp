@@ -1,0 +1,193 @@
+#include "station/JobRun.h"
+
+#include <algorithm>
+
+#include "ops/Operations.h"
+#include "pod/PodLink.h"
+#include "station/BoardRecord.h"
+#include "station/CsmKeyFile.h"
+#include "station/JsonText.h"
+#include "station/PodSelection.h"
+#include "station/PostgresConnection.h"
+#include "station/SerialImage.h"
+
+namespace nembra::station {
+namespace {}  // namespace
+
+nembra::Job JobOperation(const JobPlan& plan) {
+    const Job& job = plan.job;
+    nembra::Job operation;
+    operation.command =
+        job.command == JobCommand::PodWrite ? nembra::JobCommand::PodWrite : nembra::JobCommand::TargetWrite;
+    operation.device = static_cast<int>(job.device);
+    operation.filePath = plan.programPath;
+    operation.eraseAll = job.erase == JobErase::All;
+    operation.podFileName = job.podFileName;
+    operation.verify = job.verify;
+    operation.unlockCsm = job.csmKeysFile.has_value();
+    return operation;
+}
+
+namespace {
+
+bool Refuse(JobRefusal& refusal, const std::string& message, bool usage = false) {
+    refusal = {message, usage};
+    return false;
+}
+
+}  // namespace
+
+bool SelectJobPods(const Job& job, PodStation& station, const std::string& selector, std::vector<std::string>& serials,
+                   std::string& error) {
+    std::vector<PodEntry> entries;
+    station.List(entries, false);
+    std::string jobSelector;
+    for (const std::string& pod : job.pods) jobSelector += (jobSelector.empty() ? "" : ",") + pod;
+    if (jobSelector.empty()) jobSelector = "all";
+    if (selector.empty()) return SelectPods(jobSelector, entries, serials, error);
+    std::vector<std::string> jobPods;
+    if (!SelectPods(selector, entries, serials, error) || !SelectPods(jobSelector, entries, jobPods, error))
+        return false;
+    for (const std::string& serial : serials) {
+        if (std::find(jobPods.begin(), jobPods.end(), serial) != jobPods.end()) continue;
+        error = "--pod: the job does not name the pod " + serial;
+        return false;
+    }
+    return true;
+}
+
+JobRun::JobRun(const std::string& jobFile, const std::string& tool, const LockPatience& patience)
+    : jobFile_(jobFile), tool_(tool), patience_(patience) {}
+
+JobRun::~JobRun() { ReturnNumbers(); }
+
+void JobRun::ReturnNumbers() {
+    if (store_ != nullptr)
+        for (uint64_t number : numbers_) store_->ReturnSerial(plan_.job.name, number);
+    numbers_.clear();
+}
+
+bool JobRun::Plan(const std::string& tracePath, const std::string& targetHexPath, JobRefusal& refusal) {
+    plan_ = PlanJob(jobFile_);
+    if (!plan_.ok()) return Refuse(refusal, ProblemsText(plan_.problems));
+    request_ = {};
+    request_.job = JobOperation(plan_);
+    request_.tracePath = tracePath;
+    request_.targetHexPath = targetHexPath;
+    request_.readFirmwareVersion = true;
+    if (!request_.job.unlockCsm) return true;
+    // The "K" and "P" frames carry the keys; a trace would hold them in the clear.
+    if (!tracePath.empty())
+        return Refuse(refusal, "--trace is refused for a job with a CSM key file: the trace would carry the keys",
+                      true);
+    CsmKeys keys;
+    std::string error;
+    if (!ReadCsmKeyFile(JobPath(plan_.jobFile, *plan_.job.csmKeysFile), keys, error)) return Refuse(refusal, error);
+    for (size_t n = 0; n < keys.size(); ++n) request_.job.keys[n] = ParseKeyText(keys[n]);
+    return true;
+}
+
+bool JobRun::OpenStore(JobRefusal& refusal, std::string& note) {
+    StoreStatus status;
+    store_ = OpenRecordStore(plan_.storeLocation, status);
+    if (store_ == nullptr)
+        return Refuse(refusal, "No pod was touched: the record store " + UrlForMessages(plan_.storeLocation) +
+                                   " cannot be reached: " + status.message);
+    RecordSpool spool(RecordSpool::PathFor(jobFile_), patience_);
+    note = ReplaySpool(spool, *store_);
+    return true;
+}
+
+bool JobRun::TakeBoards(const std::vector<std::string>& serials, JobRefusal& refusal) {
+    serials_ = serials;
+    if (plan_.job.serial) {
+        const StoreStatus taken = store_->TakeSerials(plan_.job.name, *plan_.job.serial, serials_, numbers_);
+        if (!taken.ok()) return Refuse(refusal, "No pod was touched: " + taken.message);
+        boardNumbers_ = numbers_;
+    }
+    if (MakeImages(refusal.message)) return true;
+    ReturnNumbers();
+    return false;
+}
+
+bool JobRun::Prepare(const std::vector<std::string>& serials, JobRefusal& refusal, std::string& note) {
+    return Plan({}, {}, refusal) && OpenStore(refusal, note) && TakeBoards(serials, refusal);
+}
+
+// Each pod's image: the plan's own, or a copy carrying the pod's number.
+bool JobRun::MakeImages(std::string& error) {
+    ProgramImage& image = *plan_.image;
+    images_.clear();
+    copies_.clear();
+    if (!plan_.job.serial) {
+        images_.assign(serials_.size(), &image);
+        return true;
+    }
+    const SerialPlan& serial = *plan_.job.serial;
+    if (!PrepareSerialImage(image, serial, *plan_.serial, plan_.job.device, error)) return false;
+    for (uint64_t number : numbers_) {
+        auto copy = std::make_unique<ProgramImage>();
+        CopyImage(image, *copy);
+        if (!WriteSerial(*copy, serial, number)) {
+            error = "The serial number " + std::to_string(number) + " does not fit in " + std::to_string(serial.words) +
+                    " word(s)";
+            return false;
+        }
+        images_.push_back(copy.get());
+        copies_.push_back(std::move(copy));
+    }
+    return true;
+}
+
+std::optional<uint64_t> JobRun::BoardSerial(size_t i) const {
+    if (i < boardNumbers_.size()) return boardNumbers_[i];
+    return std::nullopt;
+}
+
+std::vector<PodResult> JobRun::Run(PodStation& station, const StopRequest& stop, const StatusFactory& status) {
+    return RunPodsAtOnce(request_, station, serials_, images_, stop, status);
+}
+
+BoardRow JobRun::RowOf(size_t i, PodResult& pod, RecordLog* log) const {
+    // Each board's words (its own number among them) have their own CRC-32.
+    const RunFacts facts = CommandFacts(request_.job, image(i));
+    const nlohmann::ordered_json record = BoardRecord(request_.job, tool_, facts, pod.serial, pod.facts, pod.outcome);
+    std::string error;
+    if (log != nullptr && log->isOpen() && !log->Append(JsonText(record), error)) pod.outcome.followUp = error;
+    BoardRow row = RowFromJson(nlohmann::json::parse(record.dump()));
+    row.job = plan_.job.name;
+    row.station = StationName();
+    row.operatorName = OperatorName();
+    if (const auto number = BoardSerial(i)) row.boardSerial = *number;
+    row.recordId = NewRecordId();
+    return row;
+}
+
+std::string JobRun::Record(std::vector<PodResult>& pods, RecordLog* log) {
+    std::vector<BoardRow> rows;
+    for (size_t i = 0; i < pods.size(); ++i) {
+        if (const auto number = BoardSerial(i)) pods[i].outcome.data["boardSerial"] = *number;
+        rows.push_back(RowOf(i, pods[i], log));
+        if (!pods[i].outcome.followUp.empty()) pods[i].outcome.ok = false;
+    }
+    // From here the rows decide each number: kept by a pass, given back by a fail.
+    numbers_.clear();
+    const StoreStatus stored = store_->RecordAll(rows);
+    if (stored.ok()) return {};
+    RecordSpool spool(RecordSpool::PathFor(jobFile_), patience_);
+    size_t kept = 0;
+    std::string error;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        pods[i].outcome.ok = false;
+        if (spool.Append(rows[i], error)) {
+            ++kept;
+            pods[i].outcome.followUp = "The store did not take the record; it waits in the spool " + spool.path();
+        } else {
+            pods[i].outcome.followUp = "The record is lost: " + error;
+        }
+    }
+    return "The store did not take the run's records (" + stored.message + "); " + std::to_string(kept) +
+           " record(s) wait in the spool " + spool.path() + " for the next run or 'nembra-cli records'";
+}
+
+}  // namespace nembra::station
