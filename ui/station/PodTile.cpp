@@ -87,6 +87,16 @@ void PodTile::ShowRunning(const QString& phase, int done, int total) {
     progress_->setValue(total > 0 ? done : 0);
 }
 
+void PodTile::ShowRunningLine(const QString& line) {
+    if (state_ != State::Running) {
+        Show(State::Running, line);
+        progress_->setRange(0, 1);
+        progress_->setValue(0);
+    } else {
+        detail_->setText(line);
+    }
+}
+
 void PodTile::ShowPassed(const QString& line) { Show(State::Passed, line); }
 
 void PodTile::ShowFailed(const QString& failure, const QString& line) {

@@ -22,6 +22,8 @@ public:
     void ShowWaiting();
     // `phase`: what the pod does now ("Erasing the flash"); done of total units.
     void ShowRunning(const QString& phase, int done, int total);
+    // A line of the run while no phase counts; the bar stays as it is.
+    void ShowRunningLine(const QString& line);
     void ShowPassed(const QString& line);
     // `failure`: the failing step and cause in plain words; `line` the run's final line.
     void ShowFailed(const QString& failure, const QString& line);
