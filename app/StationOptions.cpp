@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "station/SimFaultRequest.h"
+
 namespace nembra {
 namespace {
 
@@ -44,7 +46,11 @@ bool ParseOne(const std::vector<std::string>& args, size_t& i, const std::string
         if (TakeValue(args, i, "--sim-pods", value, error) && !ParseCount(value, o.simPods))
             error = "--sim-pods: \"" + value + "\" is not a number from 1 to " + std::to_string(kMaxStationSimPods);
     } else if (IsOption(arg, "--sim-fault")) {
-        if (TakeValue(args, i, "--sim-fault", value, error)) o.simFaults.push_back(value);
+        station::SimFaultRequest request;
+        if (TakeValue(args, i, "--sim-fault", value, error) && station::ParseSimFault(value, request, error))
+            o.simFaults.push_back(value);
+        else if (error.rfind("--sim-fault", 0) != 0)
+            error = "--sim-fault \"" + value + "\": " + error;
     } else if (arg == "--sim-paced") {
         o.simPaced = true;
     } else if (arg == "--bell") {

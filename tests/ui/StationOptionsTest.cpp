@@ -60,6 +60,8 @@ TEST(StationOptions, BadArgumentsAreNamed) {
     EXPECT_EQ(Refused({"--sim-pods", "2"}), "--sim-pods, --sim-fault and --sim-paced need --sim");
     EXPECT_EQ(Refused({"--sim-paced"}), "--sim-pods, --sim-fault and --sim-paced need --sim");
     EXPECT_EQ(Refused({"--sim="}), "--sim= needs a state file");
+    EXPECT_THAT(Refused({"--sim", "--sim-fault", "melted:S"}), ::testing::StartsWith("--sim-fault \"melted:S\": "));
+    EXPECT_EQ(Refused({"--sim", "--sim-fault"}), "--sim-fault needs a value");
     StationOptions options;
     std::string error;
     EXPECT_FALSE(ParseStationArguments({"--sim"}, "", options, error));

@@ -123,7 +123,8 @@ bool OperatorWindow::OpenJob(const std::string& jobFile) {
     StationRunsListener& listener = *this;
     runs_ = std::make_unique<StationRuns>(station_, jobFile, settings_.tool, listener, kTileBarPixels);
     runs_->RefreshStore();
-    OnListed(listed_);
+    // Until the pods have been listed once, none is called unplugged.
+    if (listedOnce_) OnListed(listed_);
     poller_->PollNow();
     return true;
 }
@@ -170,6 +171,7 @@ void OperatorWindow::LayOutTiles() {
 // shows those attached. A running pod keeps its tile until its run ends.
 void OperatorWindow::OnListed(const std::vector<std::string>& serials) {
     listed_ = serials;
+    listedOnce_ = true;
     if (runs_ == nullptr) return;
     const std::vector<std::string>& named = plan_.job.pods;
     const std::vector<std::string>& wanted = named.empty() ? serials : named;

@@ -90,6 +90,7 @@ private:
     OperatorSettings settings_;
     station::JobPlan plan_;
     std::vector<std::string> listed_;
+    bool listedOnce_ = false;
     std::map<std::string, PodTile*> tiles_;
     std::vector<BoardResult> stopped_;  // boards of runs that ended after Stop
     bool stopRequested_ = false;

@@ -75,8 +75,9 @@ void PodTile::Show(State state, const QString& detail) {
     stateLabel_->setPalette(palette);
     detail_->setText(detail);
     progress_->setVisible(state == State::Running);
-    // A board that passed or failed can be replaced and run again.
-    start_->setEnabled(state == State::Waiting || state == State::Passed || state == State::Failed);
+    // A board that passed or failed can be replaced and run again, and a pod
+    // another program held may be free by now.
+    start_->setEnabled(state != State::Running && state != State::Unplugged);
 }
 
 void PodTile::ShowWaiting() { Show(State::Waiting, tr("Ready for a board")); }
