@@ -75,7 +75,8 @@ TEST(Counters, TheStoreCountsStayWhenTheStoreDoesNotAnswer) {
 // tile's bar by a pixel cross to the window's thread.
 TEST(TileStatus, OnlyStepsThatMoveTheBarAreHandedOn) {
     std::vector<TileUpdate> posted;
-    TileStatus status([&posted](const TileUpdate& update) { posted.push_back(update); }, 100);
+    auto owned = std::make_unique<TileStatus>([&posted](const TileUpdate& update) { posted.push_back(update); }, 100);
+    TileStatus& status = *owned;
     status.ShowMessage("Connection to KVL47Q POD is successful", false);
     status.ShowMessage("Fail to erase flash memory", true);  // the outcome says how it ended
     status.Progress({Step::FlashWrite, 0, 10000});
@@ -88,6 +89,12 @@ TEST(TileStatus, OnlyStepsThatMoveTheBarAreHandedOn) {
     EXPECT_EQ(posted[1].done, 0u);
     EXPECT_EQ(posted.back().done, 10000u);
     EXPECT_EQ(posted.back().total, 10000u);
+    // The pod is done when its status goes: its final line tells pass or fail at once.
+    owned.reset();
+    ASSERT_EQ(posted.size(), 103u);
+    EXPECT_TRUE(posted.back().finished);
+    EXPECT_FALSE(posted.back().passed);
+    EXPECT_EQ(posted.back().text, "Fail to erase flash memory");
 }
 
 }  // namespace

@@ -34,11 +34,6 @@ bool Contains(const std::vector<std::string>& list, const std::string& item) {
     return std::find(list.begin(), list.end(), item) != list.end();
 }
 
-// A tile that may take a new board: not running, and its pod attached.
-bool Startable(const PodTile& tile) {
-    return tile.state() != PodTile::State::Running && tile.state() != PodTile::State::Unplugged;
-}
-
 }  // namespace
 
 OperatorWindow::OperatorWindow(station::PodStation& station, station::PodClaims& claims, OperatorSettings settings,
@@ -74,6 +69,7 @@ void OperatorWindow::BuildLayout() {
     message_->setFont(big);
     tileArea_ = new QWidget(this);
     tileGrid_ = new QGridLayout(tileArea_);
+    for (int column = 0; column < kTileColumns; ++column) tileGrid_->setColumnStretch(column, 1);
     start_ = new QPushButton(tr("Start"), this);
     stop_ = new QPushButton(tr("Stop"), this);
     // Space and Enter start the pods wherever the focus is.
@@ -180,7 +176,7 @@ void OperatorWindow::OnListed(const std::vector<std::string>& serials) {
     for (const std::string& serial : TileSerials()) {
         PodTile* tile = Tile(serial);
         const bool attached = Contains(serials, serial);
-        if (tile->state() == PodTile::State::Running) continue;
+        if (busy_.count(serial) != 0) continue;
         if (!attached && named.empty())
             RemoveTile(serial);
         else if (!attached && tile->state() != PodTile::State::Unplugged)
@@ -190,15 +186,20 @@ void OperatorWindow::OnListed(const std::vector<std::string>& serials) {
     }
 }
 
+bool OperatorWindow::Startable(const std::string& serial) const {
+    const PodTile* tile = Tile(serial);
+    return tile != nullptr && busy_.count(serial) == 0 && tile->state() != PodTile::State::Unplugged;
+}
+
 void OperatorWindow::StartAll() {
     std::vector<std::string> serials;
     for (const auto& [serial, tile] : tiles_)
-        if (Startable(*tile)) serials.push_back(serial);
+        if (Startable(serial)) serials.push_back(serial);
     StartPods(serials);
 }
 
 void OperatorWindow::StartPod(const std::string& serial) {
-    if (PodTile* tile = Tile(serial); tile != nullptr && Startable(*tile)) StartPods({serial});
+    if (Startable(serial)) StartPods({serial});
 }
 
 // Each pod is claimed first, so that the engineer's window leaves it alone;
@@ -214,12 +215,17 @@ void OperatorWindow::StartPods(const std::vector<std::string>& serials) {
         std::string refusal;
         if (claims_.Claim(serial, refusal)) {
             claimed.push_back(serial);
+            busy_.insert(serial);
             Tile(serial)->ShowRunningLine(tr("Preparing"));
         } else {
             Tile(serial)->ShowHeld(Text(refusal));
         }
     }
-    if (!claimed.empty()) runs_->Start(claimed);
+    if (claimed.empty()) return;
+    runs_->Start(claimed);
+    QStringList names;
+    for (const std::string& serial : claimed) names << Text(serial);
+    ShowMessage(tr("Running the job on %1").arg(names.join(QStringLiteral(", "))), false);
 }
 
 void OperatorWindow::StopAll() {
@@ -230,13 +236,20 @@ void OperatorWindow::StopAll() {
 }
 
 void OperatorWindow::Release(const std::vector<std::string>& pods) {
-    for (const std::string& serial : pods) claims_.Release(serial);
+    for (const std::string& serial : pods) {
+        claims_.Release(serial);
+        busy_.erase(serial);
+    }
 }
 
 void OperatorWindow::OnTileUpdate(const std::string& pod, const TileUpdate& update) {
     PodTile* tile = Tile(pod);
     if (tile == nullptr) return;
-    if (update.hasProgress)
+    if (update.finished) {
+        update.passed ? tile->ShowPassed(Text(update.text)) : tile->ShowFailed(Text(update.text), {});
+        // Its board's record is still to be written with the others of its run.
+        tile->startButton()->setEnabled(false);
+    } else if (update.hasProgress)
         tile->ShowRunning(Text(update.text), static_cast<int>(update.done), static_cast<int>(update.total));
     else
         tile->ShowRunningLine(Text(update.text));
@@ -287,6 +300,10 @@ void OperatorWindow::OnFinished(const std::vector<std::string>& pods, const RunR
         ShowMessage(line.empty() ? tr("Stopped: every board had finished") : Text(line), !line.empty());
     } else if (!report.note.empty()) {
         ShowMessage(Text(report.note), true);
+    } else {
+        const auto passed = std::count_if(report.boards.begin(), report.boards.end(),
+                                          [](const BoardResult& board) { return board.passed; });
+        ShowMessage(tr("Done: %1 passed, %2 failed").arg(passed).arg(report.boards.size() - passed), false);
     }
     if (failed && settings_.bell) QApplication::beep();
     OnListed(listed_);

@@ -77,6 +77,8 @@ private:
     void LayOutTiles();
     void Release(const std::vector<std::string>& pods);
     void ShowBoard(const BoardResult& board);
+    // A tile that may take a new board: its pod attached and in no run.
+    bool Startable(const std::string& serial) const;
 
     // StationRunsListener
     void OnTileUpdate(const std::string& pod, const TileUpdate& update) override;
@@ -92,6 +94,7 @@ private:
     std::vector<std::string> listed_;
     bool listedOnce_ = false;
     std::map<std::string, PodTile*> tiles_;
+    std::set<std::string> busy_;        // pods of runs that have not ended
     std::vector<BoardResult> stopped_;  // boards of runs that ended after Stop
     bool stopRequested_ = false;
     station::RecordCounts session_;

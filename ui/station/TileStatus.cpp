@@ -8,9 +8,15 @@ TileStatus::TileStatus(std::function<void(const TileUpdate&)> post, int32_t barP
     bar_.SetPixelWidth(barPixels);
 }
 
-// The operation's own lines (connecting, booting, the final line) show
-// while no phase counts; the run's outcome says how it ended.
+TileStatus::~TileStatus() {
+    if (!lastLine_.empty()) post_({lastLine_, false, 0, 0, true, !lastIsError_});
+}
+
+// The operation's own lines (connecting, booting) show while no phase
+// counts; an error is the final line, which shows when the pod is done.
 void TileStatus::ShowMessage(const std::string& text, bool isError) {
+    lastLine_ = text;
+    lastIsError_ = isError;
     if (!isError) post_({text, false, 0, 0});
 }
 
