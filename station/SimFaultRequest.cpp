@@ -64,7 +64,8 @@ bool ArmSimFaults(const std::vector<std::string>& faults, PodStation& station, c
                   const std::string& defaultSerial, std::string& error) {
     for (const std::string& text : faults) {
         SimFaultRequest request;
-        ParseSimFault(text, request, error);
+        // A fault that does not parse is refused, never armed as some other fault.
+        if (!ParseSimFault(text, request, error)) return false;
         std::vector<std::string> targets{request.serial};
         if (request.serial.empty()) targets = serials;
         for (std::string serial : targets) {
