@@ -69,6 +69,9 @@ TEST_F(OperatorOnPacedPods, FourPodsOneFailingAPodPluggedInMidRunAndStop) {
     EXPECT_EQ(StateOf(added), "WAITING");
     EXPECT_TRUE(window->Running());
     ExpectTheWindowAnswers();
+    // A close would cut the flash write off halfway: refused, with the way out.
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(window->Message().toStdString(), "Boards are being programmed: press Stop, then close the window");
 
     // Stop ends the run at its next step and names the board left unfinished.
     window->stopButton()->click();

@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 #include <fstream>
 
 #include "tests/ui/StationFixture.h"
@@ -184,6 +187,34 @@ TEST_F(OperatorWindowTest, SpaceAndEnterStartThePods) {
     QTest::keyClick(window.get(), Qt::Key_Return);
     ASSERT_TRUE(AwaitResults());
     EXPECT_EQ(window->counters().SessionText(), "passed 8, failed 0, total 8");
+}
+
+}  // namespace
+}  // namespace nembra::testing
+
+namespace nembra::testing {
+namespace {
+
+// A job file dropped on the window opens it in place of the one shown.
+TEST_F(OperatorWindowTest, AJobFileDroppedOnTheWindowOpensIt) {
+    Open(WriteJob());
+    ASSERT_TRUE(AwaitTiles(4));
+    const std::string other = dir.path() + "/other.toml";
+    {
+        std::ifstream in(dir.path() + "/line.toml");
+        std::ofstream out(other);
+        std::string line;
+        while (std::getline(in, line)) out << (line.rfind("name = ", 0) == 0 ? "name = \"line 3\"" : line) << "\n";
+    }
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(other))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    EXPECT_EQ(window->summary().Field("Job"), "line 3");
+    ASSERT_TRUE(AwaitTiles(4));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "ui/station/StationRuns.h"
 
 #include <QMetaObject>
+#include <algorithm>
 
 #include "station/JobRun.h"
 #include "status/OutcomeWords.h"
@@ -56,9 +57,10 @@ void StationRuns::Post(std::function<void()> fn) {
     QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
 }
 
-void StationRuns::Launch(const std::function<void(const StopRequest&)>& work) {
+void StationRuns::Launch(bool isRun, const std::function<void(const StopRequest&)>& work) {
     const int id = nextId_++;
     Worker& worker = workers_[id];
+    worker.isRun = isRun;
     worker.stop = std::make_shared<StopRequest>();
     worker.thread = std::thread([this, id, work, stop = worker.stop] {
         work(*stop);
@@ -75,7 +77,11 @@ void StationRuns::Finish(int id) {
 }
 
 void StationRuns::Start(const std::vector<std::string>& pods) {
-    Launch([this, pods](const StopRequest& stop) { RunJob(pods, stop); });
+    Launch(true, [this, pods](const StopRequest& stop) { RunJob(pods, stop); });
+}
+
+bool StationRuns::Running() const {
+    return std::any_of(workers_.begin(), workers_.end(), [](const auto& entry) { return entry.second.isRun; });
 }
 
 void StationRuns::Stop() {
@@ -83,7 +89,7 @@ void StationRuns::Stop() {
 }
 
 void StationRuns::RefreshStore() {
-    Launch([this](const StopRequest&) {
+    Launch(false, [this](const StopRequest&) {
         const station::JobPlan plan = station::PlanJob(jobFile_);
         station::StoreStatus status;
         auto store = station::OpenRecordStore(plan.storeLocation, status);

@@ -75,11 +75,12 @@ public:
     void Stop();
     // The job's counts and serial numbers in its store.
     void RefreshStore();
-    bool Running() const { return !workers_.empty(); }
+    // A run of the job goes on (a count of the store does not count).
+    bool Running() const;
 
 private:
     void RunJob(const std::vector<std::string>& pods, const StopRequest& stop);
-    void Launch(const std::function<void(const StopRequest&)>& work);
+    void Launch(bool isRun, const std::function<void(const StopRequest&)>& work);
     void Finish(int id);
     // Runs fn on the window's thread, later; dropped when this object is gone.
     void Post(std::function<void()> fn);
@@ -93,6 +94,7 @@ private:
     struct Worker {
         std::shared_ptr<StopRequest> stop;
         std::thread thread;
+        bool isRun = false;
     };
     std::map<int, Worker> workers_;
 };
