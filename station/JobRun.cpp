@@ -12,7 +12,14 @@
 #include "station/SerialImage.h"
 
 namespace nembra::station {
-namespace {}  // namespace
+namespace {
+
+bool Refuse(JobRefusal& refusal, const std::string& message, bool usage = false) {
+    refusal = {message, usage};
+    return false;
+}
+
+}  // namespace
 
 nembra::Job JobOperation(const JobPlan& plan) {
     const Job& job = plan.job;
@@ -27,15 +34,6 @@ nembra::Job JobOperation(const JobPlan& plan) {
     operation.unlockCsm = job.csmKeysFile.has_value();
     return operation;
 }
-
-namespace {
-
-bool Refuse(JobRefusal& refusal, const std::string& message, bool usage = false) {
-    refusal = {message, usage};
-    return false;
-}
-
-}  // namespace
 
 bool SelectJobPods(const Job& job, PodStation& station, const std::string& selector, std::vector<std::string>& serials,
                    std::string& error) {
