@@ -66,7 +66,7 @@ std::string PlanReport(const JobPlan& plan) {
         if (f281x) out << "; flash sectors " << SectorsText(plan.programSectorMask);
         out << "\n";
     }
-    if (f281x && job.command == station::JobCommand::Write && plan.image) {
+    if (f281x && job.command == station::JobFileCommand::Write && plan.image) {
         out << "  erase:    sectors " << SectorsText(plan.eraseMask);
         if (plan.serial && plan.serial->addedSectorMask != 0 && job.erase == station::JobErase::Intelligent)
             out << " (" << SectorsText(plan.serial->addedSectorMask) << " for the serial number)";
@@ -76,7 +76,7 @@ std::string PlanReport(const JobPlan& plan) {
     std::string pods;
     for (const std::string& pod : job.pods) pods += (pods.empty() ? "" : ", ") + pod;
     out << "  pods:     " << (pods.empty() ? "all" : pods) << "\n";
-    if (job.command == station::JobCommand::PodWrite)
+    if (job.command == station::JobFileCommand::PodWrite)
         out << "  pod file: " << job.podFileName << (job.verify ? ", verified" : "") << "\n";
     if (job.serial) out << "  serial:   " << SerialText(plan) << "\n";
     out << "  records:  " << station::UrlForMessages(plan.storeLocation) << "\n";
@@ -98,7 +98,7 @@ nlohmann::ordered_json PlanJson(const JobPlan& plan) {
     if (const auto crc = WordsCrc(plan)) json["wordsCrc32"] = CrcText(crc);
     if (plan.image && IsF281x(plan.job.device)) {
         json["sectorMask"] = Hex(plan.programSectorMask, 4);
-        if (plan.job.command == station::JobCommand::Write) json["eraseMask"] = Hex(plan.eraseMask, 4);
+        if (plan.job.command == station::JobFileCommand::Write) json["eraseMask"] = Hex(plan.eraseMask, 4);
     }
     if (plan.job.serial) {
         const station::SerialPlan& s = *plan.job.serial;

@@ -31,7 +31,7 @@ ExitStatus Refuse(const CliOptions& options, const JobRefusal& refusal, std::ost
 CliOptions PodOptionsOf(const CliOptions& options, const station::JobPlan& plan) {
     const station::Job& job = plan.job;
     CliOptions own = options;
-    own.command = job.command == station::JobCommand::PodWrite ? Command::PodWrite : Command::Write;
+    own.command = job.command == station::JobFileCommand::PodWrite ? Command::PodWrite : Command::Write;
     own.device = job.device;
     own.file = plan.programPath;
     own.eraseAll = job.erase == station::JobErase::All;

@@ -25,7 +25,7 @@ nembra::Job JobOperation(const JobPlan& plan) {
     const Job& job = plan.job;
     nembra::Job operation;
     operation.command =
-        job.command == JobCommand::PodWrite ? nembra::JobCommand::PodWrite : nembra::JobCommand::TargetWrite;
+        job.command == JobFileCommand::PodWrite ? nembra::JobCommand::PodWrite : nembra::JobCommand::TargetWrite;
     operation.device = static_cast<int>(job.device);
     operation.filePath = plan.programPath;
     operation.eraseAll = job.erase == JobErase::All;
