@@ -64,7 +64,7 @@ bool ArmSimFaults(const std::vector<std::string>& faults, PodStation& station, c
                   const std::string& defaultSerial, std::string& error) {
     for (const std::string& text : faults) {
         SimFaultRequest request;
-        ParseSimFault(text, request, error);
+        if (!ParseSimFault(text, request, error)) return false;
         std::vector<std::string> targets{request.serial};
         if (request.serial.empty()) targets = serials;
         for (std::string serial : targets) {
