@@ -5,13 +5,16 @@
 #include <system_error>
 
 #include "cli/CliParser.h"
-#include "cli/FileCommands.h"
-#include "cli/JobCommands.h"
-#include "cli/JobRun.h"
+#include "cli/ExportCommand.h"
+#include "cli/InspectCommand.h"
+#include "cli/JobCheckCommand.h"
+#include "cli/JobNewCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/OutcomeOutput.h"
 #include "cli/OutputPaths.h"
-#include "cli/StationRun.h"
+#include "cli/PodCommand.h"
+#include "cli/RecordsCommand.h"
+#include "cli/RunCommand.h"
 #include "files/PrivateFile.h"
 #include "sim/SimStoreFile.h"
 #include "station/PodStation.h"
@@ -89,7 +92,7 @@ ExitStatus RunOnStation(const CliOptions& options, std::ostream& out, std::ostre
     }
     if (options.command == Command::List) return RunListCommand(options, *station, out, err);
     if (options.command == Command::Run) return RunJobCommand(options, *station, out, err, environment);
-    return RunStationCommand(options, *station, out, err, environment);
+    return RunPodCommand(options, *station, out, err, environment);
 }
 
 }  // namespace
@@ -117,11 +120,8 @@ ExitStatus RunCli(const std::vector<std::string>& args, std::ostream& out, std::
     if (options.command == Command::JobCheck) return RunJobCheckCommand(options, out, err);
     if (options.command == Command::JobNew) return RunJobNewCommand(options, out, err);
     if (options.command == Command::Records) return RunRecordsCommand(options, out, err);
-    // JSON output goes to scripts, which want no progress drawn around it.
-    const ConsoleEnvironment console{err, environment.stderrIsTerminal && !options.json, environment.columns};
-    const CommandOutcome outcome = RunFileCommand(options, console);
-    PrintOutcome(options, outcome, out, err);
-    return outcome.ok ? ExitStatus::Success : ExitStatus::Failed;
+    if (options.command == Command::Inspect) return RunInspectCommand(options, out, err, environment);
+    return RunExportCommand(options, out, err, environment);
 }
 
 }  // namespace nembra::cli

@@ -371,7 +371,7 @@ bool ReadNewJob(const RawArguments& raw, CliOptions& o, std::string& error) {
     station::Job& job = request.job;
     job.name = raw.jobName;
     job.device = o.device;
-    job.command = raw.jobCommand == "pod-write" ? station::JobCommand::PodWrite : station::JobCommand::Write;
+    job.command = raw.jobCommand == "pod-write" ? station::JobFileCommand::PodWrite : station::JobFileCommand::Write;
     job.erase = raw.eraseAll ? station::JobErase::All : station::JobErase::Intelligent;
     if (!raw.csmKeysFile.empty()) job.csmKeysFile = raw.csmKeysFile;
     job.podFileName = raw.name;
@@ -384,7 +384,7 @@ bool ReadNewJob(const RawArguments& raw, CliOptions& o, std::string& error) {
     job.store = raw.store;
     request.program = raw.program;
     request.force = raw.force;
-    if (job.command == station::JobCommand::Write && (!raw.name.empty() || raw.verify)) {
+    if (job.command == station::JobFileCommand::Write && (!raw.name.empty() || raw.verify)) {
         error = "--name and --verify apply to a pod-write job";
         return false;
     }

@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "cli/WritePlan.h"
+#include "station/WritePlan.h"
 
 namespace nembra::cli {
 namespace {
@@ -38,6 +38,19 @@ std::string CrcText(std::optional<uint32_t> crc) {
 nlohmann::ordered_json CrcJson(std::optional<uint32_t> crc) {
     if (!crc) return nullptr;
     return CrcText(crc);
+}
+
+using station::WritePlan;
+
+// "A, B, C" for the set bits, or "none".
+std::string SectorLetters(uint16_t mask) {
+    std::string letters;
+    for (int index = 0; index < 16; ++index) {
+        if ((mask & (1u << index)) == 0) continue;
+        if (!letters.empty()) letters += ", ";
+        letters += SectorLetter(index);
+    }
+    return letters.empty() ? "none" : letters;
 }
 
 std::string MaskText(uint16_t mask) { return Hex(mask, 4) + " (" + SectorLetters(mask) + ")"; }
@@ -98,7 +111,7 @@ void WriteImageReport(std::ostream& out, const std::string& file, const ProgramI
     out << "POD file name:        " << image.podFileName << "\n";
     WriteSections(out, image);
     if (IsF281x(deviceType)) WriteFlashSummary(out, image.flashSummary);
-    WritePlanText(out, MakeWritePlan(image, deviceType));
+    WritePlanText(out, station::MakeWritePlan(image, deviceType));
 }
 
 nlohmann::ordered_json ImageJson(const std::string& file, const ProgramImage& image, DeviceType deviceType,
@@ -123,7 +136,7 @@ nlohmann::ordered_json ImageJson(const std::string& file, const ProgramImage& im
                    {"nonFlashSectionCount", f.nonFlashSectionCount},
                    {"nonFlashBytes", f.nonFlashBytes}};
     }
-    const WritePlan plan = MakeWritePlan(image, deviceType);
+    const WritePlan plan = station::MakeWritePlan(image, deviceType);
     nlohmann::ordered_json planJson = {{"intelligentEraseMask", plan.intelligentEraseMask},
                                        {"eraseAllMask", plan.eraseAllMask},
                                        {"flashWords", plan.flashWords},

@@ -1,3 +1,5 @@
+#include "cli/JobNewCommand.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -6,7 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/JobCommands.h"
+#include "cli/JobCheckCommand.h"
 #include "cli/OutcomeOutput.h"
 #include "files/PrivateFile.h"
 #include "files/WriteAll.h"

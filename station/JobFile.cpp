@@ -114,9 +114,9 @@ void ReadNames(TableReader& top, Job& job) {
         top.Problem("device", "\"" + *device + "\" is not a device; use " + DeviceNameList());
     if (auto command = top.String("command", true)) {
         if (*command == "write")
-            job.command = JobCommand::Write;
+            job.command = JobFileCommand::Write;
         else if (*command == "pod-write")
-            job.command = JobCommand::PodWrite;
+            job.command = JobFileCommand::PodWrite;
         else
             top.Problem("command", "\"" + *command + "\" is not a job's command; use write or pod-write");
     }
@@ -220,7 +220,7 @@ void ReadTables(const toml::table& table, Job& job, std::vector<std::string>& pr
 
 // The rules between keys that the text alone shows.
 void CheckKeyRules(const toml::table& table, const Job& job, std::vector<std::string>& problems) {
-    const bool podWrite = job.command == JobCommand::PodWrite;
+    const bool podWrite = job.command == JobFileCommand::PodWrite;
     if (!podWrite && table.contains("pod_file_name"))
         problems.push_back("\"pod_file_name\" belongs to a pod-write job; a write job programs the target directly");
     if (!podWrite && table.contains("verify")) problems.push_back("\"verify\" belongs to a pod-write job");
@@ -250,7 +250,9 @@ std::string Hex(uint64_t value) {
 
 }  // namespace
 
-const char* JobCommandName(JobCommand command) { return command == JobCommand::PodWrite ? "pod-write" : "write"; }
+const char* JobCommandName(JobFileCommand command) {
+    return command == JobFileCommand::PodWrite ? "pod-write" : "write";
+}
 const char* JobEraseName(JobErase erase) { return erase == JobErase::All ? "all" : "intelligent"; }
 
 JobRead ParseJobText(const std::string& text, const std::string& sourceName) {
@@ -318,7 +320,7 @@ std::string JobToToml(const Job& job) {
     out << "program_sha256 = " << Quoted(job.programSha256) << "\n";
     if (IsF281x(job.device)) out << "erase = " << Quoted(JobEraseName(job.erase)) << "\n";
     if (job.csmKeysFile) out << "csm_keys_file = " << Quoted(*job.csmKeysFile) << "\n";
-    if (job.command == JobCommand::PodWrite) {
+    if (job.command == JobFileCommand::PodWrite) {
         out << "pod_file_name = " << Quoted(job.podFileName) << "\n";
         out << "verify = " << (job.verify ? "true" : "false") << "\n";
     }

@@ -8,7 +8,8 @@
 
 namespace nembra::station {
 
-enum class JobCommand { Write, PodWrite };
+// The `command` key of a job file: the operation each pod of the job runs.
+enum class JobFileCommand { Write, PodWrite };
 enum class JobErase { Intelligent, All };
 
 // A production job as its TOML file states it. Paths are kept as written;
@@ -16,7 +17,7 @@ enum class JobErase { Intelligent, All };
 struct Job {
     std::string name;
     DeviceType device = kDefaultDeviceType;
-    JobCommand command = JobCommand::Write;
+    JobFileCommand command = JobFileCommand::Write;
     std::string program;        // relative to the job file
     std::string programSha256;  // lower-case hex
     JobErase erase = JobErase::Intelligent;
@@ -37,7 +38,7 @@ struct JobRead {
 };
 
 // "write", "pod-write"; "intelligent", "all".
-const char* JobCommandName(JobCommand command);
+const char* JobCommandName(JobFileCommand command);
 const char* JobEraseName(JobErase erase);
 
 JobRead ParseJobText(const std::string& text, const std::string& sourceName);

@@ -48,7 +48,7 @@ void PlaceSerialNumber(JobPlan& plan) {
 }
 
 void ComputeEraseMask(JobPlan& plan) {
-    if (!IsF281x(plan.job.device) || plan.job.command != JobCommand::Write || !plan.image) return;
+    if (!IsF281x(plan.job.device) || plan.job.command != JobFileCommand::Write || !plan.image) return;
     const uint16_t all = AllSectorsMask(plan.job.device);
     const uint16_t serial = plan.serial ? plan.serial->sectorMask : 0;
     plan.eraseMask =

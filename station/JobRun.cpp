@@ -12,22 +12,6 @@
 #include "station/SerialImage.h"
 
 namespace nembra::station {
-namespace {}  // namespace
-
-nembra::Job JobOperation(const JobPlan& plan) {
-    const Job& job = plan.job;
-    nembra::Job operation;
-    operation.command =
-        job.command == JobCommand::PodWrite ? nembra::JobCommand::PodWrite : nembra::JobCommand::TargetWrite;
-    operation.device = static_cast<int>(job.device);
-    operation.filePath = plan.programPath;
-    operation.eraseAll = job.erase == JobErase::All;
-    operation.podFileName = job.podFileName;
-    operation.verify = job.verify;
-    operation.unlockCsm = job.csmKeysFile.has_value();
-    return operation;
-}
-
 namespace {
 
 bool Refuse(JobRefusal& refusal, const std::string& message, bool usage = false) {
@@ -36,6 +20,20 @@ bool Refuse(JobRefusal& refusal, const std::string& message, bool usage = false)
 }
 
 }  // namespace
+
+nembra::Job JobOperation(const JobPlan& plan) {
+    const Job& job = plan.job;
+    nembra::Job operation;
+    operation.command =
+        job.command == JobFileCommand::PodWrite ? nembra::JobCommand::PodWrite : nembra::JobCommand::TargetWrite;
+    operation.device = static_cast<int>(job.device);
+    operation.filePath = plan.programPath;
+    operation.eraseAll = job.erase == JobErase::All;
+    operation.podFileName = job.podFileName;
+    operation.verify = job.verify;
+    operation.unlockCsm = job.csmKeysFile.has_value();
+    return operation;
+}
 
 bool SelectJobPods(const Job& job, PodStation& station, const std::string& selector, std::vector<std::string>& serials,
                    std::string& error) {

@@ -64,7 +64,6 @@ bool ArmSimFaults(const std::vector<std::string>& faults, PodStation& station, c
                   const std::string& defaultSerial, std::string& error) {
     for (const std::string& text : faults) {
         SimFaultRequest request;
-        // A fault that does not parse is refused, never armed as some other fault.
         if (!ParseSimFault(text, request, error)) return false;
         std::vector<std::string> targets{request.serial};
         if (request.serial.empty()) targets = serials;

@@ -20,7 +20,8 @@ bool ParseSimFault(const std::string& text, SimFaultRequest& request, std::strin
 
 // Arms every --sim-fault on the simulated pods it names: one pod, or each of
 // `serials` when it names none (an empty serial stands for `defaultSerial`).
-// False with the reason when a fault names a pod that is not simulated.
+// False with the reason when a fault does not read as one or names a pod
+// that is not simulated.
 bool ArmSimFaults(const std::vector<std::string>& faults, PodStation& station, const std::vector<std::string>& serials,
                   const std::string& defaultSerial, std::string& error);
 

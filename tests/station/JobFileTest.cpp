@@ -68,7 +68,7 @@ TEST_F(JobFileTest, AGoodJobReadsIntoItsValue) {
     ASSERT_THAT(read.problems, IsEmpty());
     EXPECT_EQ(read.job.name, "TB3CM line 2");
     EXPECT_EQ(read.job.device, 4);
-    EXPECT_EQ(read.job.command, JobCommand::Write);
+    EXPECT_EQ(read.job.command, JobFileCommand::Write);
     EXPECT_EQ(read.job.erase, JobErase::Intelligent);
     EXPECT_THAT(read.job.pods, ElementsAre("FT01", "FT02"));
     ASSERT_TRUE(read.job.serial);
@@ -209,7 +209,7 @@ TEST_F(JobFileTest, AWrittenJobReadsBackTheSame) {
     EXPECT_THAT(text, HasSubstr("address = 0x3F7F00"));
 
     Job podWrite = original;
-    podWrite.command = JobCommand::PodWrite;
+    podWrite.command = JobFileCommand::PodWrite;
     podWrite.serial.reset();
     podWrite.podFileName = "TB3CM";
     podWrite.verify = true;

@@ -1,9 +1,9 @@
-#include "cli/StationRun.h"
+#include "cli/PodCommand.h"
 
 #include <memory>
 
 #include "cli/ConsoleStatus.h"
-#include "cli/GangBoard.h"
+#include "cli/GangConsole.h"
 #include "cli/GangOutput.h"
 #include "cli/HelpText.h"
 #include "cli/InterruptWatch.h"
@@ -126,20 +126,10 @@ ExitStatus RunOne(Shared& shared, std::ostream& out, std::ostream& err, const Co
 
 std::vector<PodResult> RunAll(Shared& shared, const ConsoleEnvironment& console) {
     const std::vector<std::string>& serials = shared.selection.serials;
-    std::unique_ptr<GangBoard> board;
-    if (console.interactive) board = std::make_unique<GangBoard>(console.progressOut, serials, console.columns);
-    station::StatusFactory status = [&board](size_t pod, OpsClock& clock) -> std::unique_ptr<StatusSink> {
-        if (board == nullptr) return nullptr;
-        GangBoard* drawn = board.get();
-        return std::make_unique<ConsoleStatus>([drawn, pod](const std::string& line) { drawn->Draw(pod, line); }, clock,
-                                               drawn->lineColumns());
-    };
-    InterruptWatch watch(shared.stop);
-    const std::vector<const ProgramImage*> images(serials.size(), shared.sharedImage);
-    std::vector<PodResult> pods =
-        station::RunPodsAtOnce(shared.request, shared.station, serials, images, shared.stop, status);
-    if (board) board->Finish();
-    return pods;
+    return RunOnConsole(console, serials, shared.stop, [&shared, &serials](const station::StatusFactory& status) {
+        const std::vector<const ProgramImage*> images(serials.size(), shared.sharedImage);
+        return station::RunPodsAtOnce(shared.request, shared.station, serials, images, shared.stop, status);
+    });
 }
 
 ExitStatus RunGang(Shared& shared, std::ostream& out, std::ostream& err, const ConsoleEnvironment& console) {
@@ -162,8 +152,8 @@ ExitStatus RunGang(Shared& shared, std::ostream& out, std::ostream& err, const C
 
 }  // namespace
 
-ExitStatus RunStationCommand(const CliOptions& options, station::PodStation& station, std::ostream& out,
-                             std::ostream& err, const CliEnvironment& environment) {
+ExitStatus RunPodCommand(const CliOptions& options, station::PodStation& station, std::ostream& out, std::ostream& err,
+                         const CliEnvironment& environment) {
     Selection selection;
     std::string error;
     if (!Select(options, station, selection, error)) return Finish(options, Failure(error), out, err);

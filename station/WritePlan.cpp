@@ -1,9 +1,9 @@
-#include "cli/WritePlan.h"
+#include "station/WritePlan.h"
 
 #include "ops/ImageChecks.h"
 #include "pod/TargetSequences.h"
 
-namespace nembra::cli {
+namespace nembra::station {
 namespace {
 
 void PlanF281x(const ProgramImage& image, DeviceType deviceType, WritePlan& plan) {
@@ -39,14 +39,4 @@ WritePlan MakeWritePlan(const ProgramImage& image, DeviceType deviceType) {
     return plan;
 }
 
-std::string SectorLetters(uint16_t mask) {
-    std::string letters;
-    for (int index = 0; index < 16; ++index) {
-        if ((mask & (1u << index)) == 0) continue;
-        if (!letters.empty()) letters += ", ";
-        letters += SectorLetter(index);
-    }
-    return letters.empty() ? "none" : letters;
-}
-
-}  // namespace nembra::cli
+}  // namespace nembra::station

@@ -1,13 +1,10 @@
-#include "cli/JobRun.h"
+#include "cli/RunCommand.h"
 
 #include <algorithm>
-#include <memory>
 
-#include "cli/ConsoleStatus.h"
-#include "cli/GangBoard.h"
+#include "cli/GangConsole.h"
 #include "cli/GangOutput.h"
 #include "cli/HelpText.h"
-#include "cli/InterruptWatch.h"
 #include "cli/OutcomeOutput.h"
 #include "cli/OutputPaths.h"
 #include "station/JobRun.h"
@@ -34,7 +31,7 @@ ExitStatus Refuse(const CliOptions& options, const JobRefusal& refusal, std::ost
 CliOptions PodOptionsOf(const CliOptions& options, const station::JobPlan& plan) {
     const station::Job& job = plan.job;
     CliOptions own = options;
-    own.command = job.command == station::JobCommand::PodWrite ? Command::PodWrite : Command::Write;
+    own.command = job.command == station::JobFileCommand::PodWrite ? Command::PodWrite : Command::Write;
     own.device = job.device;
     own.file = plan.programPath;
     own.eraseAll = job.erase == station::JobErase::All;
@@ -56,19 +53,10 @@ bool ChoosePods(const CliOptions& options, const CliOptions& podOptions, const s
 std::vector<station::PodResult> RunPods(station::JobRun& run, station::PodStation& station,
                                         const CliEnvironment& environment, bool json, StopRequest& stop,
                                         std::ostream& err) {
-    std::unique_ptr<GangBoard> board;
-    if (environment.stderrIsTerminal && !json)
-        board = std::make_unique<GangBoard>(err, run.serials(), environment.columns);
-    station::StatusFactory status = [&board](size_t pod, OpsClock& clock) -> std::unique_ptr<StatusSink> {
-        if (board == nullptr) return nullptr;
-        GangBoard* drawn = board.get();
-        return std::make_unique<ConsoleStatus>([drawn, pod](const std::string& line) { drawn->Draw(pod, line); }, clock,
-                                               drawn->lineColumns());
-    };
-    InterruptWatch watch(stop);
-    std::vector<station::PodResult> pods = run.Run(station, stop, status);
-    if (board) board->Finish();
-    return pods;
+    const ConsoleEnvironment console{err, environment.stderrIsTerminal && !json, environment.columns};
+    return RunOnConsole(console, run.serials(), stop, [&run, &station, &stop](const station::StatusFactory& status) {
+        return run.Run(station, stop, status);
+    });
 }
 
 }  // namespace

@@ -5,9 +5,10 @@
 #include "image/DeviceTypes.h"
 #include "image/ProgramImage.h"
 
-namespace nembra::cli {
+namespace nembra::station {
 
-// What a Target Write and a POD Write would do with a loaded image.
+// What a Target Write and a POD Write would do with a loaded image, as the
+// operations' own checks decide it: nothing is sent.
 struct WritePlan {
     bool f281x = false;
     uint16_t intelligentEraseMask = 0;
@@ -23,7 +24,4 @@ struct WritePlan {
 
 WritePlan MakeWritePlan(const ProgramImage& image, DeviceType deviceType);
 
-// "A, B, C" for the set bits, or "none".
-std::string SectorLetters(uint16_t mask);
-
-}  // namespace nembra::cli
+}  // namespace nembra::station
