@@ -13,7 +13,8 @@ constexpr int kShortHashDigits = 12;
 
 QString EraseText(const station::JobPlan& plan) {
     const station::Job& job = plan.job;
-    if (job.command == station::JobCommand::PodWrite) return QStringLiteral("none here (the pod programs the boards)");
+    if (job.command == station::JobFileCommand::PodWrite)
+        return QStringLiteral("none here (the pod programs the boards)");
     if (!IsF281x(job.device)) return QStringLiteral("all (the LF240xA always erases all)");
     if (job.erase == station::JobErase::All) return QStringLiteral("all");
     if (plan.eraseMask == 0) return QStringLiteral("intelligent");
