@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <iostream>
 
+#include "app/ClaimGate.h"
 #include "app/InstanceGuard.h"
 
 namespace nembra {
@@ -21,8 +22,14 @@ int CProgrammerApp::Run(int argc, char** argv, const BackendFactory& makeBackend
     const QString programName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     SettingsStore store(SettingsStore::DefaultFilePath(programName));
     std::unique_ptr<BackendOwner> owner = makeBackend();
+    // Without a private folder no claim can be made; the window then opens
+    // pods as it finds them, as it starts without its guard.
+    std::string claimsWhy;
+    station::PodClaims claims(station::PodClaims::DefaultFolder(claimsWhy), programName.toStdString());
+    ClaimGate gate(claims);
     {
         CProgrammerDlg window(owner->backend(), std::move(store));
+        window.SetPodGate(&gate);
         window.exec();
     }
     return 0;

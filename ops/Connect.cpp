@@ -1,3 +1,5 @@
+#include <string>
+
 #include "ops/Operations.h"
 #include "status/Messages.h"
 
@@ -9,6 +11,13 @@ StepOutcome ConnectFailed(OperationContext& ctx, LinkOutcome why) {
     const StepOutcome failure = StepOutcome::Failed(Step::Connect, why);
     ctx.status.ShowMessage(ConnectFailureLine(failure), true);
     return failure;
+}
+
+// Another program on this host holds the pod: the gate's sentence, as a line.
+StepOutcome ClaimRefused(OperationContext& ctx, std::string refusal) {
+    if (!refusal.empty() && refusal.front() >= 'a' && refusal.front() <= 'z') refusal.front() -= 'a' - 'A';
+    ctx.status.ShowMessage(refusal, true);
+    return StepOutcome::Failed(Step::Connect, LinkOutcome::Of(Cause::PortFailed));
 }
 
 }  // namespace
@@ -36,6 +45,7 @@ StepOutcome ConnectPod(OperationContext& ctx) {
             return ConnectFailed(ctx, link.lastIdentify().ok() ? LinkOutcome::Of(Cause::NoReply) : link.lastIdentify());
         case OpenResult::PortFailed: break;
     }
+    if (!link.gateRefusal().empty()) return ClaimRefused(ctx, link.gateRefusal());
     return ConnectFailed(ctx, LinkOutcome::Of(Cause::PortFailed));
 }
 

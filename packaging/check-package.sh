@@ -31,18 +31,22 @@ echo "== Contents of $(basename "$deb")"
 dpkg-deb -x "$deb" "$root"
 dpkg-deb -e "$deb" "$work/control"
 expected=(
-  usr/bin/nembra usr/bin/nembra-sim usr/bin/nembra-cli
+  usr/bin/nembra usr/bin/nembra-sim usr/bin/nembra-cli usr/bin/nembra-station
   lib/udev/rules.d/60-kvl47q-pod.rules
   usr/share/applications/nembra.desktop
   usr/share/applications/nembra-sim.desktop
+  usr/share/applications/nembra-station.desktop
   usr/share/icons/hicolor/scalable/apps/nembra.svg
+  usr/share/icons/hicolor/scalable/apps/nembra-station.svg
   usr/share/metainfo/com.corvane.Nembra.metainfo.xml
   usr/share/man/man1/nembra.1.gz usr/share/man/man1/nembra-sim.1.gz usr/share/man/man1/nembra-cli.1.gz
+  usr/share/man/man1/nembra-station.1.gz
   usr/share/bash-completion/completions/nembra-cli
   usr/share/doc/nembra/copyright usr/share/doc/nembra/changelog.gz
 )
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("usr/share/icons/hicolor/${size}x${size}/apps/nembra.png")
+  expected+=("usr/share/icons/hicolor/${size}x${size}/apps/nembra-station.png")
 done
 for path in "${expected[@]}"; do
   [ -e "$root/$path" ] || fail "the package lacks /$path"
@@ -81,10 +85,22 @@ for command in $(LC_ALL=C "$root/usr/bin/nembra-cli" --help | sed -n '/^COMMANDS
   [[ $man_text == *"nembra-cli $command"* ]] || fail "nembra-cli(1) does not describe the command $command"
 done
 
+grep -q '^Exec=nembra-station' "$root/usr/share/applications/nembra-station.desktop" ||
+  fail "nembra-station.desktop does not start nembra-station"
+grep -q '^Icon=nembra-station$' "$root/usr/share/applications/nembra-station.desktop" ||
+  fail "nembra-station.desktop does not show the station's icon"
+station_man=$(MANWIDTH=200 man -l "$root/usr/share/man/man1/nembra-station.1.gz" 2>/dev/null)
+for option in $(LC_ALL=C "$root/usr/bin/nembra-station" --help | grep -oE '^  (-h, )?--[a-z-]+' | sed 's/^ *\(-h, \)\?//'); do
+  [[ $station_man == *"$option"* ]] || fail "nembra-station(1) does not describe the option $option"
+done
+
 echo "== The programs of the unpacked package"
 cli="$root/usr/bin/nembra-cli"
 [ "$("$cli" --version)" = "nembra-cli $short_version" ] || fail "nembra-cli --version is not \"nembra-cli $short_version\""
 XDG_STATE_HOME="$work/state" "$cli" --sim info || fail "nembra-cli --sim info failed"
+station="$root/usr/bin/nembra-station"
+[ "$("$station" --version)" = "nembra-station $short_version" ] ||
+  fail "nembra-station --version is not \"nembra-station $short_version\""
 
 echo "== The maintainer scripts without udev"
 mkdir "$work/empty-path"

@@ -27,6 +27,7 @@ PodLink::~PodLink() {
     if (driverLibrary_ != nullptr && deviceHandle_ != nullptr) {
         driverLibrary_->FT_Close(deviceHandle_);
     }
+    ReleaseClaim();
 }
 
 bool PodLink::LoadDriverLibrary() {
@@ -116,6 +117,7 @@ OpenResult PodLink::FailOpen(OpenResult code) {
         driverLibrary_->FT_Close(deviceHandle_);
         deviceHandle_ = nullptr;
     }
+    ReleaseClaim();
     Event(code == OpenResult::PodSilent ? "open failed: the pod did not answer" : "open failed: port");
     return code;
 }
@@ -153,6 +155,7 @@ OpenResult PodLink::OpenPod() {
     }
     lastOpenFailure_ = OpenFailureCause::None;
     lastIdentify_ = LinkOutcome::Accepted();
+    gateRefusal_.clear();
     if (driverLibrary_ == nullptr || !podFound_) {
         return OpenResult::PortFailed;
     }
@@ -160,8 +163,16 @@ OpenResult PodLink::OpenPod() {
         return FailOpen(OpenResult::PortFailed);
     }
     deviceHandle_ = nullptr;
-    void* const which = Pinned() ? pinnedSerial_.data() : description_.data();
-    if (driverLibrary_->FT_OpenEx(which, Pinned() ? FT_OPEN_BY_SERIAL_NUMBER : FT_OPEN_BY_DESCRIPTION,
+    std::string claimed;
+    if (!ClaimForOpen(claimed)) {
+        lastOpenFailure_ = OpenFailureCause::HeldByAnotherProgram;
+        return FailOpen(OpenResult::PortFailed);
+    }
+    const bool bySerial = Pinned() || !claimed.empty();
+    std::array<char, 64> serialText{};
+    std::memcpy(serialText.data(), claimed.data(), std::min(claimed.size(), serialText.size() - 1));
+    void* const which = Pinned() ? pinnedSerial_.data() : (bySerial ? serialText.data() : description_.data());
+    if (driverLibrary_->FT_OpenEx(which, bySerial ? FT_OPEN_BY_SERIAL_NUMBER : FT_OPEN_BY_DESCRIPTION,
                                   &deviceHandle_) != FT_OK) {
         lastOpenFailure_ = driverLibrary_->LastOpenFailureCause();
         deviceHandle_ = nullptr;  // a failed open hands back no handle to close
@@ -197,7 +208,45 @@ bool PodLink::ClosePod() {
     Event("close");
     deviceHandle_ = nullptr;
     connected_ = false;
+    ReleaseClaim();
     return true;
+}
+
+// Without a gate nothing is claimed and the pod is opened as found. With
+// one, a pinned link claims its own pod; an unpinned one the first listed
+// pod whose claim is granted, which it then opens by its serial number, so
+// that the pod opened is the pod claimed. Pods whose serial number the
+// driver cannot tell cannot be claimed; only when no pod has one is the
+// first opened by its description as before.
+bool PodLink::ClaimForOpen(std::string& serial) {
+    serial.clear();
+    if (gate_ == nullptr) return true;
+    std::vector<std::string> candidates;
+    if (Pinned()) {
+        candidates.emplace_back(pinnedSerial_.data());
+    } else {
+        for (const AttachedDevice& device : ListAttachedDevices(*driverLibrary_)) {
+            if (device.description == kPodDescription && !device.serial.empty()) candidates.push_back(device.serial);
+        }
+        if (candidates.empty()) return true;
+    }
+    for (const std::string& candidate : candidates) {
+        std::string refusal;
+        if (gate_->Claim(candidate, refusal)) {
+            claimedSerial_ = candidate;
+            serial = Pinned() ? std::string() : candidate;
+            return true;
+        }
+        if (gateRefusal_.empty()) gateRefusal_ = refusal;
+    }
+    Event("open refused: " + gateRefusal_);
+    return false;
+}
+
+void PodLink::ReleaseClaim() {
+    if (gate_ == nullptr || claimedSerial_.empty()) return;
+    gate_->Release(claimedSerial_);
+    claimedSerial_.clear();
 }
 
 FT_STATUS PodLink::PurgePod() {

@@ -11,6 +11,7 @@
 #include "pod/FtdiDriver.h"
 #include "pod/LinkClock.h"
 #include "pod/LinkObserver.h"
+#include "pod/PodGate.h"
 #include "pod/StopRequest.h"
 #include "status/Outcome.h"
 
@@ -73,6 +74,12 @@ public:
     // each of several pods on one bus has a link of its own. Empty: the first
     // pod found by its description.
     void SetPinnedSerial(const std::string& serial);
+    // With a gate, the link opens only a pod whose claim the gate grants and
+    // holds the claim until the pod is closed: a pinned link its own pod, an
+    // unpinned one the first pod that is free. Null: no claims are asked for.
+    void SetGate(PodGate* gate) { gate_ = gate; }
+    // Why the last OpenPod found no pod it may open, or empty.
+    const std::string& gateRefusal() const { return gateRefusal_; }
 
     FtdiDriver* driverLibrary() const { return driverLibrary_.get(); }
     bool podFound() const { return podFound_; }
@@ -98,6 +105,8 @@ private:
     bool FindFirstPod();
     bool FindPinnedPod();
     bool Pinned() const { return pinnedSerial_[0] != '\0'; }
+    bool ClaimForOpen(std::string& serial);
+    void ReleaseClaim();
     LinkOutcome TransmitQueueDrained(uint32_t timeoutMs);
     LinkOutcome ReadReplyBytes(uint8_t* buffer, size_t expected, size_t& received, uint32_t firstByteTimeoutMs);
     // A failed driver call, told apart from a stop and from a pod pulled out.
@@ -121,6 +130,9 @@ private:
     LinkOutcome lastIdentify_;
     std::string loadFailure_;
     std::string backendName_;  // as last written to the observer
+    PodGate* gate_ = nullptr;
+    std::string claimedSerial_;  // the pod whose claim the link holds
+    std::string gateRefusal_;
 };
 
 }  // namespace nembra

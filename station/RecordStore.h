@@ -69,6 +69,9 @@ public:
     virtual StoreStatus ReturnSerial(const std::string& job, uint64_t number) = 0;
     // How many numbers the job can still give.
     virtual StoreStatus SerialsLeft(const std::string& job, const SerialPlan& plan, uint64_t& left) = 0;
+    // The number the next board would be given, taking nothing; none when
+    // the plan has no number left.
+    virtual StoreStatus NextSerial(const std::string& job, const SerialPlan& plan, std::optional<uint64_t>& next) = 0;
     // Stores the rows in one transaction; a row with a board serial number
     // keeps it for good (result 0) or gives it back (otherwise) in the same one.
     virtual StoreStatus RecordAll(const std::vector<BoardRow>& rows) = 0;

@@ -277,6 +277,35 @@ StoreStatus SqlRecordStore::SerialsLeft(const std::string& job, const SerialPlan
     return {};
 }
 
+// As TakeSerials would choose: the lowest number given back, else the
+// counter's next that no row holds.
+StoreStatus SqlRecordStore::NextSerial(const std::string& job, const SerialPlan& plan, std::optional<uint64_t>& next) {
+    next.reset();
+    if (SerialCount(plan) == 0) return {};
+    SqlOutcome outcome =
+        db_->Run("SELECT number FROM serials WHERE job = $1 AND state = 'free' ORDER BY number", {job});
+    if (!outcome.ok) return Failure(outcome, "find the next serial number");
+    for (const SqlRow& row : outcome.rows) {
+        if (const auto number = static_cast<uint64_t>(Integer(row[0])); InSerialPlan(plan, number)) {
+            next = number;
+            return {};
+        }
+    }
+    outcome = db_->Run("SELECT next_number FROM serial_counters WHERE job = $1", {job});
+    if (!outcome.ok) return Failure(outcome, "find the next serial number");
+    uint64_t number =
+        OnPlan(plan, outcome.rows.empty() ? plan.first : static_cast<uint64_t>(Integer(outcome.rows[0][0])));
+    outcome =
+        db_->Run("SELECT number FROM serials WHERE job = $1 AND number >= $2 ORDER BY number", {job, Number(number)});
+    if (!outcome.ok) return Failure(outcome, "find the next serial number");
+    for (const SqlRow& row : outcome.rows) {
+        const auto held = static_cast<uint64_t>(Integer(row[0]));
+        if (held == number) number += plan.step;
+    }
+    if (number >= plan.first && number <= plan.last) next = number;
+    return {};
+}
+
 StoreStatus SqlRecordStore::RecordAll(const std::vector<BoardRow>& rows) {
     SqlOutcome outcome;
     Transaction transaction(*db_, outcome);

@@ -19,6 +19,7 @@ public:
                             std::vector<uint64_t>& numbers) override;
     StoreStatus ReturnSerial(const std::string& job, uint64_t number) override;
     StoreStatus SerialsLeft(const std::string& job, const SerialPlan& plan, uint64_t& left) override;
+    StoreStatus NextSerial(const std::string& job, const SerialPlan& plan, std::optional<uint64_t>& next) override;
     StoreStatus RecordAll(const std::vector<BoardRow>& rows) override;
     StoreStatus List(const RecordFilter& filter, std::vector<BoardRow>& rows) override;
     StoreStatus Count(const RecordFilter& filter, RecordCounts& counts) override;

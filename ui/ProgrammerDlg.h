@@ -44,6 +44,9 @@ public:
     bool initialized() const { return initialized_; }
     const std::string& browseFolder() const { return browseFolder_; }
     void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+    // Pods that another program on this host drives are not opened; the
+    // connect says who holds the pod instead.
+    void SetPodGate(PodGate* gate) { session_.link.SetGate(gate); }
 
     void OnBrowse();
     void OnAbout();

@@ -9,7 +9,8 @@ root="${1:?usage: check-layers.sh SOURCE_DIR}"
 # pod's store, the tool's log and trace and the window's guard all use it.
 # station/ (pods and their backends, gangs, jobs, serial numbers, the record
 # store) sits above the operations and below the front-ends: the window, the
-# operator's window and the command line all reach their pods through it.
+# operator's window and the command line all reach their pods through it,
+# and the engineer's window asks its pod claims before it opens a pod.
 declare -A allowed=(
     [files]="files"
     [status]="status"

@@ -139,6 +139,32 @@ TEST_P(RecordStoreTest, AFailedBoardsNumberIsTheNextOneGiven) {
     EXPECT_EQ(b, 20u);
 }
 
+// The number shown before a run is the number the run then takes.
+TEST_P(RecordStoreTest, TheNextSerialIsTheOneTheNextBoardIsGiven) {
+    auto store = Open();
+    ASSERT_TRUE(store);
+    const SerialPlan plan = Plan(1000, 1002);
+    std::optional<uint64_t> next;
+    ASSERT_TRUE(store->NextSerial("job", plan, next).ok());
+    EXPECT_EQ(next, 1000u);  // a job no board has run yet
+    uint64_t a = 0, b = 0;
+    ASSERT_TRUE(store->TakeSerial("job", plan, "FT01", a).ok());
+    ASSERT_TRUE(store->TakeSerial("job", plan, "FT02", b).ok());
+    ASSERT_TRUE(store->NextSerial("job", plan, next).ok());
+    EXPECT_EQ(next, 1002u);
+    ASSERT_TRUE(store->ReturnSerial("job", b).ok());
+    ASSERT_TRUE(store->NextSerial("job", plan, next).ok());
+    EXPECT_EQ(next, b);  // given back: the next one given
+    ASSERT_TRUE(store->TakeSerial("job", plan, "FT02", a).ok());
+    EXPECT_EQ(a, b);
+    ASSERT_TRUE(store->TakeSerial("job", plan, "FT03", a).ok());
+    ASSERT_TRUE(store->NextSerial("job", plan, next).ok());
+    EXPECT_EQ(next, std::nullopt);  // the plan is used up
+    // A number used under an older plan is passed over, as TakeSerial passes it.
+    ASSERT_TRUE(store->NextSerial("job", Plan(1001, 1010), next).ok());
+    EXPECT_EQ(next, 1003u);
+}
+
 TEST_P(RecordStoreTest, AGangTakesAllItsNumbersOrNone) {
     auto store = Open();
     ASSERT_TRUE(store);
