@@ -16,11 +16,24 @@ PodRequest OwnRequest(const PodRequest& request, const std::string& serial) {
     return own;
 }
 
-void RunOne(const PodRequest& request, PodBackend& backend, const ProgramImage* image, const StatusFactory& factory,
-            size_t index, PodResult& result) {
-    std::unique_ptr<StatusSink> status = factory ? factory(index, backend.opsClock()) : nullptr;
-    QuietStatus quiet;
-    result.outcome = RunPod(request, backend, status != nullptr ? *status : quiet, image, result.facts);
+struct PodWork {
+    const PodRequest& request;
+    PodBackend& backend;
+    const ProgramImage* image;
+    size_t index;
+};
+
+// A pod that fails once a stop is asked for was stopped before it completed.
+void RunOne(const PodWork& work, const StopRequest& stop, const StatusFactory& factory, const PodDone& done,
+            PodResult& result) {
+    {
+        std::unique_ptr<StatusSink> status = factory ? factory(work.index, work.backend.opsClock()) : nullptr;
+        QuietStatus quiet;
+        result.outcome =
+            RunPod(work.request, work.backend, status != nullptr ? *status : quiet, work.image, result.facts);
+    }
+    result.unfinished = stop.requested() && !result.outcome.ok;
+    if (done) done(work.index, result);
 }
 
 }  // namespace
@@ -28,7 +41,7 @@ void RunOne(const PodRequest& request, PodBackend& backend, const ProgramImage* 
 std::vector<PodResult> RunPodsAtOnce(const PodRequest& request, PodStation& station,
                                      const std::vector<std::string>& serials,
                                      const std::vector<const ProgramImage*>& images, const StopRequest& stop,
-                                     const StatusFactory& status) {
+                                     const StatusFactory& status, const PodDone& done) {
     std::vector<std::unique_ptr<PodBackend>> backends;
     std::vector<PodRequest> requests;
     for (const std::string& serial : serials) {
@@ -44,10 +57,11 @@ std::vector<PodResult> RunPodsAtOnce(const PodRequest& request, PodStation& stat
             continue;
         }
         const ProgramImage* image = i < images.size() ? images[i] : nullptr;
-        threads.emplace_back([&, image, i] { RunOne(requests[i], *backends[i], image, status, i, pods[i]); });
+        threads.emplace_back([&, image, i] {
+            RunOne({requests[i], *backends[i], image, i}, stop, status, done, pods[i]);
+        });
     }
     for (std::thread& thread : threads) thread.join();
-    for (PodResult& pod : pods) pod.unfinished = stop.requested() && !pod.outcome.ok;
     return pods;
 }
 

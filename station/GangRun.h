@@ -25,6 +25,10 @@ struct PodResult {
 // and called only from it; null: the pod reports nowhere.
 using StatusFactory = std::function<std::unique_ptr<StatusSink>(size_t pod, OpsClock& clock)>;
 
+// Called on pod `pod`'s thread the moment its operation has ended, with how
+// it ended, before the other pods of the run are done.
+using PodDone = std::function<void(size_t pod, const PodResult& result)>;
+
 // Runs the request on every pod at the same time, each on its own thread,
 // backend and link, pod `i` reading `images[i]` (null: it loads the job's
 // file itself). Nothing else is shared. A pod that fails or is pulled out
@@ -33,7 +37,7 @@ using StatusFactory = std::function<std::unique_ptr<StatusSink>(size_t pod, OpsC
 std::vector<PodResult> RunPodsAtOnce(const PodRequest& request, PodStation& station,
                                      const std::vector<std::string>& serials,
                                      const std::vector<const ProgramImage*>& images, const StopRequest& stop,
-                                     const StatusFactory& status);
+                                     const StatusFactory& status, const PodDone& done = nullptr);
 
 // "Stopped: the boards on SIM00002, SIM00003 were left unfinished", or empty.
 std::string UnfinishedLine(const std::vector<PodResult>& pods);

@@ -142,8 +142,9 @@ std::optional<uint64_t> JobRun::BoardSerial(size_t i) const {
     return std::nullopt;
 }
 
-std::vector<PodResult> JobRun::Run(PodStation& station, const StopRequest& stop, const StatusFactory& status) {
-    return RunPodsAtOnce(request_, station, serials_, images_, stop, status);
+std::vector<PodResult> JobRun::Run(PodStation& station, const StopRequest& stop, const StatusFactory& status,
+                                   const PodDone& done) {
+    return RunPodsAtOnce(request_, station, serials_, images_, stop, status, done);
 }
 
 BoardRow JobRun::RowOf(size_t i, PodResult& pod, RecordLog* log) const {

@@ -61,7 +61,8 @@ public:
     bool Prepare(const std::vector<std::string>& serials, JobRefusal& refusal, std::string& note);
 
     // Runs the job on its pods at once; `stop` ends them at their next step.
-    std::vector<PodResult> Run(PodStation& station, const StopRequest& stop, const StatusFactory& status);
+    std::vector<PodResult> Run(PodStation& station, const StopRequest& stop, const StatusFactory& status,
+                               const PodDone& done = nullptr);
     // Each board's row to the store in one transaction, else to the spool,
     // with a line to `log` when it is open. A board whose row is not stored
     // is failed with the reason as its follow-up; the returned note says what

@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <mutex>
 #include <set>
@@ -132,6 +134,39 @@ TEST_F(GangRunTest, OnePodsFaultLeavesTheOthersAlone) {
     EXPECT_EQ(pods[1].outcome.failure.cause(), Cause::Unplugged);
     EXPECT_FALSE(pods[1].unfinished);
     EXPECT_TRUE(pods[2].outcome.ok);
+}
+
+// A pod's end is told with its typed outcome the moment it comes, while
+// another pod of the run is still at work: the second pod does not start
+// until the first one's end has been told.
+TEST_F(GangRunTest, EachPodsEndIsToldAtOnceWithItsOutcome) {
+    station.SimPodOf("SIM00001")->ArmFault({SimFault::Kind::PulledOut, 'J', 1});
+    std::mutex mutex;
+    std::condition_variable told;
+    std::vector<PodResult> ends;
+    bool waitedForTheFirst = false;
+    const StatusFactory status = [&](size_t pod, OpsClock&) -> std::unique_ptr<StatusSink> {
+        if (pod == 1) {
+            std::unique_lock lock(mutex);
+            waitedForTheFirst = told.wait_for(lock, std::chrono::seconds(30), [&] { return !ends.empty(); });
+        }
+        return nullptr;
+    };
+    const PodDone done = [&](size_t pod, const PodResult& result) {
+        std::lock_guard lock(mutex);
+        EXPECT_EQ(result.serial, pod == 0 ? "SIM00001" : "SIM00002");
+        ends.push_back(result);
+        told.notify_all();
+    };
+    const std::vector<PodResult> pods =
+        RunPodsAtOnce(request, station, {"SIM00001", "SIM00002"}, {}, stop, status, done);
+    EXPECT_TRUE(waitedForTheFirst);
+    ASSERT_EQ(ends.size(), 2u);
+    EXPECT_EQ(ends[0].serial, "SIM00001");
+    EXPECT_FALSE(ends[0].outcome.ok);
+    EXPECT_EQ(ends[0].outcome.failure.cause(), Cause::Unplugged);
+    EXPECT_EQ(ends[0].outcome.message, pods[0].outcome.message);
+    EXPECT_TRUE(ends[1].outcome.ok);
 }
 
 }  // namespace

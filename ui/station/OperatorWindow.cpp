@@ -246,7 +246,10 @@ void OperatorWindow::OnTileUpdate(const std::string& pod, const TileUpdate& upda
     PodTile* tile = Tile(pod);
     if (tile == nullptr) return;
     if (update.finished) {
-        update.passed ? tile->ShowPassed(Text(update.text)) : tile->ShowFailed(Text(update.text), {});
+        if (update.passed)
+            tile->ShowPassed(Text(update.text));
+        else
+            tile->ShowFailed(Text(update.failure.empty() ? update.text : update.failure), Text(update.text));
         // Its board's record is still to be written with the others of its run.
         tile->startButton()->setEnabled(false);
     } else if (update.hasProgress)

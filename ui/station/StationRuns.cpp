@@ -119,7 +119,16 @@ void StationRuns::RunJob(const std::vector<std::string>& pods, const StopRequest
             },
             barPixels_);
     };
-    std::vector<station::PodResult> results = run.Run(station_, stop, status);
+    // Each tile shows its board's pass or fail the moment its pod ends, from the pod's outcome.
+    const station::PodDone done = [this](size_t, const station::PodResult& pod) {
+        TileUpdate update;
+        update.text = pod.outcome.message;
+        update.finished = true;
+        update.passed = pod.outcome.ok;
+        update.failure = FailureWords(pod.outcome.failure);
+        Post([this, serial = pod.serial, update] { listener_.OnTileUpdate(serial, update); });
+    };
+    std::vector<station::PodResult> results = run.Run(station_, stop, status, done);
     RunReport report;
     report.note = run.Record(results, nullptr);
     report.unfinishedLine = station::UnfinishedLine(results);

@@ -8,16 +8,11 @@ TileStatus::TileStatus(std::function<void(const TileUpdate&)> post, int32_t barP
     bar_.SetPixelWidth(barPixels);
 }
 
-TileStatus::~TileStatus() {
-    if (!lastLine_.empty()) post_({lastLine_, false, 0, 0, true, !lastIsError_});
-}
-
 // The operation's own lines (connecting, booting) show while no phase
-// counts; an error is the final line, which shows when the pod is done.
+// counts; an error is the final line, which the outcome brings when the
+// pod is done.
 void TileStatus::ShowMessage(const std::string& text, bool isError) {
-    lastLine_ = text;
-    lastIsError_ = isError;
-    if (!isError) post_({text, false, 0, 0});
+    if (!isError) post_({text, false, 0, 0, false, false, {}});
 }
 
 // The tile draws phases, not the window's bar calls.
@@ -34,10 +29,11 @@ void TileStatus::Progress(const ProgressEvent& event) {
         bar_.SetRange(0, static_cast<int32_t>(event.total));
         bar_.ForceRepaint();
         bar_.SetPos(0);
-        post_({phase_, true, 0, event.total});
+        post_({phase_, true, 0, event.total, false, false, {}});
         return;
     }
-    if (bar_.SetPos(static_cast<int32_t>(event.done)).repaintDue) post_({phase_, true, event.done, event.total});
+    if (bar_.SetPos(static_cast<int32_t>(event.done)).repaintDue)
+        post_({phase_, true, event.done, event.total, false, false, {}});
 }
 
 }  // namespace nembra

@@ -15,11 +15,13 @@ struct TileUpdate {
     bool hasProgress = false;
     uint32_t done = 0;
     uint32_t total = 0;
-    // The pod's operation has ended with `text` as its final line: a pass
-    // when the line is information. The run's outcome, which names the
-    // failing step and cause, follows once every pod of the run has ended.
+    // The pod's operation has ended with `text` as its final line, passed
+    // or failed as its outcome says, with the failing step and cause in
+    // plain words. Its board's record follows once every pod of the run has
+    // ended.
     bool finished = false;
     bool passed = false;
+    std::string failure;
 };
 
 // The status of one pod of a run, on that pod's thread. It hands each
@@ -30,8 +32,6 @@ struct TileUpdate {
 class TileStatus : public StatusSink {
 public:
     TileStatus(std::function<void(const TileUpdate&)> post, int32_t barPixels);
-    // The pod's operation is over when its status goes: its last line is its final line.
-    ~TileStatus() override;
 
     void ShowMessage(const std::string& text, bool isError) override;
     void SetRange(int32_t lower, int32_t upper) override;
@@ -44,8 +44,6 @@ private:
     std::function<void(const TileUpdate&)> post_;
     ProgressModel bar_;
     std::string phase_;
-    std::string lastLine_;
-    bool lastIsError_ = false;
 };
 
 }  // namespace nembra
