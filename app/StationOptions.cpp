@@ -114,7 +114,7 @@ std::string StationHelpText() {
            "  --sim[=STATE]      use simulated pods; their serial flash persists in STATE\n"
            "  --sim-pods N       with --sim: N simulated pods (1 to 64), each with its\n"
            "                     own store beside STATE\n"
-           "  --sim-fault SPEC   with --sim: arm a fault of the simulated pods\n"
+           "  --sim-fault FAULT  with --sim: arm a fault of the simulated pods\n"
            "                     (KIND:LETTER[:N[:MS]][@SERIAL]); may be repeated\n"
            "  --sim-paced        with --sim: the simulated pods take as long as real pods\n"
            "  --bell             ring the desktop's bell when a board fails\n"

@@ -47,7 +47,7 @@ TEST(StationOptions, HelpAndVersionEndTheParseWhateverFollows) {
     EXPECT_TRUE(Parsed({"--help", "--no-such"}).help);
     EXPECT_TRUE(Parsed({"-h"}).help);
     EXPECT_TRUE(Parsed({"job.toml", "--version"}).version);
-    EXPECT_THAT(StationHelpText(), HasSubstr("--sim-fault SPEC"));
+    EXPECT_THAT(StationHelpText(), HasSubstr("--sim-fault FAULT"));
 }
 
 TEST(StationOptions, BadArgumentsAreNamed) {
