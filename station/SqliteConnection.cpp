@@ -55,6 +55,24 @@ bool MakePrivateFile(const std::string& path, std::string& error) {
     return true;
 }
 
+// Two connections switching a new file to WAL at the same moment both hold
+// a shared lock and want an exclusive one; SQLite then answers one of them
+// "database is locked" at once rather than calling its busy handler, since
+// waiting could never end. Trying again after the statement has let its lock
+// go lets the other switch first, and the switch becomes a no-op.
+bool SwitchToWal(sqlite3* db, int busyMs, std::string& error) {
+    constexpr int kRetryMs = 5;
+    for (int waited = 0;; waited += kRetryMs) {
+        const int code = sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        if (code == SQLITE_OK) return true;
+        if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || waited >= busyMs) {
+            error = sqlite3_errmsg(db);
+            return false;
+        }
+        sqlite3_sleep(kRetryMs);
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path, int busyMs, std::string& error) {
@@ -67,9 +85,8 @@ std::unique_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path
     }
     std::unique_ptr<SqliteConnection> connection(new SqliteConnection(db));
     sqlite3_busy_timeout(db, busyMs);
-    const SqlOutcome wal = connection->Run("PRAGMA journal_mode=WAL", {});
-    if (!wal.ok) {
-        error = "Cannot open the record store " + path + ": " + wal.error;
+    if (!SwitchToWal(db, busyMs, error)) {
+        error = "Cannot open the record store " + path + ": " + error;
         return nullptr;
     }
     connection->Run("PRAGMA synchronous=FULL", {});

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <set>
+#include <thread>
 
 #include "station/SqlRecordStore.h"
 #include "station/SqliteConnection.h"
@@ -266,6 +267,22 @@ TEST(SqliteStoreTest, TheFileAndItsJournalArePrivate) {
         struct stat info {};
         EXPECT_EQ(stat(file.c_str(), &info), 0) << file;
         EXPECT_EQ(info.st_mode & 0777, 0600u) << file;
+    }
+}
+
+// Two stations opening a new store at the same moment both switch it to WAL;
+// SQLite answers one of them "database is locked" at once, without waiting.
+TEST(SqliteStoreTest, StationsOpeningANewStoreAtOnceBothGetIt) {
+    testing::TempDir dir;
+    for (int round = 0; round < 40; ++round) {
+        const std::string path = dir.path() + "/line" + std::to_string(round) + ".sqlite";
+        StoreStatus first;
+        StoreStatus second;
+        std::thread other([&] { OpenRecordStore(path, second); });
+        OpenRecordStore(path, first);
+        other.join();
+        ASSERT_TRUE(first.ok()) << "round " << round << ": " << first.message;
+        ASSERT_TRUE(second.ok()) << "round " << round << ": " << second.message;
     }
 }
 
