@@ -61,6 +61,10 @@ bool SelectPods(const std::string& selector, const std::vector<PodEntry>& entrie
         }
         AddOnce(entry->serial, serials);
     }
+    if (serials.empty()) {
+        error = "No pod is named: give a serial number, an index, a list of them or all";
+        return false;
+    }
     return true;
 }
 

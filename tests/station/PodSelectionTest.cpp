@@ -62,6 +62,11 @@ TEST(PodSelection, EachRefusalNamesWhatIsWrong) {
     EXPECT_THAT(Select("1x"), ElementsAre("refused: No pod with the serial number or index \"1x\" is attached"));
     EXPECT_THAT(Select("-1"), ElementsAre("refused: No pod with the serial number or index \"-1\" is attached"));
     EXPECT_THAT(Select("4"), ElementsAre("refused: The pod at index 4 has no serial number to open it by"));
+    // A selection that names nothing must not pass as a run on no pods.
+    for (const char* nothing : {"", " ", ",", " , ,"})
+        EXPECT_THAT(Select(nothing),
+                    ElementsAre("refused: No pod is named: give a serial number, an index, a list of them or all"))
+            << '"' << nothing << '"';
 }
 
 }  // namespace
