@@ -64,6 +64,7 @@ struct RawArguments {
 struct Parser {
     CLI::App app{HelpPageFor("").summary, kToolName};
     RawArguments raw;
+    CLI::Option* deviceOption = nullptr;
     CLI::Option* simOption = nullptr;
     CLI::Option* simPodsOption = nullptr;
     CLI::Option* simChipOption = nullptr;
@@ -72,13 +73,17 @@ struct Parser {
     std::vector<std::pair<CLI::App*, Command>> commands;
 };
 
-CLI::App* AddCommand(Parser& p, Command command) {
-    CLI::App* sub = p.app.add_subcommand(CommandName(command), HelpPageFor(CommandName(command)).summary);
+// A command under `parent` by the last word of its name ("new" of "job new").
+CLI::App* AddCommand(Parser& p, Command command, CLI::App& parent) {
+    const std::string name = CommandName(command);
+    CLI::App* sub = parent.add_subcommand(name.substr(name.rfind(' ') + 1), HelpPageFor(name).summary);
     sub->fallthrough();
     if (sub->get_help_ptr() != nullptr) sub->get_help_ptr()->group("OPTIONS");
     p.commands.emplace_back(sub, command);
     return sub;
 }
+
+CLI::App* AddCommand(Parser& p, Command command) { return AddCommand(p, command, p.app); }
 
 void AddFileArgument(CLI::App* sub, RawArguments& raw) {
     sub->add_option("FILE", raw.file, "the TI COFF program file (.out)")->required()->type_name("");
@@ -98,8 +103,9 @@ void DefineGlobalOptions(Parser& p) {
     p.app.set_version_flag("--version", kVersionText, "print the version and exit");
     p.app.set_help_flag("-h,--help", "print this help and exit");
     p.app.require_subcommand(1);
-    p.app.add_option("--device", p.raw.device, "target device: " + DeviceNameList() + "; default f2812")
-        ->type_name("DEV");
+    p.deviceOption =
+        p.app.add_option("--device", p.raw.device, "target device: " + DeviceNameList() + "; default f2812")
+            ->type_name("DEV");
     p.simOption =
         p.app.add_flag("--sim{}", p.raw.sim, "use the simulated pod; its serial flash persists in STATE (--sim=STATE)");
     p.app
@@ -151,8 +157,7 @@ void DefineGlobalOptions(Parser& p) {
 
 // job new JOB: a job file from the options the commands take.
 void DefineJobNew(Parser& p, CLI::App* job) {
-    CLI::App* create = job->add_subcommand("new", "write a job file from the options the commands take");
-    create->fallthrough();
+    CLI::App* create = AddCommand(p, Command::JobNew, *job);
     create->add_option("JOB", p.raw.file, "the job file to write (TOML)")->required()->type_name("");
     create->add_option("--job", p.raw.jobName, "the job's name; default: the job file's name")->type_name("NAME");
     create->add_option("--command", p.raw.jobCommand, "write or pod-write; default write")
@@ -181,7 +186,6 @@ void DefineJobNew(Parser& p, CLI::App* job) {
     create->add_option("--store", p.raw.store, "the record store: an SQLite file or a postgresql:// URL")
         ->type_name("STORE");
     create->add_flag("--force", p.raw.force, "replace JOB when it exists");
-    p.commands.emplace_back(create, Command::JobNew);
 }
 
 // job check JOB, records JOB_OR_STORE and run JOB: the production line's
@@ -191,10 +195,10 @@ void DefineStationCommands(Parser& p) {
     job->fallthrough();
     job->require_subcommand(1);
     if (job->get_help_ptr() != nullptr) job->get_help_ptr()->group("OPTIONS");
-    CLI::App* check = job->add_subcommand("check", "show a job's plan and every problem it has");
-    check->fallthrough();
-    check->add_option("JOB", p.raw.file, "the job file (TOML)")->required()->type_name("");
-    p.commands.emplace_back(check, Command::JobCheck);
+    AddCommand(p, Command::JobCheck, *job)
+        ->add_option("JOB", p.raw.file, "the job file (TOML)")
+        ->required()
+        ->type_name("");
     DefineJobNew(p, job);
 
     CLI::App* records = AddCommand(p, Command::Records);
@@ -291,6 +295,9 @@ bool ReadGlobals(const Parser& p, const std::string& defaultSimState, CliOptions
         error = std::string("--driver applies to the commands that use the pod, not ") + CommandName(o.command);
     if (o.jsonProgress && (!UsesPod(o.command) || o.command == Command::Run))
         error = std::string("--json-progress applies to the commands that use one pod, not ") + CommandName(o.command);
+    // A job names its own device; a --device beside it would read as checked.
+    if (p.deviceOption->count() > 0 && (o.command == Command::Run || o.command == Command::JobCheck))
+        error = std::string("--device does not apply to ") + CommandName(o.command) + ": the job names its device";
     if (!UsesPod(o.command) && (!o.tracePath.empty() || !o.simTargetHexPath.empty()))
         error = std::string("--trace and --sim-target-hex apply to the commands that use the pod, not ") +
                 CommandName(o.command);

@@ -122,28 +122,44 @@ std::map<std::string, HelpPage> MakePages() {
     pages["job"] = {
         "write or check a production job file",
         std::string(kGlobalSynopsis) + "job check JOB | job new JOB --program FILE [OPTIONS]",
-        "'job check JOB' reads the job file JOB (TOML), loads its program for the\n"
-        "job's device and prints the plan: device, command and erase choice, the\n"
-        "program with its SHA-256 and the CRC-32 of the words sent, the sectors the\n"
-        "program touches and those erased (an intelligent erase also erases the\n"
-        "sector that holds a serial number outside the program), the CSM key file,\n"
-        "the pods, the serial-number plan and the record store. Then every problem\n"
-        "at once: unknown or missing keys, wrong types, a program whose SHA-256 is\n"
-        "not the job's (both hashes named), a CSM key file others can read (with the\n"
-        "chmod to run), a serial number on program words or the CSM password words,\n"
-        "outside flash, or in a POD Write job. The keys themselves are never shown.\n"
-        "Exit 0 when the job is sound, 1 otherwise; no pod is contacted.\n"
-        "\n"
-        "'job new JOB' writes the job file JOB from options as the commands take\n"
-        "them (--device, --command, --program, --erase-all, --name, --verify) and\n"
-        "those of a job (--csm-keys-file, --pods, --serial-*, --store), with the\n"
-        "program's SHA-256 taken now and its path made relative to JOB's folder,\n"
-        "then shows the plan as 'job check' does. An existing JOB is replaced only\n"
-        "with --force, and a link at JOB is never followed. See docs/production.md.",
+        "'job check JOB' shows a job's plan and every problem it has; 'job new JOB'\n"
+        "writes a job file from the options the commands take. Run\n"
+        "'nembra-cli job check --help' or 'nembra-cli job new --help' for their\n"
+        "own pages.",
         "  nembra-cli job new line2.toml --program app.out --serial-address 0x3F4000 --serial-first 1000 "
         "--serial-last 9999 --store line2.sqlite\n"
         "  nembra-cli job check line2.toml\n"
         "  nembra-cli --json job check line2.toml",
+    };
+    pages["job check"] = {
+        "show a job's plan and every problem it has",
+        std::string(kGlobalSynopsis) + "job check JOB",
+        "Reads the job file JOB (TOML), loads its program for the job's device and\n"
+        "prints the plan: device, command and erase choice, the program with its\n"
+        "SHA-256 and the CRC-32 of the words sent, the sectors the program touches\n"
+        "and those erased (an intelligent erase also erases the sector that holds a\n"
+        "serial number outside the program), the CSM key file, the pods, the\n"
+        "serial-number plan and the record store. Then every problem at once:\n"
+        "unknown or missing keys, wrong types, a program whose SHA-256 is not the\n"
+        "job's (both hashes named), a CSM key file others can read (with the chmod\n"
+        "to run), a serial number on program words or the CSM password words,\n"
+        "outside flash, or in a POD Write job. The keys themselves are never shown.\n"
+        "The job names its device, so --device is refused. Exit 0 when the job is\n"
+        "sound, 1 otherwise; no pod is contacted.",
+        "  nembra-cli job check line2.toml\n"
+        "  nembra-cli --json job check line2.toml",
+    };
+    pages["job new"] = {
+        "write a job file from the options the commands take",
+        std::string(kGlobalSynopsis) + "job new JOB --program FILE [OPTIONS]",
+        "Writes the job file JOB from options as the commands take them (--device,\n"
+        "--command, --program, --erase-all, --name, --verify) and those of a job\n"
+        "(--csm-keys-file, --pods, --serial-*, --store), with the program's SHA-256\n"
+        "taken now and its path made relative to JOB's folder, then shows the plan\n"
+        "as 'job check' does. An existing JOB is replaced only with --force, and a\n"
+        "link at JOB is never followed. See docs/production.md.",
+        "  nembra-cli job new line2.toml --program app.out --serial-address 0x3F4000 --serial-first 1000 "
+        "--serial-last 9999 --store line2.sqlite\n",
     };
     pages["run"] = {
         "run a production job on its pods",

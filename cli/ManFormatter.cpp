@@ -19,6 +19,15 @@ std::string Section(const std::string& title, const std::string& body) {
     return title + "\n" + body + (body.empty() || body.back() == '\n' ? "" : "\n");
 }
 
+// "job new" for a command under "job": the name its help page goes by.
+std::string CommandPath(const CLI::App* app) {
+    std::string path = app->get_name();
+    for (const CLI::App* parent = app->get_parent(); parent != nullptr && parent->get_parent() != nullptr;
+         parent = parent->get_parent())
+        path = parent->get_name() + " " + path;
+    return path;
+}
+
 std::string CommandList(const CLI::App* app, size_t width) {
     const auto commands = app->get_subcommands({});
     if (commands.empty()) return {};
@@ -59,8 +68,8 @@ std::string ManFormatter::make_option_opts(const CLI::Option* opt) const {
 std::string ManFormatter::make_help(const CLI::App* app, std::string name, CLI::AppFormatMode mode) const {
     if (mode == CLI::AppFormatMode::Sub) return make_expanded(app);
     const bool isTool = app->get_parent() == nullptr;
-    const HelpPage& page = HelpPageFor(isTool ? "" : app->get_name());
-    const std::string title = isTool ? kToolName : std::string(kToolName) + " " + app->get_name();
+    const HelpPage& page = HelpPageFor(isTool ? "" : CommandPath(app));
+    const std::string title = isTool ? kToolName : std::string(kToolName) + " " + CommandPath(app);
     std::string out;
     out += Section("NAME", "  " + title + " - " + page.summary);
     out += "\n" + Section("SYNOPSIS", "  " + page.synopsis);

@@ -135,7 +135,11 @@ if [ -f "$completions" ]; then
     "nembra-cli --device f2810 write --unl" --unlock \
     "nembra-cli --device f2810 write " app.out \
     "nembra-cli pod-write " '!notes.txt' \
-    "nembra-cli --trace " notes.txt) \
+    "nembra-cli --trace " notes.txt \
+    "nembra-cli job " new \
+    "nembra-cli job new --serial-f" --serial-first \
+    "nembra-cli job new --program " app.out \
+    "nembra-cli job check " notes.txt) \
     || fail "the bash completion does not complete"
 else
   echo "check-package: $completions missing (apt-get install bash-completion); completion not tried" >&2

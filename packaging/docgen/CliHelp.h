@@ -8,7 +8,8 @@
 namespace nembra::docgen {
 
 // The help pages exactly as `nembra-cli --help` and `nembra-cli COMMAND --help`
-// print them: the tool's, then one for each command its COMMANDS section names.
+// print them: the tool's, then one for each command its COMMANDS section names,
+// and one for each command under those ("job new").
 std::vector<HelpSection> ToolHelp();
 std::vector<CommandPage> CommandHelp(const std::vector<HelpSection>& tool);
 

@@ -90,7 +90,8 @@ std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
 std::string AssociativeArray(const std::string& name, const std::map<std::string, std::string>& entries) {
     std::string out = std::string(kIndent) + "local -A " + name + "=(";
-    for (const auto& [key, value] : entries) out += "[" + key + "]=" + Quoted(value) + " ";
+    for (const auto& [key, value] : entries)
+        out += (key.find(' ') == std::string::npos ? "[" + key + "]=" : "[\"" + key + "\"]=") + Quoted(value) + " ";
     if (!entries.empty()) out.pop_back();
     return out + ")\n";
 }
@@ -120,8 +121,15 @@ std::string CompletionTable(const std::vector<HelpSection>& tool, const std::vec
     std::vector<std::string> names;
     std::map<std::string, std::string> commandOptions;
     std::map<std::string, std::string> arguments;
+    std::map<std::string, std::string> subcommands;
     for (const CommandPage& command : commands) {
-        names.push_back(command.name);
+        const size_t space = command.name.find(' ');
+        if (space == std::string::npos) {
+            names.push_back(command.name);
+        } else {
+            std::string& under = subcommands[command.name.substr(0, space)];
+            under += (under.empty() ? "" : " ") + command.name.substr(space + 1);
+        }
         Table own;
         AddOptions(command.page, own);
         commandOptions[command.name] = own.words;
@@ -138,6 +146,7 @@ std::string CompletionTable(const std::vector<HelpSection>& tool, const std::vec
     out += AssociativeArray("values", global.values);
     out += AssociativeArray("attached", global.attached);
     out += AssociativeArray("arguments", arguments);
+    out += AssociativeArray("subcommands", subcommands);
     return out;
 }
 

@@ -14,6 +14,8 @@ namespace nembra::docgen {
 //   values[OPTION]                      what follows it: device, file, text or words:A B
 //   attached[OPTION]                    the same for a value written OPTION=VALUE
 //   arguments[COMMAND]                  its argument: out (a .out file) or file
+//   subcommands[COMMAND]                the commands under it ("check new" of "job");
+//                                       theirs are keyed "job new"
 std::string CompletionTable(const std::vector<HelpSection>& tool, const std::vector<CommandPage>& commands,
                             const std::vector<std::string>& devices);
 

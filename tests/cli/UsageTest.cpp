@@ -82,6 +82,8 @@ TEST_F(Usage, MistakesExitTwoWithAReasonAndTouchNothing) {
         {"--driver", "ftd2xx", "info"},
         {"--driver", "libftdi1", "--sim=" + files.state, "info"},
         {"--driver", "libftdi1", "inspect", files.f2812},
+        {"--device", "f2810", "job", "check", files.Path("line.toml")},
+        {"--sim=" + files.state, "--device", "f2812", "run", files.Path("line.toml")},
     };
     for (const auto& args : mistakes) {
         const CliRun run = Run(args);

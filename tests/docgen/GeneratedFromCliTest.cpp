@@ -69,6 +69,20 @@ TEST_F(CliPages, TheCompletionKnowsTheCommandsOptionsAndDevices) {
     EXPECT_EQ(table.find("[--sim]='file'"), table.rfind("[--sim]='file'"));
 }
 
+// "job new" has options of its own; they must reach the manual page and the
+// completion like those of any other command.
+TEST_F(CliPages, CommandsUnderACommandHaveTheirOwnPages) {
+    const auto jobNew = std::find_if(commands.begin(), commands.end(),
+                                     [](const CommandPage& command) { return command.name == "job new"; });
+    ASSERT_NE(jobNew, commands.end());
+    EXPECT_EQ(Summary(jobNew->page), "write a job file from the options the commands take");
+    const std::string table = CompletionTable(tool, commands, DeviceNames(cli::DeviceNameList()));
+    EXPECT_TRUE(HasAll(Words(table, "[\"job new\"]='"), {"--program", "--serial-first", "--store", "--force"}))
+        << table;
+    EXPECT_NE(table.find("local -A subcommands=([job]='check new')"), std::string::npos) << table;
+    EXPECT_EQ(Words(table, "local commands='").count("job new"), 0u);
+}
+
 TEST_F(CliPages, TheDriverChoicesAreCompletedByName) {
     const std::string table = CompletionTable(tool, commands, DeviceNames(cli::DeviceNameList()));
     EXPECT_NE(table.find("[--driver]='words:auto libftd2xx libftdi1'"), std::string::npos) << table;
