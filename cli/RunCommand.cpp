@@ -52,11 +52,12 @@ bool ChoosePods(const CliOptions& options, const CliOptions& podOptions, const s
 
 std::vector<station::PodResult> RunPods(station::JobRun& run, station::PodStation& station,
                                         const CliEnvironment& environment, bool json, StopRequest& stop,
-                                        std::ostream& err) {
+                                        station::RecordLog& log, std::ostream& err) {
     const ConsoleEnvironment console{err, environment.stderrIsTerminal && !json, environment.columns};
-    return RunOnConsole(console, run.serials(), stop, [&run, &station, &stop](const station::StatusFactory& status) {
-        return run.Run(station, stop, status);
-    });
+    return RunOnConsole(console, run.serials(), stop,
+                        [&run, &station, &stop, &log](const station::StatusFactory& status) {
+                            return run.Run(station, stop, status, nullptr, &log);
+                        });
 }
 
 }  // namespace
@@ -78,7 +79,7 @@ ExitStatus RunJobCommand(const CliOptions& options, station::PodStation& station
         return Refuse(options, refusal, out, err);
     if (!run.TakeBoards(serials, refusal)) return Refuse(options, refusal, out, err);
     StopRequest stop;
-    std::vector<station::PodResult> pods = RunPods(run, station, environment, options.json, stop, err);
+    std::vector<station::PodResult> pods = RunPods(run, station, environment, options.json, stop, log, err);
     note = run.Record(pods, &log);
     if (!note.empty()) err << note << "\n";
     PrintGangOutcome(podOptions, pods, out, err);

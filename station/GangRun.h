@@ -26,8 +26,9 @@ struct PodResult {
 using StatusFactory = std::function<std::unique_ptr<StatusSink>(size_t pod, OpsClock& clock)>;
 
 // Called on pod `pod`'s thread the moment its operation has ended, with how
-// it ended, before the other pods of the run are done.
-using PodDone = std::function<void(size_t pod, const PodResult& result)>;
+// it ended, before the other pods of the run are done. It may add to the
+// result (a record that was not kept fails the board); the run returns it so.
+using PodDone = std::function<void(size_t pod, PodResult& result)>;
 
 // Runs the request on every pod at the same time, each on its own thread,
 // backend and link, pod `i` reading `images[i]` (null: it loads the job's

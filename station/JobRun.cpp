@@ -143,8 +143,12 @@ std::optional<uint64_t> JobRun::BoardSerial(size_t i) const {
 }
 
 std::vector<PodResult> JobRun::Run(PodStation& station, const StopRequest& stop, const StatusFactory& status,
-                                   const PodDone& done) {
-    return RunPodsAtOnce(request_, station, serials_, images_, stop, status, done);
+                                   const PodDone& done, RecordLog* log) {
+    const PodDone recordThenTell = [this, &done, log](size_t i, PodResult& pod) {
+        RecordBoard(i, pod, log);
+        if (done) done(i, pod);
+    };
+    return RunPodsAtOnce(request_, station, serials_, images_, stop, status, recordThenTell);
 }
 
 BoardRow JobRun::RowOf(size_t i, PodResult& pod, RecordLog* log) const {
@@ -162,31 +166,38 @@ BoardRow JobRun::RowOf(size_t i, PodResult& pod, RecordLog* log) const {
     return row;
 }
 
-std::string JobRun::Record(std::vector<PodResult>& pods, RecordLog* log) {
-    std::vector<BoardRow> rows;
-    for (size_t i = 0; i < pods.size(); ++i) {
-        if (const auto number = BoardSerial(i)) pods[i].outcome.data["boardSerial"] = *number;
-        rows.push_back(RowOf(i, pods[i], log));
-        if (!pods[i].outcome.followUp.empty()) pods[i].outcome.ok = false;
-    }
-    // From here the rows decide each number: kept by a pass, given back by a fail.
-    numbers_.clear();
-    const StoreStatus stored = store_->RecordAll(rows);
-    if (stored.ok()) return {};
+void JobRun::RecordBoard(size_t i, PodResult& pod, RecordLog* log) {
+    const std::lock_guard<std::mutex> lock(recording_);
+    if (recorded_.size() <= i) recorded_.resize(i + 1, false);
+    if (recorded_[i]) return;
+    recorded_[i] = true;
+    const std::optional<uint64_t> number = BoardSerial(i);
+    if (number) pod.outcome.data["boardSerial"] = *number;
+    const BoardRow row = RowOf(i, pod, log);
+    if (!pod.outcome.followUp.empty()) pod.outcome.ok = false;
+    // From here the row decides the number: kept by a pass, given back by a fail.
+    if (number) numbers_.erase(std::remove(numbers_.begin(), numbers_.end(), *number), numbers_.end());
+    const StoreStatus stored = store_->RecordAll({row});
+    if (stored.ok()) return;
+    storeError_ = stored.message;
+    pod.outcome.ok = false;
     RecordSpool spool(RecordSpool::PathFor(jobFile_), patience_);
-    size_t kept = 0;
     std::string error;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        pods[i].outcome.ok = false;
-        if (spool.Append(rows[i], error)) {
-            ++kept;
-            pods[i].outcome.followUp = "The store did not take the record; it waits in the spool " + spool.path();
-        } else {
-            pods[i].outcome.followUp = "The record is lost: " + error;
-        }
+    if (!spool.Append(row, error)) {
+        pod.outcome.followUp = "The record is lost: " + error;
+        return;
     }
-    return "The store did not take the run's records (" + stored.message + "); " + std::to_string(kept) +
-           " record(s) wait in the spool " + spool.path() + " for the next run or 'nembra-cli records'";
+    ++spooled_;
+    pod.outcome.followUp = "The store did not take the record; it waits in the spool " + spool.path();
+}
+
+std::string JobRun::Record(std::vector<PodResult>& pods, RecordLog* log) {
+    for (size_t i = 0; i < pods.size(); ++i) RecordBoard(i, pods[i], log);
+    const std::lock_guard<std::mutex> lock(recording_);
+    if (storeError_.empty()) return {};
+    return "The store did not take the run's records (" + storeError_ + "); " + std::to_string(spooled_) +
+           " record(s) wait in the spool " + RecordSpool::PathFor(jobFile_) +
+           " for the next run or 'nembra-cli records'";
 }
 
 }  // namespace nembra::station

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,12 +62,16 @@ public:
     bool Prepare(const std::vector<std::string>& serials, JobRefusal& refusal, std::string& note);
 
     // Runs the job on its pods at once; `stop` ends them at their next step.
+    // Each board's row is recorded (see Record) on its pod's thread the
+    // moment that pod ends, before `done` is told, so a board that passed
+    // keeps its record whatever becomes of the pods still working.
     std::vector<PodResult> Run(PodStation& station, const StopRequest& stop, const StatusFactory& status,
-                               const PodDone& done = nullptr);
-    // Each board's row to the store in one transaction, else to the spool,
-    // with a line to `log` when it is open. A board whose row is not stored
-    // is failed with the reason as its follow-up; the returned note says what
-    // the spool now holds, empty when the store took every row.
+                               const PodDone& done = nullptr, RecordLog* log = nullptr);
+    // The row of each board not yet recorded goes to the store, else to the
+    // spool, with a line to `log` when it is open. A board whose row is not
+    // stored is failed with the reason as its follow-up; the returned note
+    // says what the spool holds from this run, empty when the store took
+    // every row.
     std::string Record(std::vector<PodResult>& pods, RecordLog* log);
 
     const JobPlan& plan() const { return plan_; }
@@ -81,6 +86,7 @@ public:
 private:
     bool MakeImages(std::string& error);
     BoardRow RowOf(size_t i, PodResult& pod, RecordLog* log) const;
+    void RecordBoard(size_t i, PodResult& pod, RecordLog* log);
     void ReturnNumbers();
 
     std::string jobFile_;
@@ -94,6 +100,12 @@ private:
     std::vector<uint64_t> boardNumbers_;  // the same, kept for showing after the rows are recorded
     std::vector<std::unique_ptr<ProgramImage>> copies_;
     std::vector<const ProgramImage*> images_;
+    // Pods end on their own threads; their rows reach the store, the spool
+    // and the log one at a time.
+    std::mutex recording_;
+    std::vector<bool> recorded_;  // per pod
+    size_t spooled_ = 0;          // rows of this run the store did not take
+    std::string storeError_;      // why, the last time
 };
 
 }  // namespace nembra::station

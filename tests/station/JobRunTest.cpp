@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <sstream>
 
 #include "image/IntelHex.h"
@@ -125,6 +127,35 @@ TEST_F(StationJobRun, EachPodWritesItsOwnNumberAndEachBoardItsRow) {
     }
 }
 
+// A board that passed keeps its record whatever becomes of the pods still
+// working (a power cut, a crash): its row is in the store, where any other
+// connection reads it, before the run goes on to tell that the pod ended.
+TEST_F(StationJobRun, EachBoardsRowIsStoredTheMomentItsPodEnds) {
+    WriteJob();
+    station.SimPodOf("SIM00003")->ArmFault({SimFault::Kind::PulledOut, 'O', 1});
+    JobRun run(jobPath, "nembra 9.9");
+    JobRefusal refusal;
+    std::string note;
+    ASSERT_TRUE(Prepare(run, {"SIM00001", "SIM00002", "SIM00003"}, refusal, note)) << refusal.message;
+    std::mutex seen;
+    std::map<std::string, int> storedAtEnd;  // the pod's row, as the store had it when the pod was told ended
+    const PodDone done = [&](size_t, const PodResult& pod) {
+        for (const BoardRow& row : Rows(sqlite))
+            if (row.podSerial == pod.serial) {
+                const std::lock_guard<std::mutex> lock(seen);
+                storedAtEnd[pod.serial] = row.result;
+            }
+    };
+    std::vector<PodResult> pods = run.Run(station, stop, nullptr, done);
+    EXPECT_EQ(storedAtEnd, (std::map<std::string, int>{{"SIM00001", 0}, {"SIM00002", 0}, {"SIM00003", 1}}));
+    EXPECT_EQ(run.Record(pods, nullptr), "");
+    EXPECT_EQ(Rows(sqlite).size(), 3u);  // each row once
+    // The failed board's number went back with its row and is the next one given.
+    JobRun next(jobPath, "nembra 9.9");
+    ASSERT_TRUE(Prepare(next, {"SIM00001"}, refusal, note)) << refusal.message;
+    EXPECT_EQ(next.BoardSerial(0), 1002u);
+}
+
 TEST_F(StationJobRun, AFailedBoardsNumberIsGivenToTheNextBoard) {
     WriteJob();
     station.SimPodOf("SIM00002")->ArmFault({SimFault::Kind::PulledOut, 'O', 1});
@@ -225,8 +256,8 @@ TEST_F(StationJobRun, OnlyThePodsTheJobNamesAreChosen) {
     EXPECT_THAT(serials, ElementsAre("SIM00001", "SIM00002", "SIM00003"));
 }
 
-// The server goes away after the numbers are taken and before the rows are
-// recorded: each row waits in the spool, and the next run writes them.
+// The server goes away after the numbers are taken and before the pods end:
+// each row waits in the spool, and the next run writes them.
 TEST_F(StationJobRun, RowsTheStoreDoesNotTakeWaitInTheSpool) {
     if (testing::PgServer::BinaryFolder().empty())
         GTEST_SKIP() << "PostgreSQL's server binaries are not installed (Debian's postgresql package)";
@@ -240,8 +271,8 @@ TEST_F(StationJobRun, RowsTheStoreDoesNotTakeWaitInTheSpool) {
         JobRefusal refusal;
         std::string note;
         ASSERT_TRUE(Prepare(run, {"SIM00001", "SIM00002"}, refusal, note)) << refusal.message;
-        std::vector<PodResult> pods = run.Run(station, stop, nullptr);
         ASSERT_TRUE(server.Stop());
+        std::vector<PodResult> pods = run.Run(station, stop, nullptr);
         note = run.Record(pods, nullptr);
         EXPECT_THAT(note, HasSubstr("2 record(s) wait in the spool " + jobPath + ".spool.jsonl"));
         for (const PodResult& pod : pods) {

@@ -9,15 +9,22 @@
 namespace nembra {
 namespace {
 
+// Why a board failed, in words: its failing step and cause, or, for a row
+// the store did not take (a failure without a failing step), what became of it.
+std::string FailureOf(const station::PodResult& pod) {
+    if (pod.outcome.ok) return {};
+    const std::string words = FailureWords(pod.outcome.failure);
+    if (!words.empty()) return words;
+    return pod.outcome.followUp.empty() ? pod.outcome.message : pod.outcome.followUp;
+}
+
 BoardResult ResultOf(const station::JobRun& run, size_t i, const station::PodResult& pod) {
     BoardResult board;
     board.pod = pod.serial;
     board.passed = pod.outcome.ok;
     board.unfinished = pod.unfinished;
     const std::string& followUp = pod.outcome.followUp;
-    board.failure = FailureWords(pod.outcome.failure);
-    // A row the store did not take fails the board without a failing step.
-    if (!board.passed && board.failure.empty()) board.failure = followUp.empty() ? pod.outcome.message : followUp;
+    board.failure = FailureOf(pod);
     board.line = pod.outcome.message;
     if (!followUp.empty() && board.failure != followUp) board.line += "\n" + followUp;
     board.boardSerial = run.BoardSerial(i);
@@ -119,13 +126,14 @@ void StationRuns::RunJob(const std::vector<std::string>& pods, const StopRequest
             },
             barPixels_);
     };
-    // Each tile shows its board's pass or fail the moment its pod ends, from the pod's outcome.
+    // Each tile shows its board's pass or fail the moment its pod ends and
+    // its row is recorded, from the pod's outcome.
     const station::PodDone done = [this](size_t, const station::PodResult& pod) {
         TileUpdate update;
         update.text = pod.outcome.message;
         update.finished = true;
         update.passed = pod.outcome.ok;
-        update.failure = FailureWords(pod.outcome.failure);
+        update.failure = FailureOf(pod);
         Post([this, serial = pod.serial, update] { listener_.OnTileUpdate(serial, update); });
     };
     std::vector<station::PodResult> results = run.Run(station_, stop, status, done);
