@@ -95,6 +95,8 @@ nlohmann::ordered_json PlanJson(const JobPlan& plan) {
                                    {"serial", nullptr},
                                    {"store", station::UrlForMessages(plan.storeLocation)},
                                    {"problems", plan.problems}};
+    // A job file that was not read has no device or command to show.
+    if (!plan.jobRead) json["device"] = json["jobCommand"] = nullptr;
     if (const auto crc = WordsCrc(plan)) json["wordsCrc32"] = CrcText(crc);
     if (plan.image && IsF281x(plan.job.device)) {
         json["sectorMask"] = Hex(plan.programSectorMask, 4);
@@ -120,7 +122,7 @@ ExitStatus RunJobCheckCommand(const CliOptions& options, std::ostream& out, std:
     CommandOutcome outcome;
     outcome.ok = plan.ok();
     outcome.messageIsError = !plan.ok();
-    outcome.report = PlanReport(plan);
+    if (plan.jobRead) outcome.report = PlanReport(plan);
     if (plan.ok()) {
         outcome.message = "The job is ready";
     } else {

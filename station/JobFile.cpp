@@ -265,6 +265,7 @@ JobRead ParseJobText(const std::string& text, const std::string& sourceName) {
                                 std::string(error.description()));
         return read;
     }
+    read.parsed = true;
     TableReader top(table, "", read.problems);
     top.RejectUnknown(kTopKeys);
     ReadNames(top, read.job);
@@ -277,10 +278,10 @@ JobRead ParseJobText(const std::string& text, const std::string& sourceName) {
 
 JobRead ReadJobFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return {Job{}, {"cannot read the job file " + path}};
+    if (!in) return {Job{}, {"cannot read the job file " + path}, false};
     std::stringstream text;
     text << in.rdbuf();
-    if (in.bad()) return {Job{}, {"cannot read the job file " + path}};
+    if (in.bad()) return {Job{}, {"cannot read the job file " + path}, false};
     return ParseJobText(text.str(), path);
 }
 

@@ -35,6 +35,7 @@ struct Job {
 struct JobRead {
     Job job;
     std::vector<std::string> problems;
+    bool parsed = false;  // the file was read and is TOML; else `job` holds only defaults
 };
 
 // "write", "pod-write"; "intelligent", "all".

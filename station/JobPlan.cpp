@@ -61,6 +61,7 @@ JobPlan PlanJob(const std::string& jobFile) {
     JobPlan plan;
     plan.jobFile = jobFile;
     JobRead read = ReadJobFile(jobFile);
+    plan.jobRead = read.parsed;
     plan.job = std::move(read.job);
     plan.problems = std::move(read.problems);
     if (plan.job.program.empty()) return plan;

@@ -16,6 +16,7 @@ namespace nembra::station {
 // and where the rows go, with every problem found on the way.
 struct JobPlan {
     std::string jobFile;
+    bool jobRead = false;  // the job file was read and parsed; else `job` holds only defaults
     Job job;
     std::string programPath;              // resolved against the job file's folder
     std::string programSha256;            // of the file as it is now; empty: unreadable

@@ -77,6 +77,24 @@ TEST_F(JobCommands, JobCheckListsEveryProblemAndFails) {
         EXPECT_NE(run.err.find(text), std::string::npos) << text << "\n" << run.err;
 }
 
+// A job file that cannot be read or is not TOML shows no plan made of
+// defaults (an F2812, a write, every pod), only why it was not read.
+TEST_F(JobCommands, AJobFileThatWasNotReadShowsNoPlan) {
+    std::ofstream(files.Path("broken.toml")) << "name = \"line 2\"\ndevice = [\n";
+    for (const std::string& job : {files.Path("missing.toml"), files.Path("broken.toml")}) {
+        CliRun run = Run({"job", "check", job});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "") << job;
+        EXPECT_NE(run.err.find("The job has 1 problem(s):"), std::string::npos) << job << run.err;
+        run = Run({"--json", "job", "check", job});
+        EXPECT_EQ(run.exitCode, 1);
+        const auto json = nlohmann::json::parse(run.out);
+        EXPECT_TRUE(json["device"].is_null()) << run.out;
+        EXPECT_TRUE(json["jobCommand"].is_null()) << run.out;
+        EXPECT_EQ(json["problems"].size(), 1u) << run.out;
+    }
+}
+
 TEST_F(JobCommands, RecordsListFilterAndCount) {
     const std::string job = Job("");
     station::StoreStatus status;
