@@ -98,6 +98,7 @@ bool JobRun::OpenStore(JobRefusal& refusal, std::string& note) {
 
 bool JobRun::TakeBoards(const std::vector<std::string>& serials, JobRefusal& refusal) {
     serials_ = serials;
+    if (store_ == nullptr) return Refuse(refusal, "No pod was touched: the record store is not open");
     if (plan_.job.serial) {
         const StoreStatus taken = store_->TakeSerials(plan_.job.name, *plan_.job.serial, serials_, numbers_);
         if (!taken.ok()) return Refuse(refusal, "No pod was touched: " + taken.message);
@@ -177,7 +178,8 @@ void JobRun::RecordBoard(size_t i, PodResult& pod, RecordLog* log) {
     if (!pod.outcome.followUp.empty()) pod.outcome.ok = false;
     // From here the row decides the number: kept by a pass, given back by a fail.
     if (number) numbers_.erase(std::remove(numbers_.begin(), numbers_.end(), *number), numbers_.end());
-    const StoreStatus stored = store_->RecordAll({row});
+    const StoreStatus stored =
+        store_ != nullptr ? store_->RecordAll({row}) : StoreStatus{StoreCode::Unreachable, "no record store is open"};
     if (stored.ok()) return;
     storeError_ = stored.message;
     pod.outcome.ok = false;

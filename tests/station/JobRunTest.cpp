@@ -178,6 +178,23 @@ TEST_F(StationJobRun, AFailedBoardsNumberIsGivenToTheNextBoard) {
     EXPECT_EQ(next.BoardSerial(0), 1001u);
 }
 
+// The steps out of order: boards are never taken without a store, and a row
+// with no store to go to waits in the spool rather than being lost.
+TEST_F(StationJobRun, WithoutAnOpenStoreNoBoardIsTakenAndNoRowLost) {
+    WriteJob();
+    JobRun run(jobPath, "nembra 9.9");
+    JobRefusal refusal;
+    ASSERT_TRUE(run.Plan({}, {}, refusal)) << refusal.message;
+    EXPECT_FALSE(run.TakeBoards({"SIM00001"}, refusal));
+    EXPECT_EQ(refusal.message, "No pod was touched: the record store is not open");
+    std::vector<PodResult> pods(1);
+    pods[0].serial = "SIM00001";
+    pods[0].outcome.ok = true;
+    EXPECT_THAT(run.Record(pods, nullptr), HasSubstr("1 record(s) wait in the spool"));
+    EXPECT_FALSE(pods[0].outcome.ok);
+    EXPECT_EQ(RecordSpool(RecordSpool::PathFor(jobPath)).Pending(), 1u);
+}
+
 TEST_F(StationJobRun, AChangedProgramIsRefusedBeforeTheStoreOrAPod) {
     WriteJob();
     std::ofstream(program, std::ios::app) << "changed";
