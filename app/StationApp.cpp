@@ -12,6 +12,7 @@
 #include "station/PodClaim.h"
 #include "station/PodStation.h"
 #include "station/SimFaultRequest.h"
+#include "station/SimStates.h"
 #include "ui/station/OperatorWindow.h"
 #include "ui/station/PodPoller.h"
 
@@ -61,6 +62,11 @@ int RunStationApp(int argc, char** argv) {
     StationOptions options;
     std::string error;
     if (!ParseStationArguments(args, DefaultSimStatePath(), options, error)) return UsageError(error);
+    // Bad input loses nothing: a --sim file that is not a pod's store is refused, not replaced.
+    if (options.sim && !station::PrepareSimStates(options.simStatePath, options.simPods, false, {}, error)) {
+        std::cerr << "nembra-station: " << error << "\n";
+        return 1;
+    }
     std::unique_ptr<station::PodStation> station = MakeStation(options, error);
     if (station == nullptr) return UsageError(error);
     std::string why;
